@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/DeviceContext.h"
+#include "raster/FastRGB.h"
+
+#include <cstdlib>
+#include <memory>
+
+class TBitmap;
+
+// The pixel buffer every picture of the viewer lives in. Owns its storage, which is exactly
+// the DIB that DibInfo describes, so drawing needs no conversion.
+class TFastBMP : public TFastRGB {
+public:
+    TFastBMP();
+    ~TFastBMP() override;
+    TFastBMP(const TFastBMP&) = delete;
+    TFastBMP& operator=(const TFastBMP&) = delete;
+
+    TBitmapInfoHeader DibInfo;
+
+    void SetSize(int32_t w, int32_t h) override;
+    void Draw(TDeviceContext& dc, int32_t x, int32_t y) override;
+    void DrawStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw,
+                       int32_t dh) override;
+    void DrawPart(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
+                  int32_t sy) override;
+    void DrawPartStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw, int32_t dh,
+                           int32_t sx, int32_t sy, int32_t sw, int32_t sh) override;
+    void DrawTiled(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h) override;
+    void ResizeNearest(TFastRGB& dst) override;
+    void ResizeBilinear(TFastRGB& dst) override;
+    void CopyBlock(TFastRGB& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx,
+                   int32_t sy) override;
+    void FillTiled(TFastRGB& dst) override;
+
+    // Makes the buffer a 24-bit copy of a platform bitmap of any pixel format (drawn over
+    // white, see TBgrRowConverter); the bitmap's top row becomes row Height - 1.
+    void LoadFromBitmapHandle(const TBitmap& bitmap);
+    void AssignPixels(const TFastBMP& source);
+    int32_t ColorCount() const;
+
+private:
+    struct FreeDeleter {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<uint8_t[], FreeDeleter> Storage;
+};
