@@ -50,14 +50,4 @@ inline TPixelQuad PackQuad(uint32_t p0, uint32_t p1, uint32_t p2, uint32_t p3) {
 }
 
 // Writes Count pixels of Source to Target in reverse order; the ranges must not overlap.
-inline void ReversePixels(const uint8_t* source, uint8_t* target, size_t count) {
-    const uint8_t* s = source + count * 3;
-    for (; count >= 4; count -= 4, target += 12) {
-        s -= 12;
-        StoreQuad(target, ReverseQuad(LoadQuad(s)));
-    }
-    for (; count > 0; --count, target += 3) {
-        s -= 3;
-        std::memcpy(target, s, 3);
-    }
-}
+void ReversePixels(const uint8_t* source, uint8_t* target, size_t count);

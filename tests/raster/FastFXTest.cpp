@@ -119,8 +119,10 @@ TEST(InvertColors, ComplementsEveryChannelAndTwiceRestores) {
 }
 
 TEST(Flips, MirrorAndTwiceRestore) {
+    // Widths on both sides of the four- and sixteen-pixel steps of the row reversal.
     for (const auto& [w, h] :
-         {std::pair{1, 1}, std::pair{1, 4}, std::pair{4, 1}, std::pair{5, 3}, std::pair{6, 4}}) {
+         {std::pair{1, 1}, std::pair{1, 4}, std::pair{4, 1}, std::pair{5, 3}, std::pair{6, 4},
+          std::pair{16, 2}, std::pair{21, 3}, std::pair{35, 2}}) {
         SCOPED_TRACE(::testing::Message() << w << "x" << h);
         const auto originalOwner = Noise(w, h, 32);
         const TFastBMP& original = *originalOwner;
