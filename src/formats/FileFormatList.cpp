@@ -1,6 +1,18 @@
 #include "formats/FileFormatList.h"
 
+#include "formats/EPSGraphic.h"
+#include "formats/GIFGraphic.h"
 #include "formats/GraphicStrings.h"
+#include "formats/Icon.h"
+#include "formats/JPEGImage.h"
+#include "formats/PCXGraphic.h"
+#include "formats/PNGGraphic.h"
+#include "formats/PPMGraphic.h"
+#include "formats/PSDGraphic.h"
+#include "formats/PSPGraphic.h"
+#include "formats/TIFFGraphic.h"
+#include "formats/TargaGraphic.h"
+#include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 #include "platform/StringFormat.h"
@@ -139,4 +151,72 @@ void TFileFormatList::Clear() {
 TFileFormatList& FormatRegistry() {
     static TFileFormatList registry(PictureClassTable());
     return registry;
+}
+
+namespace {
+int RegistrationNesting = 0;
+} // namespace
+
+void RegisterFileFormats(TGraphicClass metafileClass) {
+    if (RegistrationNesting++ > 0)
+        return;
+    struct TRegistration {
+        const char* Extension;
+        const char* CommonDescription;
+        const char* IndividualDescription;
+        uint8_t FormatTypes;
+        TGraphicClass GraphicClass;
+    };
+    const TRegistration registrations[] = {
+        {"bmp", gesBitmaps, "", ftRaster, &TBitmap::ClassInfo},
+        {"ico", gesIcons, "", ftRaster, &TIcon::ClassInfo},
+        {"wmf", gesMetaFiles, "", ftVector, metafileClass},
+        {"emf", gesMetaFiles, gesEnhancedMetaFiles, ftVector, metafileClass},
+        {"jfif", gesJPGImages, gesJFIFImages, ftRaster, &TJPEGImage::ClassInfo},
+        {"jpg", "", gesJPGImages, ftRaster, &TJPEGImage::ClassInfo},
+        {"jpe", "", gesJPEImages, ftRaster, &TJPEGImage::ClassInfo},
+        {"jpeg", "", gesJPEGImages, ftRaster, &TJPEGImage::ClassInfo},
+        {"rle", gesBitmaps, gesRLEBitmaps, ftRaster, &TBitmap::ClassInfo},
+        {"dib", "", gesDIBs, ftRaster, &TBitmap::ClassInfo},
+        {"win", gesTruevision, "", ftRaster, &TTargaGraphic::ClassInfo},
+        {"vst", "", "", ftRaster, &TTargaGraphic::ClassInfo},
+        {"vda", "", "", ftRaster, &TTargaGraphic::ClassInfo},
+        {"tga", "", "", ftRaster, &TTargaGraphic::ClassInfo},
+        {"icb", "", "", ftRaster, &TTargaGraphic::ClassInfo},
+        {"tiff", gesTIFF, gesMacTIFF, ftRaster | ftMultiImage, &TTIFFGraphic::ClassInfo},
+        {"tif", "", gesPCTIF, ftRaster | ftMultiImage, &TTIFFGraphic::ClassInfo},
+        {"fax", "", gesGFIFax, ftRaster | ftMultiImage, &TTIFFGraphic::ClassInfo},
+        {"eps", gesEPS, "", ftRaster, &TEPSGraphic::ClassInfo},
+        {"pcx", gesZSoft, "", ftRaster, &TPCXGraphic::ClassInfo},
+        {"pcc", "", "", ftRaster, &TPCXGraphic::ClassInfo},
+        {"scr", "", gesWordScreenCapture, ftRaster, &TPCXGraphic::ClassInfo},
+        {"psd", gesPhotoshop, "", ftRaster | ftLayered, &TPSDGraphic::ClassInfo},
+        {"pdd", "", "", ftRaster | ftLayered, &TPSDGraphic::ClassInfo},
+        {"ppm", gesPortable, gesPortablePixel, ftRaster, &TPPMGraphic::ClassInfo},
+        {"pgm", "", gesPortableGray, ftRaster, &TPPMGraphic::ClassInfo},
+        {"pbm", "", gesPortableMono, ftRaster, &TPPMGraphic::ClassInfo},
+        {"gif", gesCompuserve, "", ftRaster | ftMultiImage | ftAnimation, &TGIFGraphic::ClassInfo},
+        {"psp", gesPaintshopPro, "", ftRaster | ftVector, &TPSPGraphic::ClassInfo},
+        {"png", gesPortableNetworkGraphic, "", ftRaster, &TPNGGraphic::ClassInfo},
+    };
+    TFileFormatList& registry = FormatRegistry();
+    for (const TRegistration& r : registrations)
+        if (r.GraphicClass) // a program without metafile support passes none
+            registry.RegisterFormat(r.Extension, r.CommonDescription, r.IndividualDescription,
+                                    r.FormatTypes, false, r.GraphicClass);
+}
+
+void UnregisterFileFormats() {
+    if (RegistrationNesting == 0 || --RegistrationNesting > 0)
+        return;
+    TFileFormatList& registry = FormatRegistry();
+    for (TGraphicClass graphicClass :
+         {&TPSPGraphic::ClassInfo, &TPSDGraphic::ClassInfo, &TTargaGraphic::ClassInfo,
+          &TTIFFGraphic::ClassInfo, &TPCXGraphic::ClassInfo, &TPPMGraphic::ClassInfo,
+          &TGIFGraphic::ClassInfo})
+        registry.UnregisterFormat("", graphicClass);
+    registry.UnregisterFormat("rle", &TBitmap::ClassInfo);
+    registry.UnregisterFormat("dib", &TBitmap::ClassInfo);
+    registry.UnregisterFormat("", &TPNGGraphic::ClassInfo);
+    registry.Clear();
 }

@@ -79,7 +79,8 @@ TFileFormatList& FormatRegistry();
 
 // Registers the 30 extensions of the viewer with their classes, in their fixed order. The
 // metafile class comes from the Qt side of the program (the core cannot draw metafiles), so
-// the caller names it. Calls nest: only the first registers.
+// the caller names it; without one, wmf and emf stay unregistered. Calls nest: only the
+// first registers.
 void RegisterFileFormats(TGraphicClass metafileClass);
 // Undoes RegisterFileFormats when the last nested call ends; the registry is then empty and
 // the platform table knows none of its classes.

@@ -4,8 +4,8 @@
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Graphics.h"
-#include "platform/StringFormat.h"
 #include "platform/Streams.h"
+#include "platform/StringFormat.h"
 
 #include <cstdint>
 #include <memory>
