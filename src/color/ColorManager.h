@@ -82,7 +82,7 @@ public:
     // to the target depth when source and target depths differ.
     TLogPalette MakeColorPalette(std::span<const void* const> data, TPaletteLayout layout,
                                  uint32_t count, bool bgrOrder) const;
-    TLogPalette MakeColorPalette(const void* data, TPaletteLayout layout, uint32_t count,
+    TLogPalette MakeColorPalette(const uint8_t* data, TPaletteLayout layout, uint32_t count,
                                  bool bgrOrder) const;
     // Evenly spaced grays for the target depth; with MINIMUMISWHITE index 0 is white.
     TLogPalette MakeGrayPalette(bool minimumIsWhite) const;
