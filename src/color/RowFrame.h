@@ -10,6 +10,13 @@
 // The calling frame every row routine shares: the pixel mask, sample access at 8 and 16 bits,
 // and the walk over colour pixels.
 
+// The colour and gray routines handle samples of 8 and 16 bits only and write nothing for
+// other depths.
+inline bool HasSampleDepths(const TRowContext& context) {
+    return (context.SourceBits == 8 || context.SourceBits == 16) &&
+           (context.TargetBits == 8 || context.TargetBits == 16);
+}
+
 // Calls convert(i) for every target pixel i whose mask bit (7 - i mod 8) is set.
 template <typename Convert>
 inline void ForEachMaskedPixel(uint32_t count, uint8_t mask, Convert&& convert) {
@@ -141,7 +148,7 @@ void RunToThreeColours(const TRowContext& context, std::span<const void* const> 
                        uint8_t mask, bool bgr, Run run) {
     const bool sourceWide = context.SourceBits == 16;
     const bool targetWide = context.TargetBits == 16;
-    if ((context.SourceBits != 8 && !sourceWide) || (context.TargetBits != 8 && !targetWide))
+    if (!HasSampleDepths(context))
         return;
     const TColorRowLayout layout = MakeColorRowLayout(
         sources, planar, sourceSamples, sourceWide ? 2 : 1, target,

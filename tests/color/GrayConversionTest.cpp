@@ -48,14 +48,7 @@ TEST_P(GrayConversion, ConvertsAsComputedByHand) {
         c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, GrayConversion, testing::ValuesIn(GrayCases),
-                         [](const testing::TestParamInfo<GrayCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, GrayConversion, testing::ValuesIn(GrayCases), CaseName<GrayCase>);
 
 TEST(GrayConversionRows, EveryEightBitValueSurvivesSixteenBitsAndBack) {
     std::vector<uint8_t> source(256);

@@ -124,13 +124,7 @@ TEST_P(IndexConversion, ConvertsAsComputedByHand) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IndexConversion, testing::ValuesIn(IndexCases),
-                         [](const testing::TestParamInfo<IndexCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return name;
-                         });
+                         CaseName<IndexCase>);
 
 TEST(IndexConversionRows, EveryEightBitIndexSurvivesSixteenBitsAndBack) {
     std::vector<uint8_t> source(256);

@@ -143,14 +143,7 @@ TEST_P(RgbConversion, ConvertsAsComputedByHand) {
               c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RgbConversion, testing::ValuesIn(RgbCases),
-                         [](const testing::TestParamInfo<RgbCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, RgbConversion, testing::ValuesIn(RgbCases), CaseName<RgbCase>);
 
 TEST(RgbConversionRows, PlanarSourcesTakeOneArrayPerSample) {
     TColorManager manager = MakeManager(psRGBA, 8, psBGRA, 8);
