@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The encoder on the same bytes as pixels, then back.
     const uint32_t bytesPerPixel = (decoder.ColorDepth + 1) / 8;
     const uint32_t count = static_cast<uint32_t>(input.Packed.size() / bytesPerPixel);
-    std::vector<uint8_t> packed(size_t{count} * bytesPerPixel + count / 128 + 1);
+    std::vector<uint8_t> packed(2 * size_t{count} * bytesPerPixel);
     uint32_t stored = 0;
     decoder.Encode(input.Packed.data(), packed.data(), count, stored);
     if (stored > packed.size())
