@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/Graphics.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Two picture classes of the tests' own, so that loading is tested without any real reader.
+// Both read the same tiny format: width and height as one byte each, then red, green, blue
+// per pixel, rows from the top. "tbmp" files decode into a platform bitmap (the direct path),
+// "tdraw" files into a picture that draws itself and leaves pure green (0, 255, 0) pixels
+// transparent. A file shorter than its size says is rejected.
+class TTestPictureClasses {
+public:
+    TTestPictureClasses();
+    ~TTestPictureClasses();
+    TTestPictureClasses(const TTestPictureClasses&) = delete;
+    TTestPictureClasses& operator=(const TTestPictureClasses&) = delete;
+};
+
+struct TRgb {
+    uint8_t Red, Green, Blue;
+};
+
+// Writes a picture in the test format; returns the path.
+std::string WriteTestPicture(const std::string& path, int width, int height,
+                             const std::vector<TRgb>& pixels);
