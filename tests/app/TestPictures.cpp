@@ -15,6 +15,8 @@ struct TDecoded {
 };
 
 TDecoded Decode(TStream& stream) {
+    if (TestPictureLoadHook)
+        TestPictureLoadHook();
     TDecoded decoded;
     uint8_t size[2];
     stream.ReadBuffer(size, 2);
@@ -74,9 +76,13 @@ const TGraphicClassInfo TTestDrawing::ClassInfo{
     "TTestDrawing", [] { return std::unique_ptr<TGraphic>(new TTestDrawing); }};
 } // namespace
 
-TTestPictureClasses::TTestPictureClasses() {
+std::function<void()> TestPictureLoadHook;
+
+TTestPictureClasses::TTestPictureClasses(const std::vector<std::string>& drawingExtensions) {
     PictureClassTable().RegisterFileFormat("tbmp", "Test bitmap", &TTestBitmap::ClassInfo);
     PictureClassTable().RegisterFileFormat("tdraw", "Test drawing", &TTestDrawing::ClassInfo);
+    for (const std::string& extension : drawingExtensions)
+        PictureClassTable().RegisterFileFormat(extension, "Test drawing", &TTestDrawing::ClassInfo);
 }
 
 TTestPictureClasses::~TTestPictureClasses() {

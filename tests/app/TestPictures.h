@@ -3,6 +3,7 @@
 #include "platform/Graphics.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,15 @@
 // transparent. A file shorter than its size says is rejected.
 class TTestPictureClasses {
 public:
-    TTestPictureClasses();
+    // Extra extensions are bound to the drawing class as well.
+    explicit TTestPictureClasses(const std::vector<std::string>& drawingExtensions = {});
     ~TTestPictureClasses();
     TTestPictureClasses(const TTestPictureClasses&) = delete;
     TTestPictureClasses& operator=(const TTestPictureClasses&) = delete;
 };
+
+// Runs at the start of every test-picture load when set.
+extern std::function<void()> TestPictureLoadHook;
 
 struct TRgb {
     uint8_t Red, Green, Blue;
