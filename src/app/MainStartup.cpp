@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 
-#include "platform/PictureClassTable.h"
+#include "formats/FileFormatList.h"
 #include "raster/FastIMG.h"
 
 #include <QAction>
@@ -81,9 +81,11 @@ void TfrmMain::ApplicationActivate() {
     ActivationRunning = true;
     QCoreApplication::processEvents();
     if (FirstActivation) {
+        std::vector<std::string> registered;
+        FormatRegistry().GetExtensionList(registered);
         std::vector<std::string> extensions;
-        for (const TPictureClassTable::TEntry& entry : PictureClassTable().Entries()) {
-            const std::string extension = "." + UpperCase(entry.Extension);
+        for (const std::string& name : registered) {
+            const std::string extension = "." + UpperCase(name);
             if (extension != ".SCR" && extension != ".WIN")
                 extensions.push_back(extension);
         }

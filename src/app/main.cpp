@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/QtPlatformServices.h"
+#include "formats/FileFormatList.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -24,6 +25,8 @@ void PreferX11OnWayland() {
 
 int main(int argc, char** argv) {
     PreferX11OnWayland();
+    // Metafiles have no class on this platform yet: wmf and emf stay unregistered.
+    RegisterFileFormats(nullptr);
     QApplication application(argc, argv);
     application.setApplicationName("Pelorama");
 
@@ -40,5 +43,7 @@ int main(int argc, char** argv) {
         if (window.FirstActivation)
             window.ApplicationActivate();
     });
-    return application.exec();
+    const int exitCode = application.exec();
+    UnregisterFileFormats();
+    return exitCode;
 }

@@ -66,6 +66,7 @@ TEST_F(MainLoading, AnUndecodableFileShowsTheBlackSquareWithoutAnErrorPicture) {
 }
 
 TEST_F(MainLoading, AnUndecodableFileShowsTheErrorPictureWithItsOwnBlock) {
+    const TTestPictureClasses errorPictureClass({"jpg"});
     WriteTestPicture(PathOf("pic_err.jpg"), 2, 1, {{9, 8, 7}, {6, 5, 4}});
     const std::string path = PathOf("notes.txt");
     std::ofstream(path) << "not a picture";
@@ -80,6 +81,7 @@ TEST_F(MainLoading, AnUndecodableFileShowsTheErrorPictureWithItsOwnBlock) {
 }
 
 TEST_F(MainLoading, AnUnreadableErrorPictureFallsBackToBlackWithoutRecursion) {
+    const TTestPictureClasses errorPictureClass({"jpg"});
     std::ofstream(PathOf("pic_err.jpg")) << "garbage";
     const std::string path = PathOf("broken.tdraw");
     std::ofstream(path) << "";

@@ -1,5 +1,6 @@
 #include "ViewerFixture.h"
 
+#include "formats/FileFormatList.h"
 #include "platform/PictureClassTable.h"
 #include "raster/FastIMG.h"
 
@@ -40,18 +41,19 @@ TEST_F(MainStartup, CreationSetsUpTheSurfaceStateAndDefaults) {
 }
 
 TEST_F(MainStartup, TheFirstActivationBuildsTheSortedExtensionListWithoutScrAndWin) {
-    PictureClassTable().RegisterFileFormat("win", "", PictureClassTable().FindClass("tdraw"));
-    PictureClassTable().RegisterFileFormat("scr", "", PictureClassTable().FindClass("tdraw"));
-    PictureClassTable().RegisterFileFormat("Abc", "", PictureClassTable().FindClass("tdraw"));
+    // The full registry, with the test drawing class standing in for metafiles.
+    RegisterFileFormats(PictureClassTable().FindClass("tdraw"));
     TfrmMain& window = *Start({});
     window.ApplicationActivate();
+    UnregisterFileFormats();
     ASSERT_TRUE(window.ExtensionList);
     const std::vector<std::string>& list = *window.ExtensionList;
-    EXPECT_EQ(std::count(list.begin(), list.end(), ".WIN"), 0);
-    EXPECT_EQ(std::count(list.begin(), list.end(), ".SCR"), 0);
-    EXPECT_EQ(std::count(list.begin(), list.end(), ".TBMP"), 1);
-    EXPECT_EQ(std::count(list.begin(), list.end(), ".ABC"), 1);
-    EXPECT_EQ(list.size() + 2, PictureClassTable().Entries().size());
+    // 30 registered extensions less scr and win, plus the two test formats.
+    EXPECT_EQ(list.size(), 28u + 2u);
+    for (const char* absent : {".SCR", ".WIN", "scr", "win"})
+        EXPECT_EQ(std::count(list.begin(), list.end(), absent), 0) << absent;
+    for (const char* present : {".BMP", ".JPG", ".TIF", ".TIFF", ".PNG", ".TBMP", ".EMF"})
+        EXPECT_EQ(std::count(list.begin(), list.end(), present), 1) << present;
     EXPECT_TRUE(std::is_sorted(list.begin(), list.end()));
     EXPECT_FALSE(window.FirstActivation);
 }
@@ -70,7 +72,8 @@ TEST_F(MainStartup, ASecondActivationOnlyBringsTheWindowToTheFront) {
     TfrmMain& window = *Start({});
     window.ApplicationActivate();
     const std::vector<std::string> first = *window.ExtensionList;
-    PictureClassTable().RegisterFileFormat("late", "", PictureClassTable().FindClass("tdraw"));
+    FormatRegistry().RegisterFormat("late", "", "", ftRaster, true,
+                                    PictureClassTable().FindClass("tdraw"));
     window.ApplicationActivate();
     EXPECT_EQ(*window.ExtensionList, first);
 }

@@ -1,8 +1,8 @@
 #include "TestPictures.h"
 
+#include "formats/FileFormatList.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
-#include "platform/PictureClassTable.h"
 #include "platform/Streams.h"
 
 #include <fstream>
@@ -79,15 +79,16 @@ const TGraphicClassInfo TTestDrawing::ClassInfo{
 std::function<void()> TestPictureLoadHook;
 
 TTestPictureClasses::TTestPictureClasses(const std::vector<std::string>& drawingExtensions) {
-    PictureClassTable().RegisterFileFormat("tbmp", "Test bitmap", &TTestBitmap::ClassInfo);
-    PictureClassTable().RegisterFileFormat("tdraw", "Test drawing", &TTestDrawing::ClassInfo);
+    TFileFormatList& registry = FormatRegistry();
+    registry.RegisterFormat("tbmp", "Test bitmaps", "", ftRaster, true, &TTestBitmap::ClassInfo);
+    registry.RegisterFormat("tdraw", "Test drawings", "", ftRaster, true, &TTestDrawing::ClassInfo);
     for (const std::string& extension : drawingExtensions)
-        PictureClassTable().RegisterFileFormat(extension, "Test drawing", &TTestDrawing::ClassInfo);
+        registry.RegisterFormat(extension, "", "", ftRaster, true, &TTestDrawing::ClassInfo);
 }
 
 TTestPictureClasses::~TTestPictureClasses() {
-    PictureClassTable().UnregisterGraphicClass(&TTestBitmap::ClassInfo);
-    PictureClassTable().UnregisterGraphicClass(&TTestDrawing::ClassInfo);
+    FormatRegistry().UnregisterFormat("", &TTestBitmap::ClassInfo);
+    FormatRegistry().UnregisterFormat("", &TTestDrawing::ClassInfo);
 }
 
 std::string WriteTestPicture(const std::string& path, int width, int height,

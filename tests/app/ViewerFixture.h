@@ -43,7 +43,7 @@ protected:
 
     std::string Directory;
     FakePlatformServices Services;
-    TTestPictureClasses Classes{{"jpg"}};
+    TTestPictureClasses Classes;
     std::unique_ptr<TfrmMain> Window;
 };
 
