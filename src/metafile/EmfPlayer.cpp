@@ -139,10 +139,8 @@ TGdiRegion Region(const TRecordReader& r, size_t offset, uint32_t size) {
     const uint32_t headerSize = data.U32(0), count = data.U32(8);
     data.RequireArray(headerSize, count, 16);
     TGdiRegion region;
-    for (uint32_t i = 0; i < count; ++i) {
-        const QRectF box = RectL(data, headerSize + size_t(i) * 16);
-        region.Rects.push_back(box.toAlignedRect());
-    }
+    for (uint32_t i = 0; i < count; ++i)
+        region.Rects.push_back(RectL(data, headerSize + size_t(i) * 16));
     return region;
 }
 
@@ -232,9 +230,19 @@ void TEmfRecordPlayer::SelectObject(uint32_t index) {
         Canvas.SelectObject(index);
 }
 
+QTransform XForm(const TRecordReader& r, size_t offset) {
+    return QTransform(r.F32(offset), r.F32(offset + 4), r.F32(offset + 8), r.F32(offset + 12),
+                      r.F32(offset + 16), r.F32(offset + 20));
+}
+
+bool IsFinite(const QTransform& t) {
+    return std::isfinite(t.m11()) && std::isfinite(t.m12()) && std::isfinite(t.m21()) &&
+           std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy());
+}
+
 void TEmfRecordPlayer::ModifyWorldTransform(const TRecordReader& r) {
-    const QTransform x(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
-    QTransform& world = Canvas.State().World;
+    const QTransform x = XForm(r, 8);
+    QTransform world = Canvas.State().World;
     switch (r.U32(32)) {
     case 1: // identity
         world.reset();
@@ -249,6 +257,9 @@ void TEmfRecordPlayer::ModifyWorldTransform(const TRecordReader& r) {
         world = x;
         break;
     }
+    // Transforms that overflow would make every later coordinate meaningless.
+    if (IsFinite(world))
+        Canvas.State().World = world;
 }
 
 void TEmfRecordPlayer::CreateFont(const TRecordReader& r) {
@@ -261,6 +272,7 @@ void TEmfRecordPlayer::CreateFont(const TRecordReader& r) {
     font.Underline = r.U8(33);
     font.StrikeOut = r.U8(34);
     font.CharSet = r.U8(35);
+    font.PitchAndFamily = r.U8(39);
     QString face = Utf16Text(r, 40, 32);
     face.truncate(face.indexOf(QChar(0)) >= 0 ? face.indexOf(QChar(0)) : face.size());
     font.FaceName = face;
@@ -474,7 +486,8 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
         Canvas.RestoreDC(r.I32(8));
         break;
     case erSetWorldTransform:
-        s.World = QTransform(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
+        if (IsFinite(XForm(r, 8)))
+            s.World = XForm(r, 8);
         break;
     case erModifyWorldTransform:
         ModifyWorldTransform(r);
@@ -508,7 +521,8 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
         Canvas.DeleteObject(r.U32(8));
         break;
     case erAngleArc:
-        Canvas.AngleArc(PointL(r, 8), r.U32(16), r.F32(20), r.F32(24));
+        if (std::isfinite(r.F32(20)) && std::isfinite(r.F32(24)))
+            Canvas.AngleArc(PointL(r, 8), r.U32(16), r.F32(20), r.F32(24));
         break;
     case erEllipse:
         Canvas.Ellipse(RectL(r, 8));

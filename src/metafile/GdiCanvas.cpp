@@ -25,6 +25,29 @@ double ScaleOf(const QTransform& t) {
     return std::sqrt(std::abs(t.determinant()));
 }
 
+// The face names of metafiles are those of another platform; the family the font asks for
+// and the usual names pick the kind of face that stands in for a missing one.
+QFont::StyleHint FontStyleHint(const TGdiFont& font) {
+    const QString face = font.FaceName.toLower();
+    const uint8_t family = font.PitchAndFamily & 0xF0;
+    auto named = [&](std::initializer_list<const char*> words) {
+        for (const char* word : words)
+            if (face.contains(QLatin1String(word)))
+                return true;
+        return false;
+    };
+    if (family == 0x30 || (font.PitchAndFamily & 3) == 1 ||
+        named({"courier", "mono", "consol", "fixed", "typewriter"}))
+        return QFont::TypeWriter;
+    if (family == 0x10 || named({"times", "roman", "serif", "georgia", "garamond", "book"}))
+        return named({"sans"}) ? QFont::SansSerif : QFont::Serif;
+    if (family == 0x40)
+        return QFont::Cursive;
+    if (family == 0x50)
+        return QFont::Decorative;
+    return QFont::SansSerif;
+}
+
 bool HasFontSupport() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
@@ -473,7 +496,7 @@ void TGdiCanvas::SetPixel(QPointF p, const QColor& color) {
 
 QFont TGdiCanvas::ImageFont(double& pixelSize) const {
     QFont font(S.Font.FaceName.isEmpty() ? QStringLiteral("Sans Serif") : S.Font.FaceName);
-    font.setStyleHint(QFont::SansSerif);
+    font.setStyleHint(FontStyleHint(S.Font));
     const QTransform t = LogicalToImage();
     const double verticalScale = std::hypot(t.m21(), t.m22());
     double size = std::abs(S.Font.Height) * verticalScale;
@@ -487,7 +510,8 @@ QFont TGdiCanvas::ImageFont(double& pixelSize) const {
         if (cell > 0)
             size = size * 100 / cell;
     }
-    pixelSize = std::clamp(size, 0.5, 20000.0);
+    // Larger glyphs than any picture side are not worth their rasterising cost.
+    pixelSize = std::isfinite(size) ? std::clamp(size, 0.5, 8192.0) : 13.0;
     font.setPointSizeF(pixelSize * 72 / 96);
     font.setWeight(QFont::Weight(std::clamp(S.Font.Weight ? S.Font.Weight : 400, 1, 1000)));
     font.setItalic(S.Font.Italic);
@@ -663,8 +687,18 @@ void TGdiCanvas::FillDevicePolygon(const QPolygonF& devicePoints, const QColor& 
 
 QPainterPath TGdiCanvas::RegionPath(const TGdiRegion& region) const {
     QPainterPath path;
-    for (const QRect& r : region.Rects)
-        path.addRect(QRectF(r));
+    // Beyond this many rectangles a region is taken as their bounding box: uniting them
+    // costs more than a picture is worth.
+    constexpr size_t MaxRegionRects = 4096;
+    if (region.Rects.size() > MaxRegionRects) {
+        QRectF box;
+        for (const QRectF& r : region.Rects)
+            box |= r.normalized();
+        path.addRect(box);
+    } else {
+        for (const QRectF& r : region.Rects)
+            path.addRect(r.normalized());
+    }
     return DeviceToImageTransform.map(path).simplified();
 }
 

@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QImage>
+#include <QRectF>
 #include <QString>
 
 #include <cstdint>
@@ -59,12 +60,13 @@ struct TGdiFont {
     bool Underline = false;
     bool StrikeOut = false;
     uint8_t CharSet = 0;
+    uint8_t PitchAndFamily = 0; // pitch in bits 0-1, family in bits 4-7
     QString FaceName;
 };
 
 // A region as a set of device rectangles.
 struct TGdiRegion {
-    std::vector<QRect> Rects;
+    std::vector<QRectF> Rects;
 };
 
 // Placeholder for the objects the player does not use (palettes, colour spaces) so that

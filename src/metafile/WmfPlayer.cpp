@@ -59,6 +59,9 @@ enum : uint16_t {
     wrCreatePatternBrush = 0x01F9,
     wrCreatePalette = 0x00F7,
     wrCreateRegion = 0x06FF,
+    wrFillRegion = 0x0228,
+    wrInvertRegion = 0x012A,
+    wrPaintRegion = 0x012B,
     wrPatBlt = 0x061D,
     wrBitBlt = 0x0922,
     wrStretchBlt = 0x0B23,
@@ -67,6 +70,21 @@ enum : uint16_t {
     wrStretchDib = 0x0F43,
     wrSetDibToDev = 0x0D33,
 };
+
+bool CreatesObject(uint16_t function) {
+    switch (function) {
+    case wrCreatePenIndirect:
+    case wrCreateBrushIndirect:
+    case wrCreateFontIndirect:
+    case wrDibCreatePatternBrush:
+    case wrCreatePatternBrush:
+    case wrCreatePalette:
+    case wrCreateRegion:
+        return true;
+    default:
+        return false;
+    }
+}
 
 class TWmfRecordPlayer {
 public:
@@ -91,6 +109,12 @@ private:
     void TextOut(const TRecordReader& r);
     void ExtTextOut(const TRecordReader& r);
     void Blit(uint16_t function, const TRecordReader& r);
+    void CreateRegion(const TRecordReader& r);
+    void CreatePatternBrush(const TRecordReader& r);
+    const TGdiRegion* RegionObject(const TRecordReader& r, size_t i) const {
+        const TGdiObject* object = Canvas.Object(r.U16(RecordHeaderSize + 2 * i));
+        return object ? std::get_if<TGdiRegion>(object) : nullptr;
+    }
 
     TGdiCanvas& Canvas;
 };
@@ -119,6 +143,7 @@ void TWmfRecordPlayer::CreateFont(const TRecordReader& r) {
     font.Underline = r.U8(17);
     font.StrikeOut = r.U8(18);
     font.CharSet = r.U8(19);
+    font.PitchAndFamily = r.U8(23);
     const size_t faceBytes = std::min<size_t>(32, r.Size() > 24 ? r.Size() - 24 : 0);
     const uint8_t* face = r.Bytes(24, faceBytes);
     font.FaceName = AnsiText(face, strnlen(reinterpret_cast<const char*>(face), faceBytes));
@@ -150,6 +175,39 @@ void TWmfRecordPlayer::ExtTextOut(const TRecordReader& r) {
         for (size_t i = 0; i < count; ++i)
             dx.push_back(r.I16(offset + 2 * i));
     Canvas.TextOut(at, AnsiText(text, count), options, rect, dx);
+}
+
+void TWmfRecordPlayer::CreateRegion(const TRecordReader& r) {
+    // Scans of horizontal bands, each a list of left and right edges in logical units.
+    const QTransform toDevice = Canvas.LogicalToDevice();
+    const size_t scans = r.U16(16);
+    TGdiRegion region;
+    size_t at = 28;
+    for (size_t i = 0; i < scans; ++i) {
+        const size_t edges = r.U16(at);
+        const int top = r.I16(at + 2), bottom = r.I16(at + 4);
+        r.RequireArray(at + 6, edges / 2, 4);
+        for (size_t e = 0; e + 1 < edges; e += 2) {
+            const QRectF band(QPointF(r.I16(at + 6 + e * 2), top),
+                              QPointF(r.I16(at + 8 + e * 2), bottom));
+            region.Rects.push_back(toDevice.mapRect(band.normalized()));
+        }
+        at += 8 + edges * 2;
+    }
+    Canvas.AddObject(std::move(region));
+}
+
+void TWmfRecordPlayer::CreatePatternBrush(const TRecordReader& r) {
+    // The bitmap header, 18 bytes the platform kept for itself, then the rows.
+    constexpr size_t header = 10, reserved = 18;
+    const uint8_t* head = r.Bytes(RecordHeaderSize, header + reserved);
+    std::vector<uint8_t> bitmap(head, head + header);
+    const size_t rows = RecordHeaderSize + header + reserved;
+    bitmap.insert(bitmap.end(), r.Data() + rows, r.Data() + r.Size());
+    const TDcState& s = Canvas.State();
+    Canvas.AddObject(TGdiBrush{bsPattern, Qt::black, 0,
+                               DecodeBitmap16(TRecordReader(bitmap.data(), bitmap.size()),
+                                              s.TextColor.rgb(), s.BkColor.rgb())});
 }
 
 void TWmfRecordPlayer::Blit(uint16_t function, const TRecordReader& r) {
@@ -264,8 +322,22 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
         Canvas.OffsetClip(Point(r, 0));
         break;
     case wrSelectClipRegion:
-        // Regions are not kept, so selecting one can only mean: no clipping.
-        Canvas.SelectClipRegion(nullptr, TClipCombine::ccCopy);
+        Canvas.SelectClipRegion(RegionObject(r, 0), TClipCombine::ccCopy);
+        break;
+    case wrFillRegion: {
+        const TGdiObject* brush = Canvas.Object(r.U16(8));
+        const TGdiRegion* region = RegionObject(r, 0);
+        if (region && brush && std::holds_alternative<TGdiBrush>(*brush))
+            Canvas.FillRegion(*region, std::get<TGdiBrush>(*brush));
+        break;
+    }
+    case wrPaintRegion:
+        if (const TGdiRegion* region = RegionObject(r, 0))
+            Canvas.FillRegion(*region, s.Brush);
+        break;
+    case wrInvertRegion:
+        if (const TGdiRegion* region = RegionObject(r, 0))
+            Canvas.InvertRegion(*region);
         break;
     case wrSelectObject:
         Canvas.SelectObject(r.U16(6));
@@ -350,8 +422,12 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
         break;
     }
     case wrCreatePatternBrush:
-    case wrCreatePalette:
+        CreatePatternBrush(r);
+        break;
     case wrCreateRegion:
+        CreateRegion(r);
+        break;
+    case wrCreatePalette:
         Canvas.AddObject(TGdiOtherObject{});
         break;
     case wrPatBlt:
@@ -440,7 +516,10 @@ void PlayWmf(const std::vector<uint8_t>& data, const TWmfHeader& header, QPainte
         try {
             player.Play(function, TRecordReader(data.data() + at, bytes));
         } catch (const ERecordTooShort&) {
-            // A malformed record is skipped like an unknown one.
+            // A malformed record is skipped like an unknown one; one that creates an object
+            // still takes its slot, so that the indices of later objects stay right.
+            if (CreatesObject(function))
+                canvas.AddObject(TGdiOtherObject{});
         }
         at += bytes;
     }
