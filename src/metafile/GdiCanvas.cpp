@@ -319,19 +319,16 @@ void TGdiCanvas::AddFigure(const QPainterPath& logicalPath, bool closed) {
         Draw(image, closed, true);
 }
 
-void TGdiCanvas::ExtendOpenFigure(const QPolygonF& imagePoints) {
-    if (imagePoints.isEmpty())
-        return;
+void TGdiCanvas::ContinueFigure(const QPainterPath& logical) {
+    const QPainterPath image = LogicalToImage().map(logical);
     if (InPath) {
         if (Path.elementCount() == 0)
-            Path.moveTo(imagePoints.first());
-        for (qsizetype i = 1; i < imagePoints.size(); ++i)
-            Path.lineTo(imagePoints[i]);
-        return;
+            Path.moveTo(image.elementAt(0));
+        Path.connectPath(image);
+    } else {
+        Draw(image, false, true);
     }
-    QPainterPath path;
-    path.addPolygon(imagePoints);
-    Draw(path, false, true);
+    S.Position = logical.currentPosition();
 }
 
 void TGdiCanvas::MoveTo(QPointF p) {
@@ -341,9 +338,9 @@ void TGdiCanvas::MoveTo(QPointF p) {
 }
 
 void TGdiCanvas::LineTo(QPointF p) {
-    const QTransform t = LogicalToImage();
-    ExtendOpenFigure(QPolygonF({t.map(S.Position), t.map(p)}));
-    S.Position = p;
+    QPainterPath line(S.Position);
+    line.lineTo(p);
+    ContinueFigure(line);
 }
 
 void TGdiCanvas::Polyline(const QPolygonF& points) {
@@ -357,10 +354,10 @@ void TGdiCanvas::Polyline(const QPolygonF& points) {
 void TGdiCanvas::PolylineTo(const QPolygonF& points) {
     if (points.isEmpty())
         return;
-    QPolygonF all;
-    all << S.Position << points;
-    ExtendOpenFigure(LogicalToImage().map(all));
-    S.Position = points.last();
+    QPainterPath lines(S.Position);
+    for (const QPointF& p : points)
+        lines.lineTo(p);
+    ContinueFigure(lines);
 }
 
 namespace {
@@ -381,15 +378,7 @@ void TGdiCanvas::PolyBezier(const QPolygonF& points) {
 void TGdiCanvas::PolyBezierTo(const QPolygonF& points) {
     if (points.size() < 3)
         return;
-    const QPainterPath image = LogicalToImage().map(BezierPath(S.Position, points));
-    if (InPath) {
-        if (Path.elementCount() == 0)
-            Path.moveTo(image.elementAt(0));
-        Path.connectPath(image);
-    } else {
-        Draw(image, false, true);
-    }
-    S.Position = points[(points.size() / 3) * 3 - 1];
+    ContinueFigure(BezierPath(S.Position, points));
 }
 
 void TGdiCanvas::PolyPolyline(const std::vector<QPolygonF>& lines) {
@@ -458,15 +447,7 @@ void TGdiCanvas::Arc(const QRectF& box, QPointF start, QPointF end, TArcKind kin
     }
     QPainterPath joined(S.Position);
     joined.connectPath(path);
-    const QPainterPath image = LogicalToImage().map(joined);
-    if (InPath) {
-        if (Path.elementCount() == 0)
-            Path.moveTo(image.elementAt(0));
-        Path.connectPath(image);
-    } else {
-        Draw(image, false, true);
-    }
-    S.Position = path.currentPosition();
+    ContinueFigure(joined);
 }
 
 void TGdiCanvas::AngleArc(QPointF centre, double radius, double startDegrees, double sweepDegrees) {
@@ -476,15 +457,7 @@ void TGdiCanvas::AngleArc(QPointF centre, double radius, double startDegrees, do
     arc.arcTo(box, startDegrees, sweepDegrees);
     QPainterPath joined(S.Position);
     joined.connectPath(arc);
-    const QPainterPath image = LogicalToImage().map(joined);
-    if (InPath) {
-        if (Path.elementCount() == 0)
-            Path.moveTo(image.elementAt(0));
-        Path.connectPath(image);
-    } else {
-        Draw(image, false, true);
-    }
-    S.Position = arc.currentPosition();
+    ContinueFigure(joined);
 }
 
 void TGdiCanvas::SetPixel(QPointF p, const QColor& color) {

@@ -138,7 +138,9 @@ private:
     void Stroke(const QPainterPath& imagePath);
     void Fill(const QPainterPath& imagePath, const TGdiBrush& brush);
     void AddFigure(const QPainterPath& logicalPath, bool closed);
-    void ExtendOpenFigure(const QPolygonF& imagePoints);
+    // Draws an open figure that starts at the current position, or adds it to the path;
+    // the current position moves to its end.
+    void ContinueFigure(const QPainterPath& logical);
     void FinishPath(bool fill, bool stroke);
     void ApplyClip();
     void CombineClip(const QPainterPath& shape, TClipCombine mode);
