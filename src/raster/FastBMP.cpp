@@ -164,14 +164,19 @@ int32_t TFastBMP::ColorCount() const {
     constexpr size_t SetWords = (size_t(1) << 24) / 64;
     std::unique_ptr<uint64_t[]> present(new uint64_t[SetWords]());
     uint8_t* bytes = reinterpret_cast<uint8_t*>(present.get());
+    const auto mark = [bytes](uint32_t key) { bytes[key >> 3] |= uint8_t(1u << (key & 7)); };
     const uint8_t* p = PixelData;
     for (int32_t y = 0; y < Height; ++y) {
-        const uint8_t* end = p + size_t(Width) * 3;
-        for (; p != end; p += 3) {
-            const uint32_t key = (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
-            bytes[key >> 3] |= uint8_t(1u << (key & 7));
+        // Each pixel but the row's last is read as a word whose low three bytes are the key;
+        // the last one's fourth byte may lie past the storage.
+        const uint8_t* last = p + size_t(Width - 1) * 3;
+        for (; p != last; p += 3) {
+            uint32_t word;
+            std::memcpy(&word, p, 4);
+            mark(word & 0xFFFFFFu);
         }
-        p += RowPadding;
+        mark((uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0]);
+        p += 3 + RowPadding;
     }
     int32_t count = 0;
     for (size_t i = 0; i < SetWords; ++i)

@@ -89,6 +89,11 @@ TEST(FastBMP, ColorCountCountsDistinctColoursAndSkipsPadding) {
     for (int i = 0; i < 10; ++i)
         SetPixelAt(buffer, i % 5, i / 5, colours[i]);
     EXPECT_EQ(buffer.ColorCount(), 9);
+
+    buffer.SetSize(1, 3); // only last pixels of rows, the top one at the end of the storage
+    SetPixelAt(buffer, 0, 1, {1, 2, 3});
+    SetPixelAt(buffer, 0, 2, {1, 2, 4});
+    EXPECT_EQ(buffer.ColorCount(), 3);
 }
 
 TEST(FastBMP, ColorCountOfEveryColourOnce) {
