@@ -61,7 +61,8 @@ public:
     }
 
 private:
-    // Most strings are a few bytes long: a plain loop beats a library call for them.
+    // Most strings are a few bytes long: a plain loop beats a library call for them. Count is
+    // never 0: every string has a byte and the output has room for one.
     static void Copy(uint8_t* to, const uint8_t* from, uint32_t count) {
         if (count > 16) {
             std::memcpy(to, from, count);
