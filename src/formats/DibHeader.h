@@ -36,8 +36,7 @@ inline uint16_t LoadLE16(const uint8_t* p) {
     return uint16_t(p[0] | (p[1] << 8));
 }
 inline uint32_t LoadLE32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 // Reads the info header at the stream's position (OS/2 core and 2.x, the 40-byte header and

@@ -23,7 +23,8 @@ public:
             switch (Bits) {
             case 4: {
                 uint8_t& byte = Row[X >> 1];
-                byte = (X & 1) ? uint8_t((byte & 0xF0) | value) : uint8_t((byte & 0x0F) | value << 4);
+                byte =
+                    (X & 1) ? uint8_t((byte & 0xF0) | value) : uint8_t((byte & 0x0F) | value << 4);
                 break;
             }
             case 8:
@@ -99,7 +100,7 @@ void DecodeDibRle(const uint8_t* data, size_t size, const TDibHeader& header, TB
     const TRleLayout layout = LayoutOf(header.Compression);
     const int bits = header.Compression == TDibCompression::dcRle4    ? 4
                      : header.Compression == TDibCompression::dcRle24 ? 24
-                                                                       : 8;
+                                                                      : 8;
     TRlePixelWriter writer(bitmap, header.TopDown, bits);
     size_t pos = 0;
     while (!writer.Finished() && size - pos >= 2) {

@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <cctype>
 
 namespace {
 
