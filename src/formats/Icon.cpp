@@ -198,12 +198,10 @@ void TIcon::Draw(TBitmap& canvas, int32_t x, int32_t y) const {
     const int32_t top = std::max(0, -y);
     const int32_t bottom = std::min(Height(), canvas.Height() - y);
     for (int32_t sy = top; sy < bottom; ++sy) {
-        const uint8_t* in = FImage.ScanLine(sy);
-        uint8_t* out = canvas.ScanLine(y + sy) + int64_t(x) * 3;
-        for (int32_t sx = left; sx < right; ++sx) {
-            const unsigned alpha = in[sx * 4 + 3];
+        const uint8_t* in = FImage.ScanLine(sy) + size_t(left) * 4;
+        uint8_t* out = canvas.ScanLine(y + sy) + size_t(x + left) * 3;
+        for (int32_t sx = left; sx < right; ++sx, in += 4, out += 3)
             for (int c = 0; c < 3; ++c)
-                out[sx * 3 + c] = Blend(in[sx * 4 + c], out[sx * 3 + c], alpha);
-        }
+                out[c] = Blend(in[c], out[c], in[3]);
     }
 }

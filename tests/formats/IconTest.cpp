@@ -2,13 +2,13 @@
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
 #include "support/DibFileBuilder.h"
+#include "support/PictureChecks.h"
 #include "support/PictureRendering.h"
 #include "support/PpmFile.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 
 namespace {
 
@@ -187,11 +187,7 @@ TEST_P(IconFixture, DecodesLikeImageMagick) {
     const TPpmImage expected = ReadPpm(dir + name.replace(name.rfind('.'), 1, "-") + ".ppm");
     ASSERT_EQ(icon.Width(), expected.Width);
     ASSERT_EQ(icon.Height(), expected.Height);
-    const std::vector<uint8_t> rgb = RenderRgbTopDown(icon);
-    int worst = 0;
-    for (size_t i = 0; i < rgb.size(); ++i)
-        worst = std::max(worst, std::abs(int(rgb[i]) - int(expected.Rgb[i])));
-    EXPECT_LE(worst, GetParam().Tolerance);
+    EXPECT_LE(MaxSampleDifference(RenderRgbTopDown(icon), expected.Rgb), GetParam().Tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(ImageMagick, IconFixture,
@@ -203,19 +199,9 @@ INSTANTIATE_TEST_SUITE_P(ImageMagick, IconFixture,
                          });
 
 TEST(Icon, EveryTruncationIsAPictureOrInvalidGraphic) {
-    for (const char* name : {"pal4.ico", "rgba32.ico"}) {
-        TMemoryStream source;
-        TFileStream file(std::string(PELORAMA_TEST_DATA) + "/windows-bitmap/" + name,
-                         TFileMode::fmOpenRead);
-        source.CopyFrom(file, 0);
-        const std::vector<uint8_t>& bytes = source.Memory();
-        for (size_t length = 0; length < bytes.size(); ++length) {
-            try {
-                LoadBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + length));
-            } catch (const EInvalidGraphic&) {
-            }
-        }
-    }
+    for (const char* name : {"pal4.ico", "rgba32.ico"})
+        LoadEveryPrefix(ReadTestData(std::string("windows-bitmap/") + name),
+                        [] { return std::make_unique<TIcon>(); });
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
 #include "support/DibFileBuilder.h"
+#include "support/PictureChecks.h"
 #include "support/PictureRendering.h"
 #include "support/PpmFile.h"
 
@@ -10,7 +11,6 @@
 
 #include <array>
 #include <climits>
-#include <cstdlib>
 
 namespace {
 
@@ -52,11 +52,7 @@ TEST_P(WindowsBitmapFixture, DecodesLikeImageMagick) {
     ASSERT_EQ(bitmap.Width(), expected.Width);
     ASSERT_EQ(bitmap.Height(), expected.Height);
     EXPECT_EQ(bitmap.PixelFormat(), f.Format);
-    const std::vector<uint8_t> rgb = RenderRgbTopDown(bitmap);
-    int worst = 0;
-    for (size_t i = 0; i < rgb.size(); ++i)
-        worst = std::max(worst, std::abs(int(rgb[i]) - int(expected.Rgb[i])));
-    EXPECT_LE(worst, f.Tolerance);
+    EXPECT_LE(MaxSampleDifference(RenderRgbTopDown(bitmap), expected.Rgb), f.Tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(ImageMagick, WindowsBitmapFixture,
@@ -252,19 +248,9 @@ TEST(WindowsBitmap, MissingRowsOfAShortFileStayBlack) {
 
 // Every prefix of valid files ends in a picture or EInvalidGraphic, nothing else.
 TEST(WindowsBitmap, EveryTruncationIsAPictureOrInvalidGraphic) {
-    for (const char* name : {"pal8rle.bmp", "rgb565.bmp", "os2pal4.bmp", "rgba32.bmp"}) {
-        TMemoryStream source;
-        TFileStream file(std::string(PELORAMA_TEST_DATA) + "/windows-bitmap/" + name,
-                         TFileMode::fmOpenRead);
-        source.CopyFrom(file, 0);
-        const std::vector<uint8_t>& bytes = source.Memory();
-        for (size_t length = 0; length < bytes.size(); ++length) {
-            try {
-                LoadBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + length));
-            } catch (const EInvalidGraphic&) {
-            }
-        }
-    }
+    for (const char* name : {"pal8rle.bmp", "rgb565.bmp", "os2pal4.bmp", "rgba32.bmp"})
+        LoadEveryPrefix(ReadTestData(std::string("windows-bitmap/") + name),
+                        [] { return std::make_unique<TBitmap>(); });
 }
 
 struct THostileHeader {
