@@ -181,8 +181,12 @@ void ReadUncompressed(TStream& stream, const TDibHeader& header, const TTarget& 
 
 void ReadRunLengthEncoded(TStream& stream, const TDibHeader& header, const TTarget& target,
                           TBitmap& bitmap) {
-    const int64_t size = stream.Remaining();
-    if (int64_t(header.Width) * header.Height > (size + 1) * MaxRlePixelsPerByte)
+    const int64_t pixels = int64_t(header.Width) * header.Height;
+    // Even stored pixel by pixel with an end of line per row, no picture needs more data
+    // than this; the bound keeps a huge file from being read in whole.
+    const int64_t neededAtMost = pixels * 4 + int64_t(header.Height) * 4 + 16;
+    const int64_t size = std::min(stream.Remaining(), neededAtMost);
+    if (pixels > (size + 1) * MaxRlePixelsPerByte)
         throw EInvalidGraphic(SInvalidBitmap);
     std::vector<uint8_t> data(static_cast<size_t>(size));
     stream.ReadBuffer(data.data(), size);
