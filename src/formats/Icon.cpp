@@ -91,7 +91,9 @@ TIconImage ChooseImage(TStream& stream) {
     for (int i = 0; i < count; ++i) {
         const int64_t offset = LoadLE32(entries.data() + i * DirectoryEntrySize + 12);
         const std::optional<TIconImage> image = ProbeImage(stream, start + offset);
-        if (image && image->Width > 0 && image->Height > 0 && (!best || Precedes(*image, *best)))
+        // An image no picture could hold is passed over, so its size never enters a product.
+        if (image && MayAllocatePicture(image->Width, image->Height) &&
+            (!best || Precedes(*image, *best)))
             best = image;
     }
     if (!best)

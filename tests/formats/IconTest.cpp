@@ -157,6 +157,15 @@ TEST(Icon, CursorsAreReadLikeIcons) {
     EXPECT_EQ(Pixel(icon, 0, 0), (TRgb{0, 0, 9}));
 }
 
+// Found by fuzz_icon: a PNG claiming 4294967295 x 4294967071 pixels beside a 1 x 1 image.
+TEST(Icon, ImagesNoPictureCouldHoldArePassedOver) {
+    TIcon icon;
+    icon.LoadFromFile(std::string(PELORAMA_TEST_DATA) +
+                      "/windows-bitmap/crash-icon-png-size-overflow.ico");
+    EXPECT_EQ(icon.Width(), 1);
+    EXPECT_EQ(Pixel(icon, 0, 0), (TRgb{30, 20, 10}));
+}
+
 TEST(Icon, BrokenDirectoriesAreRefused) {
     std::vector<uint8_t> good = BuildIcon({SolidEntry(2, 2, 24, 9)});
     std::vector<uint8_t> wrongType = good;

@@ -27,6 +27,20 @@ open('rgba.pam', 'wb').write(b'P7\nWIDTH 6\nHEIGHT 4\nDEPTH 4\nMAXVAL 255\n'
                              b'TUPLTYPE RGB_ALPHA\nENDHDR\n' + px)
 PY
 
+# Regression input of fuzz_icon: a PNG image claiming 4294967295 x 4294967071 pixels beside a
+# 1 x 1 24-bit image; comparing the image sizes multiplied them.
+python3 - <<'PY'
+import struct
+png = (b'\x89PNG\r\n\x1a\n' + struct.pack('>I', 13) + b'IHDR' +
+       struct.pack('>II', 0xFFFFFFFF, 0xFFFFFF1F) + bytes([8, 6, 0, 0, 0]) + bytes(4))
+dib = (struct.pack('<IiiHHIIiiII', 40, 1, 2, 1, 24, 0, 0, 0, 0, 0, 0) +
+       bytes([10, 20, 30, 0]) + bytes(4))
+ico = struct.pack('<HHH', 0, 1, 2)
+ico += struct.pack('<BBBBHHII', 0, 0, 0, 0, 1, 32, len(png), 38)
+ico += struct.pack('<BBBBHHII', 1, 1, 0, 0, 1, 24, len(dib), 38 + len(png))
+open('crash-icon-png-size-overflow.ico', 'wb').write(ico + png + dib)
+PY
+
 $C c12.ppm BMP3:rgb24.bmp
 $C c12.ppm -type Palette BMP3:pal4.bmp
 $C c200.ppm -type Palette -compress None BMP3:pal8.bmp
@@ -40,6 +54,6 @@ $C rgba.pam BMP:rgba32.bmp
 $C rgba.pam ICO:rgba32.ico
 $C c12.ppm -type Palette ICO:pal4.ico
 
-for f in *.bmp *.ico; do
+for f in [!c]*.bmp [!c]*.ico; do
     $C "$f[0]" -background white -flatten -depth 8 "PPM:${f%.*}-${f##*.}.ppm"
 done
