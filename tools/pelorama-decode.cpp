@@ -2,13 +2,20 @@
 // to its debug log for each; optionally writes the 24-bit result as a binary PPM.
 //
 //   pelorama-decode [--ppm OUT] FILE...
+//   pelorama-decode --formats
 //
+// --formats lists the registered extensions in registration order, one a line: the
+// extension, a tab, the description the platform was given.
 // With several files, OUT gets the file's position as a suffix: out.ppm becomes out-1.ppm,
 // out-2.ppm ... Files that fail to decode write no PPM. Exit code 0 when every file decoded.
-#include "formats/Icon.h"
+#include "formats/FileFormatList.h"
 #include "platform/Bitmap.h"
 #include "platform/PictureClassTable.h"
 #include "raster/FastBMP.h"
+
+#ifdef HAVE_METAFILE
+#include "metafile/Metafile.h"
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -20,13 +27,19 @@
 
 namespace {
 
-// The picture classes the platform brings. The format registry will take this over.
-void RegisterPictureClasses() {
-    TPictureClassTable& table = PictureClassTable();
-    table.RegisterFileFormat("bmp", "Windows bitmaps", &TBitmap::ClassInfo);
-    table.RegisterFileFormat("ico", "Windows icons", &TIcon::ClassInfo);
-    table.RegisterFileFormat("rle", "Run length encoded Windows bitmaps", &TBitmap::ClassInfo);
-    table.RegisterFileFormat("dib", "Device independant Windows bitmaps", &TBitmap::ClassInfo);
+#ifdef HAVE_METAFILE
+const TGraphicClass MetafileClass = &TMetafile::ClassInfo;
+#else
+const TGraphicClass MetafileClass = nullptr; // built without Qt: no wmf and emf
+#endif
+
+void PrintFormats() {
+    for (const auto& entry : FormatRegistry().ExtensionEntries()) {
+        const TPictureClassTable::TEntry* platform =
+            PictureClassTable().FindEntry(entry->Extension);
+        std::printf("%s\t%s\n", entry->Extension.c_str(),
+                    platform ? platform->Description.c_str() : "");
+    }
 }
 
 // The picture drawn onto a white 24-bit canvas and copied into the pixel buffer; a bitmap
@@ -104,23 +117,30 @@ bool DecodeFile(const std::string& path, const std::string& ppm) {
 int main(int argc, char** argv) {
     std::string ppm;
     std::vector<std::string> files;
+    bool listFormats = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--ppm" && i + 1 < argc)
+        if (argument == "--formats")
+            listFormats = true;
+        else if (argument == "--ppm" && i + 1 < argc)
             ppm = argv[++i];
         else
             files.push_back(argument);
     }
-    if (files.empty()) {
-        std::fprintf(stderr, "usage: pelorama-decode [--ppm OUT] FILE...\n");
+    if (files.empty() && !listFormats) {
+        std::fprintf(stderr, "usage: pelorama-decode [--ppm OUT] FILE...\n"
+                             "       pelorama-decode --formats\n");
         return 1;
     }
-    RegisterPictureClasses();
+    RegisterFileFormats(MetafileClass);
+    if (listFormats)
+        PrintFormats();
     bool allDecoded = true;
     for (size_t i = 0; i < files.size(); ++i) {
         const std::string out = ppm.empty() || files.size() == 1 ? ppm : IndexedName(ppm, i + 1);
         allDecoded = DecodeFile(files[i], out) && allDecoded;
     }
+    UnregisterFileFormats();
     std::fflush(stdout);
     return allDecoded ? 0 : 1;
 }

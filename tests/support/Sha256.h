@@ -4,6 +4,5 @@
 #include <cstdint>
 #include <string>
 
-// SHA-256 of a byte string as lower-case hex: the tests compare decoded pixels with
-// reference digests made by other programs.
+// Hex digest of the bytes, to compare decodes with the conformance references.
 std::string Sha256Hex(const uint8_t* data, size_t size);
