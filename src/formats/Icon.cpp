@@ -2,10 +2,10 @@
 
 #include "formats/DibHeader.h"
 #include "formats/DibPixels.h"
+#include "formats/PNGGraphic.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
-#include "platform/StringFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,8 +15,6 @@
 namespace {
 
 constexpr const char* SInvalidIcon = "Icon image is not valid";
-constexpr const char* SInvalidImageFormat =
-    "Cannot load image. Invalid or unexpected %s image format.";
 
 constexpr int64_t DirectoryHeaderSize = 6;
 constexpr int64_t DirectoryEntrySize = 16;
@@ -101,12 +99,6 @@ TIconImage ChooseImage(TStream& stream) {
     return *best;
 }
 
-// Icons of 256 pixels are usually stored as PNG. Until the PNG reader can be called here to
-// decode such an image into Image, they are refused.
-void LoadPngIconImage(TStream&, TBitmap&) {
-    throw EInvalidGraphic(Format(SInvalidImageFormat, "PNG"));
-}
-
 // The AND mask: one bit per pixel, set where the pixel is transparent. Rows missing from a
 // short file count as opaque.
 std::vector<uint8_t> ReadAndMask(TStream& stream, const TDibHeader& header) {
@@ -134,13 +126,13 @@ bool HasAnyAlpha(const TBitmap& image) {
     return false;
 }
 
-// Turns the colour image into blue, green, red, alpha, taking alpha from the AND mask unless
-// the image is 32-bit with alpha of its own.
-void ApplyMask(const TBitmap& colors, const std::vector<uint8_t>& mask, const TDibHeader& header,
-               TBitmap& image) {
+// Makes Image the blue, green, red, alpha of Colors: Colors' own alpha when KeepAlpha (it is
+// then 32-bit), else AlphaOf(x, y).
+template <typename TAlphaOf>
+void ToBgra(const TBitmap& colors, bool keepAlpha, TAlphaOf alphaOf, TBitmap& image) {
     image.SetPixelFormat(TPixelFormat::pf32bit);
     image.SetSize(colors.Width(), colors.Height());
-    if (HasAnyAlpha(colors)) {
+    if (keepAlpha) {
         for (int32_t y = 0; y < colors.Height(); ++y)
             std::memcpy(image.ScanLine(y), colors.ScanLine(y), size_t(colors.Width()) * 4);
         return;
@@ -152,9 +144,19 @@ void ApplyMask(const TBitmap& colors, const std::vector<uint8_t>& mask, const TD
         uint8_t* out = image.ScanLine(y);
         for (int32_t x = 0; x < colors.Width(); ++x) {
             std::memcpy(out + x * 4, bgr.data() + x * 3, 3);
-            out[x * 4 + 3] = MaskBit(mask, header, x, y) ? 0 : 255;
+            out[x * 4 + 3] = alphaOf(x, y);
         }
     }
+}
+
+// Icons of 256 pixels are usually stored as PNG, read by the PNG reader. Its alpha, where
+// it gives one, makes the image's; other pixels are opaque.
+void LoadPngIconImage(TStream& stream, TBitmap& image) {
+    TPNGGraphic png;
+    png.LoadFromStream(stream);
+    ToBgra(
+        png, png.PixelFormat() == TPixelFormat::pf32bit,
+        [](int32_t, int32_t) { return uint8_t(255); }, image);
 }
 
 void LoadDibIconImage(TStream& stream, TBitmap& image) {
@@ -170,7 +172,12 @@ void LoadDibIconImage(TStream& stream, TBitmap& image) {
     }
     TBitmap colors;
     ReadDibPixels(stream, header, colors);
-    ApplyMask(colors, ReadAndMask(stream, header), header, image);
+    // Pixels the AND mask covers are transparent, unless a 32-bit image has alpha of its own.
+    const std::vector<uint8_t> mask = ReadAndMask(stream, header);
+    ToBgra(
+        colors, HasAnyAlpha(colors),
+        [&](int32_t x, int32_t y) { return uint8_t(MaskBit(mask, header, x, y) ? 0 : 255); },
+        image);
 }
 
 inline uint8_t Blend(unsigned over, unsigned under, unsigned alpha) {

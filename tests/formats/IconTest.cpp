@@ -140,7 +140,8 @@ TEST(Icon, DrawBlendsOverWhateverTheCanvasHolds) {
     EXPECT_EQ(canvas.ScanLine(0)[6], 0);
 }
 
-TEST(Icon, ALargestImageStoredAsPngIsRefused) {
+// The largest image is a PNG cut after its header: the PNG reader refuses it.
+TEST(Icon, ALargestImageStoredAsPngGoesToThePngReader) {
     TIconEntry png;
     png.Png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
                0,    0,   1,   0,   0,    0,    1,    0,    8, 6, 0, 0,  0,   0,   0,   0};
