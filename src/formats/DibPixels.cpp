@@ -7,6 +7,7 @@
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -97,6 +98,55 @@ void ClearAlpha(uint8_t* row, int32_t width) {
         row[x * 4 + 3] = 0;
 }
 
+// Rows whose layout the bitmap shares are read in chunks straight into the scan lines,
+// which the bitmap keeps one after the other from the top: a chunk of a bottom-up file lands
+// upside down and is turned over while it is still in the cache. Chunks of this size are
+// large enough for the file stream to hand them over without its own buffer.
+constexpr int64_t ChunkBytes = 256 * 1024;
+
+void ReverseRows(uint8_t* block, int32_t rows, size_t rowBytes, std::vector<uint8_t>& spare) {
+    spare.resize(rowBytes);
+    for (int32_t top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
+        uint8_t* a = block + size_t(top) * rowBytes;
+        uint8_t* b = block + size_t(bottom) * rowBytes;
+        std::memcpy(spare.data(), a, rowBytes);
+        std::memcpy(a, b, rowBytes);
+        std::memcpy(b, spare.data(), rowBytes);
+    }
+}
+
+// Returns false when the data ended inside the chunk; what it lacked is zero.
+bool ReadRowsInPlace(TStream& stream, const TDibHeader& header, bool opaque, int32_t first,
+                     int32_t count, TBitmap& bitmap, std::vector<uint8_t>& spare) {
+    const size_t rowBytes = size_t(bitmap.RowBytes());
+    const int32_t lowest = header.TopDown ? first : header.Height - first - count;
+    uint8_t* block = bitmap.ScanLine(lowest);
+    const int64_t bytes = int64_t(rowBytes) * count;
+    const int64_t got = stream.Read(block, bytes);
+    // Zero also clears what storage reused from an earlier picture still held.
+    std::memset(block + got, 0, size_t(bytes - got));
+    if (!header.TopDown)
+        ReverseRows(block, count, rowBytes, spare);
+    if (opaque)
+        for (int32_t row = 0; row < count; ++row)
+            ClearAlpha(block + size_t(row) * rowBytes, header.Width);
+    return got == bytes;
+}
+
+// Returns false when the data ended inside the row; what it lacked is zero.
+bool ReadRowConverted(TStream& stream, const TDibHeader& header, const TTarget& target,
+                      const TBitFieldsUnpacker& unpacker, std::vector<uint8_t>& fileRow,
+                      uint8_t* line) {
+    const int64_t got = stream.Read(fileRow.data(), int64_t(fileRow.size()));
+    std::memset(fileRow.data() + got, 0, size_t(int64_t(fileRow.size()) - got));
+    if (target.Transfer == TRowTransfer::rtExpand2To4)
+        Expand2To4(fileRow.data(), header.Width, line);
+    else
+        unpacker.UnpackRow(fileRow.data(), header.Width, line,
+                           target.Format == TPixelFormat::pf32bit ? 4 : 3);
+    return got == int64_t(fileRow.size());
+}
+
 void ReadUncompressed(TStream& stream, const TDibHeader& header, const TTarget& target,
                       TBitmap& bitmap) {
     const int64_t fileRowBytes = DibRowBytes(header.Width, header.BitCount);
@@ -106,41 +156,37 @@ void ReadUncompressed(TStream& stream, const TDibHeader& header, const TTarget& 
 
     const bool direct =
         target.Transfer == TRowTransfer::rtCopy || target.Transfer == TRowTransfer::rtCopyOpaque;
-    std::vector<uint8_t> fileRow(direct ? 0 : size_t(fileRowBytes));
+    const int32_t chunkRows =
+        direct ? int32_t(std::clamp<int64_t>(ChunkBytes / fileRowBytes, 1, header.Height)) : 1;
     const TBitFieldsUnpacker unpacker(header.Masks, header.BitCount);
-    const int outPixelBytes = target.Format == TPixelFormat::pf32bit ? 4 : 3;
-    const size_t rowBytes = size_t(bitmap.RowBytes());
+    std::vector<uint8_t> spare(direct ? 0 : size_t(fileRowBytes));
     int32_t row = 0;
-    for (; row < header.Height; ++row) {
-        uint8_t* line = bitmap.ScanLine(header.TopDown ? row : header.Height - 1 - row);
-        uint8_t* in = direct ? line : fileRow.data();
-        const int64_t got = stream.Read(in, fileRowBytes);
-        // Whatever the data lacks is zero, also in storage reused from an earlier picture.
-        std::memset(in + got, 0, size_t(fileRowBytes - got));
-        switch (target.Transfer) {
-        case TRowTransfer::rtCopy:
-            break;
-        case TRowTransfer::rtCopyOpaque:
-            ClearAlpha(line, header.Width);
-            break;
-        case TRowTransfer::rtExpand2To4:
-            Expand2To4(in, header.Width, line);
-            break;
-        case TRowTransfer::rtUnpackMasks:
-            unpacker.UnpackRow(in, header.Width, line, outPixelBytes);
-            break;
-        }
-        if (got < fileRowBytes)
-            break;
+    bool complete = true;
+    while (row < header.Height && complete) {
+        const int32_t count = std::min(chunkRows, header.Height - row);
+        if (direct)
+            complete =
+                ReadRowsInPlace(stream, header, target.Transfer == TRowTransfer::rtCopyOpaque, row,
+                                count, bitmap, spare);
+        else
+            complete =
+                ReadRowConverted(stream, header, target, unpacker, spare,
+                                 bitmap.ScanLine(header.TopDown ? row : header.Height - 1 - row));
+        row += count;
     }
-    for (++row; row < header.Height; ++row)
+    const size_t rowBytes = size_t(bitmap.RowBytes());
+    for (; row < header.Height; ++row)
         std::memset(bitmap.ScanLine(header.TopDown ? row : header.Height - 1 - row), 0, rowBytes);
 }
 
 void ReadRunLengthEncoded(TStream& stream, const TDibHeader& header, const TTarget& target,
                           TBitmap& bitmap) {
-    const int64_t size = stream.Remaining();
-    if (int64_t(header.Width) * header.Height > (size + 1) * MaxRlePixelsPerByte)
+    const int64_t pixels = int64_t(header.Width) * header.Height;
+    // Even stored pixel by pixel with an end of line per row, no picture needs more data
+    // than this; the bound keeps a huge file from being read in whole.
+    const int64_t neededAtMost = pixels * 4 + int64_t(header.Height) * 4 + 16;
+    const int64_t size = std::min(stream.Remaining(), neededAtMost);
+    if (pixels > (size + 1) * MaxRlePixelsPerByte)
         throw EInvalidGraphic(SInvalidBitmap);
     std::vector<uint8_t> data(static_cast<size_t>(size));
     stream.ReadBuffer(data.data(), size);

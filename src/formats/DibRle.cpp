@@ -65,20 +65,22 @@ private:
     uint8_t* Row = nullptr;
 };
 
-// Bytes one pixel value takes in the data, and pixels per such value.
+// Bytes one pixel value takes in the data, pixels per such value, and bits per pixel of
+// the bitmap they go to.
 struct TRleLayout {
     int ValueBytes;
     int PixelsPerValue;
+    int BitsPerPixel;
 };
 
 TRleLayout LayoutOf(TDibCompression compression) {
     switch (compression) {
     case TDibCompression::dcRle4:
-        return {1, 2};
+        return {1, 2, 4};
     case TDibCompression::dcRle24:
-        return {3, 1};
+        return {3, 1, 24};
     default:
-        return {1, 1};
+        return {1, 1, 8};
     }
 }
 
@@ -98,10 +100,7 @@ uint32_t PixelOf(uint32_t value, int pixelsPerValue, int index) {
 
 void DecodeDibRle(const uint8_t* data, size_t size, const TDibHeader& header, TBitmap& bitmap) {
     const TRleLayout layout = LayoutOf(header.Compression);
-    const int bits = header.Compression == TDibCompression::dcRle4    ? 4
-                     : header.Compression == TDibCompression::dcRle24 ? 24
-                                                                      : 8;
-    TRlePixelWriter writer(bitmap, header.TopDown, bits);
+    TRlePixelWriter writer(bitmap, header.TopDown, layout.BitsPerPixel);
     size_t pos = 0;
     while (!writer.Finished() && size - pos >= 2) {
         const uint8_t count = data[pos];

@@ -2,10 +2,10 @@
 
 #include "formats/DibHeader.h"
 #include "formats/DibPixels.h"
+#include "formats/PNGGraphic.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
-#include "platform/StringFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,8 +15,6 @@
 namespace {
 
 constexpr const char* SInvalidIcon = "Icon image is not valid";
-constexpr const char* SInvalidImageFormat =
-    "Cannot load image. Invalid or unexpected %s image format.";
 
 constexpr int64_t DirectoryHeaderSize = 6;
 constexpr int64_t DirectoryEntrySize = 16;
@@ -91,18 +89,14 @@ TIconImage ChooseImage(TStream& stream) {
     for (int i = 0; i < count; ++i) {
         const int64_t offset = LoadLE32(entries.data() + i * DirectoryEntrySize + 12);
         const std::optional<TIconImage> image = ProbeImage(stream, start + offset);
-        if (image && image->Width > 0 && image->Height > 0 && (!best || Precedes(*image, *best)))
+        // An image no picture could hold is passed over, so its size never enters a product.
+        if (image && MayAllocatePicture(image->Width, image->Height) &&
+            (!best || Precedes(*image, *best)))
             best = image;
     }
     if (!best)
         throw EInvalidGraphic(SInvalidIcon);
     return *best;
-}
-
-// Icons of 256 pixels are usually stored as PNG. Until the PNG reader can be called here to
-// decode such an image into Image, they are refused.
-void LoadPngIconImage(TStream&, TBitmap&) {
-    throw EInvalidGraphic(Format(SInvalidImageFormat, "PNG"));
 }
 
 // The AND mask: one bit per pixel, set where the pixel is transparent. Rows missing from a
@@ -132,13 +126,13 @@ bool HasAnyAlpha(const TBitmap& image) {
     return false;
 }
 
-// Turns the colour image into blue, green, red, alpha, taking alpha from the AND mask unless
-// the image is 32-bit with alpha of its own.
-void ApplyMask(const TBitmap& colors, const std::vector<uint8_t>& mask, const TDibHeader& header,
-               TBitmap& image) {
+// Makes Image the blue, green, red, alpha of Colors: Colors' own alpha when KeepAlpha (it is
+// then 32-bit), else AlphaOf(x, y).
+template <typename TAlphaOf>
+void ToBgra(const TBitmap& colors, bool keepAlpha, TAlphaOf alphaOf, TBitmap& image) {
     image.SetPixelFormat(TPixelFormat::pf32bit);
     image.SetSize(colors.Width(), colors.Height());
-    if (HasAnyAlpha(colors)) {
+    if (keepAlpha) {
         for (int32_t y = 0; y < colors.Height(); ++y)
             std::memcpy(image.ScanLine(y), colors.ScanLine(y), size_t(colors.Width()) * 4);
         return;
@@ -150,9 +144,19 @@ void ApplyMask(const TBitmap& colors, const std::vector<uint8_t>& mask, const TD
         uint8_t* out = image.ScanLine(y);
         for (int32_t x = 0; x < colors.Width(); ++x) {
             std::memcpy(out + x * 4, bgr.data() + x * 3, 3);
-            out[x * 4 + 3] = MaskBit(mask, header, x, y) ? 0 : 255;
+            out[x * 4 + 3] = alphaOf(x, y);
         }
     }
+}
+
+// Icons of 256 pixels are usually stored as PNG, read by the PNG reader. Its alpha, where
+// it gives one, makes the image's; other pixels are opaque.
+void LoadPngIconImage(TStream& stream, TBitmap& image) {
+    TPNGGraphic png;
+    png.LoadFromStream(stream);
+    ToBgra(
+        png, png.PixelFormat() == TPixelFormat::pf32bit,
+        [](int32_t, int32_t) { return uint8_t(255); }, image);
 }
 
 void LoadDibIconImage(TStream& stream, TBitmap& image) {
@@ -168,7 +172,12 @@ void LoadDibIconImage(TStream& stream, TBitmap& image) {
     }
     TBitmap colors;
     ReadDibPixels(stream, header, colors);
-    ApplyMask(colors, ReadAndMask(stream, header), header, image);
+    // Pixels the AND mask covers are transparent, unless a 32-bit image has alpha of its own.
+    const std::vector<uint8_t> mask = ReadAndMask(stream, header);
+    ToBgra(
+        colors, HasAnyAlpha(colors),
+        [&](int32_t x, int32_t y) { return uint8_t(MaskBit(mask, header, x, y) ? 0 : 255); },
+        image);
 }
 
 inline uint8_t Blend(unsigned over, unsigned under, unsigned alpha) {
@@ -198,12 +207,10 @@ void TIcon::Draw(TBitmap& canvas, int32_t x, int32_t y) const {
     const int32_t top = std::max(0, -y);
     const int32_t bottom = std::min(Height(), canvas.Height() - y);
     for (int32_t sy = top; sy < bottom; ++sy) {
-        const uint8_t* in = FImage.ScanLine(sy);
-        uint8_t* out = canvas.ScanLine(y + sy) + int64_t(x) * 3;
-        for (int32_t sx = left; sx < right; ++sx) {
-            const unsigned alpha = in[sx * 4 + 3];
+        const uint8_t* in = FImage.ScanLine(sy) + size_t(left) * 4;
+        uint8_t* out = canvas.ScanLine(y + sy) + size_t(x + left) * 3;
+        for (int32_t sx = left; sx < right; ++sx, in += 4, out += 3)
             for (int c = 0; c < 3; ++c)
-                out[sx * 3 + c] = Blend(in[sx * 4 + c], out[sx * 3 + c], alpha);
-        }
+                out[c] = Blend(in[c], out[c], in[3]);
     }
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Graphics.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The bytes of a file under tests/data.
+std::vector<uint8_t> ReadTestData(const std::string& relativePath);
+
+// The largest difference between two equally long sample strings.
+int MaxSampleDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
+
+// Loads every proper prefix of Bytes into a picture made by Create. Each must load or raise
+// EInvalidGraphic; any other exception escapes to the test.
+void LoadEveryPrefix(const std::vector<uint8_t>& bytes,
+                     const std::function<std::unique_ptr<TGraphic>()>& create);
