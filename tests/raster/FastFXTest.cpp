@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -70,6 +71,35 @@ TEST(MakeGrayscale, IsTheTruncatedMeanOfTheChannels) {
         MakeGrayscale(buffer);
         EXPECT_EQ(PixelAt(buffer, 0, 0), (TBgr{c.Gray, c.Gray, c.Gray}));
     }
+    // Widths on both sides of the sixteen-pixel steps of the vector path.
+    for (const int32_t width : {1, 2, 3, 4, 5, 9, 15, 16, 17, 33, 47, 48}) {
+        SCOPED_TRACE(width);
+        const auto original = Noise(width, 2, 34);
+        const auto gray = Noise(width, 2, 34);
+        FillPadding(*gray, 0x99);
+        MakeGrayscale(*gray);
+        for (int32_t y = 0; y < 2; ++y)
+            for (int32_t x = 0; x < width; ++x) {
+                const TBgr p = PixelAt(*original, x, y);
+                const uint8_t mean = uint8_t((p[0] + p[1] + p[2]) / 3);
+                ASSERT_EQ(PixelAt(*gray, x, y), (TBgr{mean, mean, mean})) << x << "," << y;
+            }
+        EXPECT_TRUE(PaddingIs(*gray, 0x99));
+    }
+}
+
+TEST(MakeGrayscale, EverySumOfChannelsGivesItsThird) {
+    TFastBMP buffer;
+    buffer.SetSize(766, 1);
+    for (int32_t sum = 0; sum <= 765; ++sum)
+        SetPixelAt(buffer, sum, 0,
+                   {uint8_t(std::min(sum, 255)), uint8_t(std::clamp(sum - 255, 0, 255)),
+                    uint8_t(std::max(sum - 510, 0))});
+    MakeGrayscale(buffer);
+    for (int32_t sum = 0; sum <= 765; ++sum) {
+        const uint8_t third = uint8_t(sum / 3);
+        ASSERT_EQ(PixelAt(buffer, sum, 0), (TBgr{third, third, third})) << sum;
+    }
 }
 
 TEST(InvertColors, ComplementsEveryChannelAndTwiceRestores) {
@@ -89,8 +119,10 @@ TEST(InvertColors, ComplementsEveryChannelAndTwiceRestores) {
 }
 
 TEST(Flips, MirrorAndTwiceRestore) {
+    // Widths on both sides of the four- and sixteen-pixel steps of the row reversal.
     for (const auto& [w, h] :
-         {std::pair{1, 1}, std::pair{1, 4}, std::pair{4, 1}, std::pair{5, 3}, std::pair{6, 4}}) {
+         {std::pair{1, 1}, std::pair{1, 4}, std::pair{4, 1}, std::pair{5, 3}, std::pair{6, 4},
+          std::pair{16, 2}, std::pair{21, 3}, std::pair{35, 2}}) {
         SCOPED_TRACE(::testing::Message() << w << "x" << h);
         const auto originalOwner = Noise(w, h, 32);
         const TFastBMP& original = *originalOwner;
