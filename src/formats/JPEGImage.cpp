@@ -357,7 +357,12 @@ void TJPEGImage::Decode() const {
     std::vector<uint8_t> cmykRow(fourComponents ? size_t(info.output_width) * 4 : 0);
 
     const TRect rect{0, 0, bitmap->Width(), bitmap->Height()};
-    Progress(TProgressStage::psStarting, 0, false, rect, std::string());
+    try {
+        Progress(TProgressStage::psStarting, 0, false, rect, std::string());
+    } catch (const EAbort&) {
+        FBitmap = std::move(bitmap); // stopped before the first row: a blank picture
+        return;
+    }
     decompressor.WatchProgress(*this, rect);
     bool aborted = !RunGuarded(
         decompressor.Errors,
