@@ -18,9 +18,9 @@ namespace {
 constexpr int32_t PhotoWidth = 6000;
 constexpr int32_t PhotoHeight = 4000;
 
-std::unique_ptr<TFastBMP> Photo() {
+std::unique_ptr<TFastBMP> Photo(bool portrait = false) {
     auto photo = std::make_unique<TFastBMP>();
-    photo->SetSize(PhotoWidth, PhotoHeight);
+    photo->SetSize(portrait ? PhotoHeight : PhotoWidth, portrait ? PhotoWidth : PhotoHeight);
     uint32_t seed = 12345;
     for (int32_t i = 0; i < photo->ByteSize; ++i) {
         seed = seed * 1664525u + 1013904223u;
@@ -29,16 +29,21 @@ std::unique_ptr<TFastBMP> Photo() {
     return photo;
 }
 
+// Argument 0: every picture has the size of the last (the display buffer is reused).
+// Argument 1: landscape and portrait alternate, so every step gets a new display buffer.
 void BM_ShowPicture(benchmark::State& state) {
     QtPlatformServices services;
     TfrmMain window(services, {}, "/nonexistent/pelorama");
-    const std::unique_ptr<TFastBMP> photo = Photo();
+    const std::unique_ptr<TFastBMP> photos[2] = {Photo(), Photo(state.range(0) != 0)};
+    window.ShowPicture(*photos[1]);
+    size_t step = 0;
     for (auto _ : state) {
-        window.ShowPicture(*photo);
+        window.ShowPicture(*photos[step++ % 2]);
         benchmark::DoNotOptimize(window.DisplayBuffer->PixelData);
     }
+    state.SetLabel(state.range(0) ? "new size each step" : "same size");
 }
-BENCHMARK(BM_ShowPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ShowPicture)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One paint of the whole surface onto a screen-sized image, through the QPainter context.
 void PaintOnce(TFastIMG& surface, QImage& screen) {
@@ -70,6 +75,7 @@ void BM_StepToNextPicture(benchmark::State& state) {
     const std::unique_ptr<TFastBMP> photo = Photo();
     TFastIMG& surface = *window.DisplaySurface;
     QImage screen(1920, 1080, QImage::Format_RGB32);
+    window.ShowPicture(*photo);
     for (auto _ : state) {
         window.ShowPicture(*photo);
         surface.SetBounds(0, 0, 1920, 1080); // the fit of a 1920 x 1080 desktop

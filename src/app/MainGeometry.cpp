@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/PhysicalPixels.h"
 #include "raster/FastIMG.h"
 
 #include <QAction>
@@ -18,18 +19,11 @@ int32_t Ceil(double value) {
 } // namespace
 
 TRect TfrmMain::WindowBounds() const {
-    const qreal ratio = devicePixelRatioF();
-    const auto physical = [ratio](int value) { return int32_t(std::lround(value * ratio)); };
-    const QRect bounds = geometry();
-    return {physical(bounds.x()), physical(bounds.y()), physical(bounds.x() + bounds.width()),
-            physical(bounds.y() + bounds.height())};
+    return PhysicalRect(geometry(), devicePixelRatioF());
 }
 
 void TfrmMain::SetWindowBounds(const TRect& bounds) {
-    const qreal ratio = devicePixelRatioF();
-    const auto logical = [ratio](int32_t value) { return int(std::lround(value / ratio)); };
-    setGeometry(logical(bounds.Left), logical(bounds.Top), logical(bounds.Width()),
-                logical(bounds.Height()));
+    setGeometry(LogicalRect(bounds, devicePixelRatioF()));
 }
 
 void TfrmMain::FitPicture() {
@@ -52,22 +46,23 @@ void TfrmMain::FitPicture() {
 
     int32_t w = 0;
     int32_t h = 0;
+    // Shrink and Enlarge fit the picture's ratio to the bounds, limited one way or the other.
+    const auto fitToBounds = [&](bool shrink) {
+        const auto limit = [shrink](int32_t bound, int32_t size) {
+            return shrink ? std::min(bound, size) : std::max(bound, size);
+        };
+        if (ratio > boundsRatio) {
+            w = limit(boundsWidth, width);
+            h = Ceil(w / double(ratio));
+        } else {
+            h = limit(boundsHeight, height);
+            w = Ceil(h * double(ratio));
+        }
+    };
     if (actShrink->isChecked() && (wide || tall) && zoomNeutral) {
-        if (ratio > boundsRatio) {
-            w = std::min(boundsWidth, width);
-            h = Ceil(w / double(ratio));
-        } else {
-            h = std::min(boundsHeight, height);
-            w = Ceil(h * double(ratio));
-        }
+        fitToBounds(true);
     } else if (actEnlarge->isChecked() && !wide && !tall && zoomNeutral) {
-        if (ratio > boundsRatio) {
-            w = std::max(boundsWidth, width);
-            h = Ceil(w / double(ratio));
-        } else {
-            h = std::max(boundsHeight, height);
-            w = Ceil(h * double(ratio));
-        }
+        fitToBounds(false);
     } else {
         w = RoundEven(double(width) * ZoomFactor);
         h = RoundEven(double(height) * ZoomFactor);

@@ -5,6 +5,7 @@
 class QPainter;
 
 // Draws device-independent bitmaps and regions through a QPainter (the screen, or an image).
+// The plain stretch samples the nearest source pixel itself; HALFTONE lets Qt smooth.
 class QtDeviceContext : public TDeviceContext {
 public:
     explicit QtDeviceContext(QPainter& painter) : Painter(painter) {}
@@ -16,6 +17,11 @@ public:
     void FillRegion(const TRegion& region, TColorRGB color) override;
 
 private:
+    void DrawThroughQt(int32_t x, int32_t y, int32_t dw, int32_t dh, int32_t sx, int32_t sy,
+                       int32_t sw, int32_t sh, const uint8_t* bits, const TBitmapInfoHeader& info);
+    void DrawNearest(int32_t x, int32_t y, int32_t dw, int32_t dh, int32_t sx, int32_t sy,
+                     int32_t sw, int32_t sh, const uint8_t* bits, const TBitmapInfoHeader& info);
+
     QPainter& Painter;
     int StretchMode = COLORONCOLOR;
 };

@@ -1,6 +1,7 @@
 #include "app/QtPlatformServices.h"
 
 #include "app/CommandLineWords.h"
+#include "app/PhysicalPixels.h"
 
 #include <QCursor>
 #include <QFileDialog>
@@ -26,22 +27,16 @@ qreal PixelRatio() {
     return screen ? screen->devicePixelRatio() : 1.0;
 }
 
-TRect Physical(const QRect& rect) {
-    const qreal ratio = PixelRatio();
-    const auto scale = [ratio](int value) { return int32_t(std::lround(value * ratio)); };
-    return {scale(rect.x()), scale(rect.y()), scale(rect.x() + rect.width()),
-            scale(rect.y() + rect.height())};
-}
 } // namespace
 
 TRect QtPlatformServices::ScreenRect() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? Physical(screen->geometry()) : TRect{};
+    return screen ? PhysicalRect(screen->geometry(), PixelRatio()) : TRect{};
 }
 
 TRect QtPlatformServices::WorkArea() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? Physical(screen->availableGeometry()) : TRect{};
+    return screen ? PhysicalRect(screen->availableGeometry(), PixelRatio()) : TRect{};
 }
 
 TPoint QtPlatformServices::CursorPos() {

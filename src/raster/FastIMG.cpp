@@ -1,5 +1,6 @@
 #include "raster/FastIMG.h"
 
+#include "app/PhysicalPixels.h"
 #include "app/QtDeviceContext.h"
 #include "raster/FastBMP.h"
 
@@ -50,17 +51,11 @@ void TFastIMG::SetDrawStyle(TDrawStyle style) {
 }
 
 void TFastIMG::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
-    const qreal ratio = devicePixelRatioF();
-    const auto logical = [ratio](int32_t value) { return int(std::lround(value / ratio)); };
-    setGeometry(logical(left), logical(top), logical(width), logical(height));
+    setGeometry(LogicalRect({left, top, left + width, top + height}, devicePixelRatioF()));
 }
 
 TRect TFastIMG::BoundsRect() const {
-    const qreal ratio = devicePixelRatioF();
-    const auto physical = [ratio](int value) { return int32_t(std::lround(value * ratio)); };
-    const QRect bounds = geometry();
-    return {physical(bounds.x()), physical(bounds.y()), physical(bounds.x() + bounds.width()),
-            physical(bounds.y() + bounds.height())};
+    return PhysicalRect(geometry(), devicePixelRatioF());
 }
 
 int32_t TFastIMG::ClientWidth() const {

@@ -58,6 +58,49 @@ TEST(QtDeviceContext, TakesTheSourceRectangleCountedFromTheBottom) {
     EXPECT_EQ(At(target, 1, 0), 0xFFFFFFu);
 }
 
+TEST(QtDeviceContext, SamplesOnlyTheVisiblePartOfALargeTarget) {
+    QImage target(4, 4, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter painter(&target);
+        QtDeviceContext dc(painter);
+        const TTinyDib dib;
+        dc.StretchDIBits(-2, -2, 8, 8, 0, 0, 2, 2, dib.Bits.data(), dib.Info);
+    }
+    EXPECT_EQ(At(target, 0, 0), 0x0000FFu);
+    EXPECT_EQ(At(target, 1, 1), 0x0000FFu);
+    EXPECT_EQ(At(target, 2, 0), 0xFFFFFFu);
+    EXPECT_EQ(At(target, 0, 2), 0xFF0000u);
+    EXPECT_EQ(At(target, 3, 3), 0x00FF00u);
+}
+
+TEST(QtDeviceContext, ReadsATopDownDibFromTheTop) {
+    TTinyDib dib;
+    dib.Info.biHeight = -2; // now the blue, white row is the bottom one
+    QImage target(2, 2, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter painter(&target);
+        QtDeviceContext dc(painter);
+        dc.StretchDIBits(0, 0, 2, 2, 0, 0, 2, 2, dib.Bits.data(), dib.Info);
+    }
+    EXPECT_EQ(At(target, 0, 0), 0xFF0000u);
+    EXPECT_EQ(At(target, 1, 1), 0xFFFFFFu);
+}
+
+TEST(QtDeviceContext, ASourceRectanglePastTheDibDrawsOnlyWhatExists) {
+    QImage target(2, 2, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter painter(&target);
+        QtDeviceContext dc(painter);
+        const TTinyDib dib;
+        dc.StretchDIBits(0, 0, 2, 2, 1, 0, 2, 2, dib.Bits.data(), dib.Info);
+    }
+    EXPECT_EQ(At(target, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(At(target, 0, 1), 0x00FF00u);
+}
+
 TEST(QtDeviceContext, FillsEveryRectangleOfARegion) {
     QImage target(4, 1, QImage::Format_RGB32);
     target.fill(Qt::black);
