@@ -207,7 +207,10 @@ QPen TGdiCanvas::ImagePen() const {
     const uint32_t style = S.Pen.Style & psStyleMask;
     if (style == psNull)
         return Qt::NoPen;
-    const double width = std::max(1.0, S.Pen.Width * ScaleOf(LogicalToImage()));
+    // A pen wider than the picture covers it whole; wider still only costs stroking time.
+    const double widest = 2.0 * std::max(Painter.device()->width(), Painter.device()->height());
+    double width = S.Pen.Width * ScaleOf(LogicalToImage());
+    width = std::isfinite(width) ? std::clamp(width, 1.0, std::max(1.0, widest)) : 1.0;
     QPen pen(S.Pen.Color, width);
     switch (style) {
     case psDash:
