@@ -508,7 +508,9 @@ void TGdiCanvas::TextOut(QPointF reference, const QString& text, uint32_t option
             return p;
         }()),
                          S.BkColor);
-    if (text.isEmpty() || !HasFontSupport())
+    // Glyph indices belong to the font the metafile was made with, which is not here: drawn
+    // through another font they would be wrong letters.
+    if (text.isEmpty() || (options & etoGlyphIndex) || !HasFontSupport())
         return;
     const bool updatePosition = S.TextAlign & 1;
     if (updatePosition)
