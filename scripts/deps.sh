@@ -9,7 +9,7 @@ packages=(
     fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libgif-dev libtiff-dev
-    xvfb xdotool x11-apps
+    xvfb xauth xdotool x11-apps
     clang libclang-rt-14-dev
 )
 
