@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libjpeg62-turbo-dev zlib1g-dev
+    fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libgif-dev libtiff-dev
     xvfb xauth xdotool x11-apps

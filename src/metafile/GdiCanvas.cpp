@@ -207,7 +207,10 @@ QPen TGdiCanvas::ImagePen() const {
     const uint32_t style = S.Pen.Style & psStyleMask;
     if (style == psNull)
         return Qt::NoPen;
-    const double width = std::max(1.0, S.Pen.Width * ScaleOf(LogicalToImage()));
+    // A pen wider than the picture covers it whole; wider still only costs stroking time.
+    const double widest = 2.0 * std::max(Painter.device()->width(), Painter.device()->height());
+    double width = S.Pen.Width * ScaleOf(LogicalToImage());
+    width = std::isfinite(width) ? std::clamp(width, 1.0, std::max(1.0, widest)) : 1.0;
     QPen pen(S.Pen.Color, width);
     switch (style) {
     case psDash:
@@ -505,7 +508,9 @@ void TGdiCanvas::TextOut(QPointF reference, const QString& text, uint32_t option
             return p;
         }()),
                          S.BkColor);
-    if (text.isEmpty() || !HasFontSupport())
+    // Glyph indices belong to the font the metafile was made with, which is not here: drawn
+    // through another font they would be wrong letters.
+    if (text.isEmpty() || (options & etoGlyphIndex) || !HasFontSupport())
         return;
     const bool updatePosition = S.TextAlign & 1;
     if (updatePosition)

@@ -26,7 +26,7 @@ enum class TArcKind { akArc, akChord, akPie, akArcTo };
 enum class TClipCombine { ccAnd = 1, ccOr = 2, ccXor = 3, ccDiff = 4, ccCopy = 5 };
 
 // Options of text output records.
-enum : uint32_t { etoOpaque = 2, etoClipped = 4 };
+enum : uint32_t { etoOpaque = 2, etoClipped = 4, etoGlyphIndex = 0x10 };
 
 // Raster operations of the blit records that this player honours.
 enum : uint32_t {

@@ -215,6 +215,7 @@ enum : uint32_t {
     emfExtTextOutW = 84,
     emfStretchDiBits = 81,
     emfSetBkMode = 18,
+    emfSetBkColor = 25,
 };
 
 TEmfBuilder EmfRedFillWithoutOutline() {
@@ -267,7 +268,8 @@ TEST(EnhancedMetafile, PolygonWithOutline) {
     EXPECT_EQ(At(canvas, 90, 45), White);
 }
 
-TEST(EnhancedMetafile, WideTextAndBitmap) {
+// A 16-pixel font in slot 1, selected, with a transparent background.
+TEmfBuilder EmfWithFont() {
     TEmfBuilder emf;
     std::vector<uint8_t> font;
     for (int v : {1, -16, 0, 0, 0, 400, 0}) // handle, height, width, escapement, orientation,
@@ -277,14 +279,28 @@ TEST(EnhancedMetafile, WideTextAndBitmap) {
         PutU16(font, c);
     font.resize(4 + 92, 0);
     emf.Raw(emfCreateFont, font).Record(emfSelectObject, {1}).Record(emfSetBkMode, {1});
+    return emf;
+}
+
+// Wide text at (X, Y) with its options and rectangle, without spacing array.
+std::vector<uint8_t> ExtTextOutW(int x, int y, const std::u16string& string, uint32_t options,
+                                 std::array<int, 4> rect) {
     std::vector<uint8_t> text;
     for (int v : {0, 0, 0, 0, 1, 0, 0}) // bounds, graphics mode, x and y scale
         PutU32(text, uint32_t(v));
-    for (int v : {10, 5, 3, 76, 0, 0, 0, 0, 0, 0}) // reference, count, offset, options, rect, dx
+    for (int v : {x, y, int(string.size()), 76, int(options)})
         PutU32(text, uint32_t(v));
-    for (char16_t c : std::u16string(u"MMM"))
+    for (int v : rect)
+        PutU32(text, uint32_t(v));
+    PutU32(text, 0); // no spacing
+    for (char16_t c : string)
         PutU16(text, c);
-    emf.Raw(emfExtTextOutW, text);
+    return text;
+}
+
+TEST(EnhancedMetafile, WideTextAndBitmap) {
+    TEmfBuilder emf = EmfWithFont();
+    emf.Raw(emfExtTextOutW, ExtTextOutW(10, 5, u"MMM", 0, {0, 0, 0, 0}));
     // The 2 x 2 bitmap stretched onto (50,50)-(90,90).
     std::vector<uint8_t> blit;
     const std::vector<uint8_t> dib = TinyDib();
@@ -298,6 +314,16 @@ TEST(EnhancedMetafile, WideTextAndBitmap) {
     EXPECT_EQ(At(canvas, 60, 60), (TPixel{0, 255, 0}));
     EXPECT_EQ(At(canvas, 80, 80), Red);
     EXPECT_EQ(At(canvas, 60, 80), Blue);
+}
+
+TEST(EnhancedMetafile, GlyphIndicesAreNotDrawnAsLettersButTheirBackgroundIs) {
+    TEmfBuilder emf = EmfWithFont();
+    emf.Record(emfSetBkColor, {0x0000FF})
+        .Raw(emfExtTextOutW, ExtTextOutW(10, 10, u"\x0030\x0031", 0x10 | 2, {10, 10, 60, 40}));
+    const TBitmap canvas = Render(Load(emf.Build(2540, 2540, 2)));
+    EXPECT_EQ(At(canvas, 30, 25), Red);
+    EXPECT_EQ(At(canvas, 70, 25), White);
+    EXPECT_EQ(DarkPixels(canvas, 0, 0, 96, 96), 0);
 }
 
 TEST(Metafile, AbsurdNaturalSizeIsClamped) {
