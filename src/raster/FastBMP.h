@@ -21,8 +21,7 @@ public:
 
     void SetSize(int32_t w, int32_t h) override;
     void Draw(TDeviceContext& dc, int32_t x, int32_t y) override;
-    void DrawStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw,
-                       int32_t dh) override;
+    void DrawStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw, int32_t dh) override;
     void DrawPart(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
                   int32_t sy) override;
     void DrawPartStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw, int32_t dh,

@@ -25,13 +25,12 @@ public:
                                int32_t dh) = 0;
     virtual void DrawPart(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h,
                           int32_t sx, int32_t sy) = 0;
-    virtual void DrawPartStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw,
-                                   int32_t dh, int32_t sx, int32_t sy, int32_t sw,
-                                   int32_t sh) = 0;
+    virtual void DrawPartStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw, int32_t dh,
+                                   int32_t sx, int32_t sy, int32_t sw, int32_t sh) = 0;
     virtual void DrawTiled(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h) = 0;
     virtual void ResizeNearest(TFastRGB& dst) = 0;
     virtual void ResizeBilinear(TFastRGB& dst) = 0;
-    virtual void CopyBlock(TFastRGB& dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
-                           int32_t sx, int32_t sy) = 0;
+    virtual void CopyBlock(TFastRGB& dst, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t sx,
+                           int32_t sy) = 0;
     virtual void FillTiled(TFastRGB& dst) = 0;
 };

@@ -46,7 +46,9 @@ std::vector<TConformanceCase> ConformanceCases(const std::string& format) {
     return cases;
 }
 
-std::string TRgbPicture::Sha256() const { return Sha256Hex(Pixels.data(), Pixels.size()); }
+std::string TRgbPicture::Sha256() const {
+    return Sha256Hex(Pixels.data(), Pixels.size());
+}
 
 TRgbPicture DecodeToRgb(const std::string& path) {
     const std::unique_ptr<TGraphic> graphic = PictureClassTable().LoadFromFile(path);
