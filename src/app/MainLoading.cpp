@@ -3,6 +3,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
+#include "raster/FastFX.h"
 #include "raster/FastIMG.h"
 
 #include <QAction>
@@ -91,6 +92,8 @@ void TfrmMain::ShowPicture(const TFastBMP& buffer) {
     DisplayBuffer->SetSize(buffer.Width, buffer.Height);
     if (DisplayBuffer->ByteSize > 0)
         std::memcpy(DisplayBuffer->PixelData, buffer.PixelData, size_t(DisplayBuffer->ByteSize));
+    if (actGrayscale->isChecked())
+        MakeGrayscale(*DisplayBuffer);
     FitPicture();
     PaintEnabled = true;
 

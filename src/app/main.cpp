@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/QtPlatformServices.h"
 #include "formats/FileFormatList.h"
+#include "metafile/Metafile.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -25,8 +26,7 @@ void PreferX11OnWayland() {
 
 int main(int argc, char** argv) {
     PreferX11OnWayland();
-    // Metafiles have no class on this platform yet: wmf and emf stay unregistered.
-    RegisterFileFormats(nullptr);
+    RegisterFileFormats(&TMetafile::ClassInfo);
     QApplication application(argc, argv);
     application.setApplicationName("Pelorama");
 

@@ -163,6 +163,19 @@ TEST_F(MainLoading, TheTitleComesFromTheFileListAfterTheFirstActivation) {
     EXPECT_EQ(window.windowTitle().toStdString(), " - Pelorama");
 }
 
+TEST_F(MainLoading, GrayscaleModeGraysEveryShownPictureButNotTheCache) {
+    TfrmMain& window = *Start({WriteSample("a.tbmp")});
+    window.actGrayscale->setChecked(true);
+    window.ShowPicture(*window.CurrentBmp);
+    // Truncated mean of the channels: red (255, 0, 0) gives 85.
+    EXPECT_TRUE(TopDownPixel(*window.DisplayBuffer, 0, 0) == (TRgb{85, 85, 85}));
+    EXPECT_TRUE(TopDownPixel(*window.DisplayBuffer, 1, 1) == (TRgb{128, 128, 128}));
+    EXPECT_TRUE(TopDownPixel(*window.CurrentBmp, 0, 0) == (TRgb{255, 0, 0}));
+    window.actGrayscale->setChecked(false);
+    window.ShowPicture(*window.CurrentBmp);
+    EXPECT_TRUE(TopDownPixel(*window.DisplayBuffer, 0, 0) == (TRgb{255, 0, 0}));
+}
+
 TEST_F(MainLoading, ShowingCopiesSoTheCachedPictureStaysAsLoaded) {
     TfrmMain& window = *Start({WriteSample("a.tbmp")});
     window.DisplayBuffer->RowTable[0][0] = 77;
