@@ -44,4 +44,5 @@ private:
         void operator()(uint8_t* p) const { std::free(p); }
     };
     std::unique_ptr<uint8_t[], FreeDeleter> Storage;
+    size_t StorageCapacity = 0; // bytes of Storage, at least ByteSize
 };
