@@ -45,3 +45,10 @@ class EFOpenError : public Exception {
 public:
     using Exception::Exception;
 };
+
+// The platform's silent abort: a progress listener raises it to stop a load, which then
+// ends quietly with what was decoded so far.
+class EAbort : public Exception {
+public:
+    using Exception::Exception;
+};

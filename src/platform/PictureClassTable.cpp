@@ -43,6 +43,11 @@ void TPictureClassTable::UnregisterGraphicClass(TGraphicClass graphicClass) {
     std::erase_if(Table, [&](const TEntry& e) { return e.GraphicClass == graphicClass; });
 }
 
+void TPictureClassTable::UnregisterFileFormat(const std::string& extension) {
+    const std::string key = Normalised(extension);
+    std::erase_if(Table, [&](const TEntry& e) { return e.Extension == key; });
+}
+
 const TPictureClassTable::TEntry*
 TPictureClassTable::FindEntry(const std::string& extension) const {
     const std::string key = Normalised(extension);

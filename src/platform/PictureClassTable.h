@@ -22,6 +22,8 @@ public:
                             TGraphicClass graphicClass);
     // Removes every extension bound to the class.
     void UnregisterGraphicClass(TGraphicClass graphicClass);
+    // Removes one extension, whatever class it is bound to.
+    void UnregisterFileFormat(const std::string& extension);
 
     // The class for an extension (with or without the dot, any case), or none.
     TGraphicClass FindClass(const std::string& extension) const;

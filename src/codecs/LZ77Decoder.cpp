@@ -1,0 +1,49 @@
+#include "codecs/LZ77Decoder.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* LZ77DecompressionError = "LZ77 decompression error.";
+
+} // namespace
+
+TLZ77Decoder::TLZ77Decoder(int32_t flushMode, bool autoReset)
+    : FlushMode(flushMode), AutoReset(autoReset) {}
+
+TLZ77Decoder::~TLZ77Decoder() {
+    // A reader whose clean-up was cut short must not leak zlib's state.
+    if (Initialised)
+        inflateEnd(&ZStream);
+}
+
+void TLZ77Decoder::DecodeInit() {
+    if (Initialised)
+        inflateEnd(&ZStream);
+    LastResult = inflateInit(&ZStream);
+    Initialised = LastResult >= 0;
+    if (LastResult < 0)
+        CompressionError(LZ77DecompressionError);
+}
+
+void TLZ77Decoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
+                          int32_t unpackedSize) {
+    ZStream.next_in = const_cast<Bytef*>(source);
+    ZStream.avail_in = static_cast<uInt>(std::max(packedSize, 0));
+    if (AutoReset)
+        LastResult = inflateReset(&ZStream);
+    if (LastResult != Z_OK)
+        return;
+    ZStream.next_out = dest;
+    ZStream.avail_out = static_cast<uInt>(std::max(unpackedSize, 0));
+    LastResult = inflate(&ZStream, FlushMode);
+    source = ZStream.next_in;
+    dest = ZStream.next_out;
+}
+
+void TLZ77Decoder::DecodeEnd() {
+    LastResult = inflateEnd(&ZStream);
+    Initialised = false;
+    if (LastResult < 0)
+        CompressionError(LZ77DecompressionError);
+}

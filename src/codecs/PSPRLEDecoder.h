@@ -1,0 +1,12 @@
+#pragma once
+
+#include "codecs/Decoder.h"
+
+// Paint Shop Pro run-length: a byte b < 128 is followed by b literal bytes, a byte b >= 128
+// by one byte repeated b - 128 times. Both sizes count bytes; source and dest are not
+// advanced for the caller. Decoding ends when the input is used up or the output is full.
+class TPSPRLEDecoder : public TDecoder {
+public:
+    void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
+                int32_t unpackedSize) override;
+};

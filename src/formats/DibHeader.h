@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/Graphics.h"
+
+#include <cstdint>
+
+class TStream;
+
+// How the pixel bits of a device-independent bitmap are stored.
+enum class TDibCompression : uint8_t { dcNone, dcRle8, dcRle4, dcRle24, dcBitFields };
+
+// Where each channel sits in a pixel of 16 or 32 bits; a zero mask is an absent channel.
+struct TDibChannelMasks {
+    uint32_t Red = 0;
+    uint32_t Green = 0;
+    uint32_t Blue = 0;
+    uint32_t Alpha = 0;
+    bool operator==(const TDibChannelMasks&) const = default;
+};
+
+// What a reader needs of a bitmap's info header: geometry, storage and colours.
+struct TDibHeader {
+    int32_t Width = 0;
+    int32_t Height = 0; // always positive; TopDown says where row 0 is
+    bool TopDown = false;
+    uint16_t BitCount = 0;
+    TDibCompression Compression = TDibCompression::dcNone;
+    TDibChannelMasks Masks; // meaningful for dcBitFields only
+    TLogPalette Palette;    // indexed depths only
+};
+
+constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
+constexpr const char* SUnsupportedBitmap = "Bitmap image format is not supported";
+
+inline uint16_t LoadLE16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
+inline uint32_t LoadLE32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// Reads the info header at the stream's position (OS/2 core and 2.x, the 40-byte header and
+// its V2 to V5 successors), the colour masks that follow it and the palette, and leaves the
+// stream after the palette. When BitsPosition (the stream position of the pixel data) lies
+// after the palette's start, the palette stops there: files with fewer entries than their
+// depth allows put the pixels right after the last one. Raises EInvalidGraphic for anything
+// that cannot be a bitmap this reader decodes.
+TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition = -1);

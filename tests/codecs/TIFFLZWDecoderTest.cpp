@@ -1,0 +1,128 @@
+#include "codecs/TIFFLZWDecoder.h"
+
+#include "codecs/CodecFixtures.h"
+#include "codecs/LZWCodeWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using codec_fixtures::Bytes;
+
+namespace {
+
+constexpr uint8_t Canary = 0xEE;
+
+Bytes DecodeTiff(const Bytes& packed, int32_t unpackedSize) {
+    TTIFFLZWDecoder decoder;
+    Bytes output(static_cast<size_t>(std::max(unpackedSize, 0)) + 1, Canary);
+    const uint8_t* source = packed.data();
+    uint8_t* dest = output.data();
+    decoder.Decode(source, dest, static_cast<int32_t>(packed.size()), unpackedSize);
+    EXPECT_EQ(source, packed.data());
+    EXPECT_EQ(dest, output.data());
+    EXPECT_EQ(output.back(), Canary) << "wrote past the unpacked size";
+    output.pop_back();
+    return output;
+}
+
+// Nine-bit codes, most significant bit first.
+Bytes Codes9(std::initializer_list<uint32_t> codes) {
+    TLZWCodeWriter writer(true);
+    for (const uint32_t code : codes)
+        writer.Put(code, 9);
+    return writer.Bytes;
+}
+
+} // namespace
+
+TEST(TIFFLZWDecoder, DecodesTheFirstTableEntry) {
+    EXPECT_EQ(DecodeTiff(Codes9({256, 65, 66, 258, 257}), 4), (Bytes{65, 66, 65, 66}));
+}
+
+TEST(TIFFLZWDecoder, StripWithoutLeadingClearDecodes) {
+    EXPECT_EQ(DecodeTiff(Codes9({65, 66, 258, 257}), 4), (Bytes{65, 66, 65, 66}));
+}
+
+TEST(TIFFLZWDecoder, CodeEqualToTheFreeCodeRepeatsThePreviousStringsFirstByte) {
+    EXPECT_EQ(DecodeTiff(Codes9({256, 7, 258, 259, 257}), 6), (Bytes{7, 7, 7, 7, 7, 7}));
+}
+
+TEST(TIFFLZWDecoder, WidthGrowsOnceCode510IsAdded) {
+    // 254 single-byte codes add the entries 258 to 510; the next code is 10 bits wide.
+    TLZWCodeWriter writer(true);
+    writer.Put(256, 9);
+    Bytes expected;
+    for (uint32_t i = 0; i < 254; ++i) {
+        writer.Put(i, 9);
+        expected.push_back(static_cast<uint8_t>(i));
+    }
+    writer.Put(510, 10); // bytes 252 253
+    writer.Put(257, 10);
+    expected.push_back(252);
+    expected.push_back(253);
+    expected.push_back(Canary);
+    EXPECT_EQ(DecodeTiff(writer.Bytes, static_cast<int32_t>(expected.size())), expected);
+}
+
+TEST(TIFFLZWDecoder, ClearResetsTheWidth) {
+    TLZWCodeWriter writer(true);
+    writer.Put(256, 9);
+    for (uint32_t i = 0; i < 254; ++i)
+        writer.Put(i, 9);
+    writer.Put(256, 10);
+    writer.Put(1, 9);
+    writer.Put(258, 9);
+    writer.Put(257, 9);
+    const Bytes output = DecodeTiff(writer.Bytes, 258);
+    EXPECT_EQ(Bytes(output.begin() + 254, output.end()), (Bytes{1, 1, 1, Canary}));
+}
+
+TEST(TIFFLZWDecoder, EndOfInformationStopsAtOnce) {
+    EXPECT_EQ(DecodeTiff(Codes9({256, 65, 257, 66, 257}), 2), (Bytes{65, Canary}));
+}
+
+TEST(TIFFLZWDecoder, CodeBeyondTheTableIsDropped) {
+    EXPECT_EQ(DecodeTiff(Codes9({256, 65, 300, 66, 258, 257}), 5), (Bytes{65, 66, 65, 66, Canary}));
+    // The first code after a clear has no previous string to define the free code with.
+    EXPECT_EQ(DecodeTiff(Codes9({256, 258, 66, 257}), 2), (Bytes{66, Canary}));
+}
+
+TEST(TIFFLZWDecoder, DataEndingInsideACodeStopQuietly) {
+    const Bytes packed = Codes9({256, 65, 66, 258, 257});
+    EXPECT_EQ(DecodeTiff(Bytes(packed.begin(), packed.begin() + 3), 4),
+              (Bytes{65, Canary, Canary, Canary}));
+    EXPECT_EQ(DecodeTiff({}, 2), (Bytes{Canary, Canary}));
+}
+
+TEST(TIFFLZWDecoder, StringsAreCutAtTheUnpackedSize) {
+    EXPECT_EQ(DecodeTiff(Codes9({256, 65, 66, 258, 257}), 3), (Bytes{65, 66, 65}));
+    EXPECT_EQ(DecodeTiff(Codes9({256, 65}), 0), Bytes{});
+    EXPECT_EQ(DecodeTiff(Codes9({256, 65}), -3), Bytes{});
+}
+
+TEST(TIFFLZWDecoder, FullTableKeepsItsLastEntryAndTerminates) {
+    TLZWCodeWriter writer(true);
+    uint32_t width = 9;
+    writer.Put(256, width);
+    writer.Put(0, width);
+    uint64_t expectedLength = 1;
+    for (uint32_t freeCode = 258; freeCode < 4096; ++freeCode) {
+        writer.Put(freeCode, width);
+        expectedLength += freeCode - 256;
+        if (freeCode + 1 == (1u << width) - 1 && width < 12)
+            ++width;
+    }
+    for (int i = 0; i < 3; ++i)
+        writer.Put(4095, 12);
+    expectedLength += 3 * (4095 - 256);
+    const Bytes output = DecodeTiff(writer.Bytes, static_cast<int32_t>(expectedLength + 1));
+    EXPECT_EQ(std::count(output.begin(), output.end(), 0), static_cast<long>(expectedLength));
+    EXPECT_EQ(output.back(), Canary);
+}
+
+TEST(TIFFLZWDecoder, DecodesLibtiffsLzwStrip) {
+    const codec_fixtures::TGrayPicture truth = codec_fixtures::ReadPgm("codecs-noise.pgm");
+    const Bytes packed = codec_fixtures::ReadTiffStrip("codecs-noise-lzw.tif");
+    EXPECT_EQ(DecodeTiff(packed, static_cast<int32_t>(truth.Pixels.size())), truth.Pixels);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One row of the public conformance corpus's MANIFEST.tsv.
+struct TConformanceCase {
+    std::string Path; // relative to the corpus directory
+    std::string Format;
+    std::string Features;
+    bool Valid = false;
+    std::string ReferenceSha256; // Pillow's decode, else ImageMagick's, else libtiff's
+    int Width = 0;
+    int Height = 0;
+    std::string Notes;
+};
+
+// Directory of the corpus; empty when it is not beside the repository.
+std::string ConformanceDirectory();
+
+// The manifest rows of one format folder ("png", "bmp" ...), in manifest order.
+std::vector<TConformanceCase> ConformanceCases(const std::string& format);
+
+// A picture decoded the way the viewer decodes it (picture-class table, drawn over white),
+// as red, green, blue bytes, rows top to bottom: the layout the references hash.
+struct TRgbPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Pixels;
+    std::string Sha256() const;
+};
+
+// Raises whatever the loader raises.
+TRgbPicture DecodeToRgb(const std::string& path);
