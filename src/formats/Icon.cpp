@@ -2,10 +2,10 @@
 
 #include "formats/DibHeader.h"
 #include "formats/DibPixels.h"
+#include "formats/PNGGraphic.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
-#include "platform/StringFormat.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,8 +15,6 @@
 namespace {
 
 constexpr const char* SInvalidIcon = "Icon image is not valid";
-constexpr const char* SInvalidImageFormat =
-    "Cannot load image. Invalid or unexpected %s image format.";
 
 constexpr int64_t DirectoryHeaderSize = 6;
 constexpr int64_t DirectoryEntrySize = 16;
@@ -99,10 +97,11 @@ TIconImage ChooseImage(TStream& stream) {
     return *best;
 }
 
-// Icons of 256 pixels are usually stored as PNG. Until the PNG reader can be called here to
-// decode such an image into Image, they are refused.
-void LoadPngIconImage(TStream&, TBitmap&) {
-    throw EInvalidGraphic(Format(SInvalidImageFormat, "PNG"));
+// Icons of 256 pixels are usually stored as PNG; the PNG reader decodes them.
+void LoadPngIconImage(TStream& stream, TBitmap& image) {
+    TPNGGraphic png;
+    png.LoadFromStream(stream);
+    image.Assign(png);
 }
 
 // The AND mask: one bit per pixel, set where the pixel is transparent. Rows missing from a
