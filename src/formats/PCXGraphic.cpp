@@ -166,8 +166,15 @@ void TPCXGraphic::ConvertRows(const THeader& header, const uint8_t* data, int64_
                 pair = x % 2 ? uint8_t((pair & 0xF0) | value) : uint8_t(value << 4);
             }
         } else if (header.ThreePlanes()) {
-            const void* const planes[3] = {line, line + planeBytes, line + 2 * planeBytes};
-            ColorManager.ConvertPixels(planes, target, uint32_t(width));
+            // Red, green and blue planes interleave straight into blue-green-red pixels.
+            const uint8_t* red = line;
+            const uint8_t* green = line + planeBytes;
+            const uint8_t* blue = line + 2 * planeBytes;
+            for (int32_t x = 0; x < width; ++x) {
+                target[3 * x] = blue[x];
+                target[3 * x + 1] = green[x];
+                target[3 * x + 2] = red[x];
+            }
         } else {
             ColorManager.ConvertPixels(line, target, uint32_t(width));
         }

@@ -363,7 +363,10 @@ void TPNGGraphic::DecodeImage() {
     if (FilePalette)
         SetPalette(*FilePalette);
     SetSize(int32_t(Header.Width), int32_t(Header.Height));
-    Fill(BackgroundColor);
+    // Plain images overwrite every row they decode, so only the rows the data do not reach
+    // need the background; interlaced passes leave holes anywhere until the last one.
+    if (Header.Interlace == 1)
+        Fill(BackgroundColor);
     if (TransparentKey) {
         TColorRGB key = *TransparentKey;
         // Rows and palettes pass through the gamma table, so the key must as well.
@@ -379,7 +382,7 @@ void TPNGGraphic::DecodeImage() {
     if (Header.Interlace == 1)
         DecodeInterlacedRows(current, previous);
     else
-        DecodeRows(current, previous);
+        FillRowsFrom(DecodeRows(current, previous));
     FinishCompressedData();
     while (IsChunk("IDAT")) {
         ReadChunkData();
@@ -388,16 +391,30 @@ void TPNGGraphic::DecodeImage() {
     ImageDecoded = true;
 }
 
-void TPNGGraphic::DecodeRows(std::vector<uint8_t>& current, std::vector<uint8_t>& previous) {
+// Returns the number of rows decoded.
+int32_t TPNGGraphic::DecodeRows(std::vector<uint8_t>& current, std::vector<uint8_t>& previous) {
     const uint32_t length = uint32_t(current.size() - 1);
     for (int32_t y = 0; y < Height(); ++y) {
         if (!ReadDecompressed(current.data(), length + 1))
-            return; // the image data ended early: the rows below keep the background
+            return y; // the image data ended early
         UnfilterPNGRow(current[0], current.data() + 1, previous.data() + 1, length, SourceBPP);
         ColorManager.ConvertPixels(current.data() + 1, ScanLine(y), Header.Width);
         std::swap(current, previous);
         RowTransferred(y);
     }
+    return Height();
+}
+
+void TPNGGraphic::FillRowsFrom(int32_t firstRow) {
+    if (firstRow >= Height())
+        return;
+    TBitmap background;
+    background.SetPixelFormat(PixelFormat());
+    background.SetPalette(Palette());
+    background.SetSize(Width(), 1);
+    background.Fill(BackgroundColor);
+    for (int32_t y = firstRow; y < Height(); ++y)
+        std::copy_n(background.ScanLine(0), RowBytes(), ScanLine(y));
 }
 
 void TPNGGraphic::DecodeInterlacedRows(std::vector<uint8_t>& current,

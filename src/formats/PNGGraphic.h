@@ -41,7 +41,8 @@ private:
     void ReadTransparency();
     uint8_t GrayLevel(uint16_t value) const;
     void DecodeImage();
-    void DecodeRows(std::vector<uint8_t>& current, std::vector<uint8_t>& previous);
+    int32_t DecodeRows(std::vector<uint8_t>& current, std::vector<uint8_t>& previous);
+    void FillRowsFrom(int32_t firstRow);
     void DecodeInterlacedRows(std::vector<uint8_t>& current, std::vector<uint8_t>& previous);
     bool ReadDecompressed(uint8_t* dest, uint32_t count);
     void FinishCompressedData();
