@@ -12,7 +12,7 @@
 // kept small so that the fuzzer spends its time on parsing, not on clearing memory.
 template <class TReader>
 int FuzzReader(const uint8_t* data, size_t size) {
-    SetPicturePixelLimit(int64_t(1) << 22);
+    SetPicturePixelLimit(int64_t(1) << 18);
     TMemoryStream stream(data, size);
     TReader reader;
     try {
