@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libjpeg62-turbo-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libgif-dev libtiff-dev
-    xvfb xdotool x11-apps
+    xvfb xauth xdotool x11-apps
     clang libclang-rt-14-dev
 )
 

@@ -1,92 +1,84 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-// The string table shared by the GIF and TIFF LZW decoders. Each code's string is its
-// prefix code's string followed by one byte; codes below the root count are single bytes.
-// Lengths and first bytes are kept per code so that a string is written straight into the
-// output from its end backwards, without a reversal stack. A prefix is always a smaller
-// code, so every chain ends at a root.
+// The string table and output cursor shared by the GIF and TIFF LZW decoders.
+//
+// Every string a code stands for has already appeared in the output of the same call: the
+// entry made after a code is the previous code's output followed by the first byte of that
+// code's output, which sits right behind it. So an entry is kept as an offset and a length
+// into the output, and a code is decoded with one block copy instead of a walk along its
+// prefix chain. Nothing is ever written beyond the output size; a string that does not fit is
+// cut to the room left.
 class TLZWStringTable {
 public:
     static constexpr uint32_t TableSize = 4096;
 
-    explicit TLZWStringTable(uint32_t rootCount) {
-        for (uint32_t code = 0; code < rootCount; ++code) {
-            Suffix[code] = static_cast<uint8_t>(code);
-            First[code] = static_cast<uint8_t>(code);
-            Length[code] = 1;
-        }
+    TLZWStringTable(uint8_t* dest, uint32_t size, uint32_t rootCount)
+        : Dest(dest), Size(size), RootCount(rootCount) {}
+
+    bool Full() const { return Pos == Size; }
+
+    // The first code after a clear: a single byte that starts a new chain of entries.
+    void WriteRoot(uint32_t code) {
+        PreviousPos = Pos;
+        PreviousLength = 1;
+        Dest[Pos++] = static_cast<uint8_t>(code);
     }
 
-    uint8_t FirstByte(uint32_t code) const { return First[code]; }
-    uint32_t StringLength(uint32_t code) const { return Length[code]; }
-
-    // Defines code as the string of prefix followed by the byte last.
-    void Define(uint32_t code, uint32_t prefix, uint8_t last) {
-        Prefix[code] = static_cast<uint16_t>(prefix);
-        Suffix[code] = last;
-        First[code] = First[prefix];
-        Length[code] = static_cast<uint16_t>(Length[prefix] + 1);
-    }
-
-    // Writes the string of code to dest, at most room bytes of it (its head when cut), and
-    // returns the number of bytes written.
-    uint32_t Write(uint32_t code, uint8_t* dest, uint32_t room) const {
-        if (room == 0)
-            return 0;
-        uint32_t length = Length[code];
-        // Drop the tail that does not fit.
-        while (length > room) {
-            code = Prefix[code];
-            --length;
-        }
-        uint8_t* p = dest + length;
-        for (;;) {
-            *--p = Suffix[code];
-            if (p == dest)
-                return length;
-            code = Prefix[code];
-        }
-    }
-
-    // Writes the string of prefix followed by the byte last (a code that is being defined
-    // by its own use), at most room bytes of it; returns the number of bytes written.
-    uint32_t WriteExtended(uint32_t prefix, uint8_t last, uint8_t* dest, uint32_t room) const {
-        const uint32_t written = Write(prefix, dest, room);
-        if (written >= room)
-            return written;
-        dest[written] = last;
-        return written + 1;
-    }
-
-    // Writes the string of code, which follows the string of previous in the stream (at most
-    // room bytes of it), and defines freeCode as previous's string followed by the first byte
-    // of code's; a code equal to freeCode is the one being defined. A full table takes no
-    // more entries until the decoder clears it. Returns the number of bytes written.
-    uint32_t WriteFollowing(uint32_t code, uint32_t previous, uint32_t& freeCode, uint8_t* dest,
-                            uint32_t room) {
-        uint8_t firstByte;
-        uint32_t written;
-        if (code == freeCode) {
-            firstByte = First[previous];
-            written = WriteExtended(previous, firstByte, dest, room);
+    // Writes the string of code (a root, a defined entry, or freeCode, the entry being made),
+    // then defines freeCode as the previous string followed by the first byte of this one; a
+    // full table takes no more entries until the decoder clears it.
+    void WriteFollowing(uint32_t code, uint32_t& freeCode) {
+        const uint32_t room = Size - Pos;
+        uint8_t* const out = Dest + Pos;
+        uint32_t length;
+        if (code < RootCount) {
+            length = 1;
+            *out = static_cast<uint8_t>(code);
+        } else if (code != freeCode) {
+            length = Length[code];
+            Copy(out, Dest + Offset[code], std::min(length, room));
         } else {
-            firstByte = First[code];
-            written = Write(code, dest, room);
+            // The previous string and its own first byte.
+            length = PreviousLength + 1;
+            const uint32_t copied = std::min(PreviousLength, room);
+            Copy(out, Dest + PreviousPos, copied);
+            if (copied < room)
+                out[copied] = Dest[PreviousPos];
         }
         if (freeCode < TableSize) {
-            Define(freeCode, previous, firstByte);
+            Offset[freeCode] = PreviousPos;
+            Length[freeCode] = static_cast<uint16_t>(PreviousLength + 1);
             ++freeCode;
         }
-        return written;
+        PreviousPos = Pos;
+        PreviousLength = length;
+        Pos += std::min(length, room);
     }
 
 private:
-    std::array<uint16_t, TableSize> Prefix;
-    std::array<uint8_t, TableSize> Suffix;
-    std::array<uint8_t, TableSize> First;
+    // Most strings are a few bytes long: a plain loop beats a library call for them. Count is
+    // never 0: every string has a byte and the output has room for one.
+    static void Copy(uint8_t* to, const uint8_t* from, uint32_t count) {
+        if (count > 16) {
+            std::memcpy(to, from, count);
+            return;
+        }
+        do
+            *to++ = *from++;
+        while (--count != 0);
+    }
+
+    uint8_t* const Dest;
+    const uint32_t Size;
+    const uint32_t RootCount;
+    uint32_t Pos = 0;
+    uint32_t PreviousPos = 0;
+    uint32_t PreviousLength = 0;
+    std::array<uint32_t, TableSize> Offset;
     std::array<uint16_t, TableSize> Length;
 };

@@ -15,7 +15,8 @@ public:
 
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
                 int32_t unpackedSize) override;
-    // Packs count pixels; dest needs count * bytes per pixel + count / 128 + 1 bytes at most.
+    // Packs count pixels; dest needs room for up to 2 * count * bytes per pixel (a lone pixel
+    // between pairs costs a header each).
     void Encode(const uint8_t* source, uint8_t* dest, uint32_t count,
                 uint32_t& bytesStored) override;
 

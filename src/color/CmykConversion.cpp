@@ -25,10 +25,13 @@ uint16_t Ink(uint16_t x, uint16_t k) {
         return TargetBytes == 2 ? Widen8To16(Ink8(x, k)) : Ink8(x, k);
 }
 
+} // namespace
+
+template <bool ToBgr>
 void ConvertCmyk(const TRowContext& context, std::span<const void* const> sources, uint8_t* target,
-                 uint32_t count, uint8_t mask, bool bgr) {
+                 uint32_t count, uint8_t mask) {
     RunToThreeColours(
-        context, sources, sources.size() == 4, 4, target, count, mask, bgr,
+        context, sources, sources.size() == 4, 4, target, count, mask, ToBgr,
         []<int SourceBytes, int TargetBytes, bool SwapIn>(const TColorRowLayout& layout) {
             RunColorRow<SourceBytes, TargetBytes, 4, 3>(layout, [](std::array<uint16_t, 4> s) {
                 SwapSamples<SwapIn>(s);
@@ -39,14 +42,7 @@ void ConvertCmyk(const TRowContext& context, std::span<const void* const> source
         });
 }
 
-} // namespace
-
-void ConvertCmykToRgb(const TRowContext& context, std::span<const void* const> sources,
-                      uint8_t* target, uint32_t count, uint8_t mask) {
-    ConvertCmyk(context, sources, target, count, mask, false);
-}
-
-void ConvertCmykToBgr(const TRowContext& context, std::span<const void* const> sources,
-                      uint8_t* target, uint32_t count, uint8_t mask) {
-    ConvertCmyk(context, sources, target, count, mask, true);
-}
+template void ConvertCmyk<false>(const TRowContext&, std::span<const void* const>, uint8_t*,
+                                 uint32_t, uint8_t);
+template void ConvertCmyk<true>(const TRowContext&, std::span<const void* const>, uint8_t*,
+                                uint32_t, uint8_t);

@@ -217,21 +217,21 @@ void TColorManager::SelectConverter() {
         break;
     case psRGB:
     case psRGBA:
-        FConverter = ByTargetOrder(FTargetScheme, ConvertRgbKeepOrder, ConvertRgbExchangeOrder);
+        FConverter = ByTargetOrder(FTargetScheme, ConvertRgb<false>, ConvertRgb<true>);
         break;
     case psBGR:
     case psBGRA:
-        FConverter = ByTargetOrder(FTargetScheme, ConvertRgbExchangeOrder, ConvertRgbKeepOrder);
+        FConverter = ByTargetOrder(FTargetScheme, ConvertRgb<true>, ConvertRgb<false>);
         break;
     case psCMYK:
-        FConverter = ByTargetOrder(FTargetScheme, ConvertCmykToRgb, ConvertCmykToBgr);
+        FConverter = ByTargetOrder(FTargetScheme, ConvertCmyk<false>, ConvertCmyk<true>);
         break;
     case psLab:
-        FConverter = ByTargetOrder(FTargetScheme, ConvertLabToRgb, ConvertLabToBgr);
+        FConverter = ByTargetOrder(FTargetScheme, ConvertLab<false>, ConvertLab<true>);
         break;
     case psYCbCr:
     case psPhotoYCC:
-        FConverter = ByTargetOrder(FTargetScheme, ConvertYCbCrToRgb, ConvertYCbCrToBgr);
+        FConverter = ByTargetOrder(FTargetScheme, ConvertYCbCr<false>, ConvertYCbCr<true>);
         if (FConverter)
             BuildChromaTables();
         break;
@@ -252,6 +252,8 @@ void TColorManager::ConvertPixels(std::span<const void* const> sources, void* ta
         SelectConverter();
     if (!FConverter || sources.empty())
         throw EColorConversionError(NoMethodText);
+    if (count == 0)
+        return;
     FConverter(Context(), sources, static_cast<uint8_t*>(target), count, mask);
 }
 

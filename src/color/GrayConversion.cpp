@@ -28,7 +28,7 @@ void ConvertGrayCopy(const TRowContext& context, std::span<const void* const> so
                      uint8_t* target, uint32_t count, uint8_t mask) {
     const bool sourceWide = context.SourceBits == 16;
     const bool targetWide = context.TargetBits == 16;
-    if ((context.SourceBits != 8 && !sourceWide) || (context.TargetBits != 8 && !targetWide))
+    if (!HasSampleDepths(context))
         return;
     const auto* source = static_cast<const uint8_t*>(sources[0]);
     const bool sourceAlpha = context.SourceFlags & cfAlpha;

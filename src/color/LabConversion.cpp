@@ -34,12 +34,15 @@ std::array<uint8_t, 3> LabToRgb(uint8_t l, uint8_t a, uint8_t b, TLabReading rea
             channel(0.099L * x - 0.198L * y + 1.099L * z)};
 }
 
+} // namespace
+
+template <bool ToBgr>
 void ConvertLab(const TRowContext& context, std::span<const void* const> sources, uint8_t* target,
-                uint32_t count, uint8_t mask, bool bgr) {
+                uint32_t count, uint8_t mask) {
     const TLabReading reading{(context.SourceFlags & cfLightness255) != 0,
                               (context.SourceFlags & cfChromaOffset128) != 0};
     RunToThreeColours(
-        context, sources, sources.size() >= 3, 3, target, count, mask, bgr,
+        context, sources, sources.size() >= 3, 3, target, count, mask, ToBgr,
         [reading]<int SourceBytes, int TargetBytes, bool SwapIn>(const TColorRowLayout& layout) {
             RunColorRow<SourceBytes, TargetBytes, 3, 3>(
                 layout, [reading](std::array<uint16_t, 3> s) {
@@ -55,14 +58,7 @@ void ConvertLab(const TRowContext& context, std::span<const void* const> sources
         });
 }
 
-} // namespace
-
-void ConvertLabToRgb(const TRowContext& context, std::span<const void* const> sources,
-                     uint8_t* target, uint32_t count, uint8_t mask) {
-    ConvertLab(context, sources, target, count, mask, false);
-}
-
-void ConvertLabToBgr(const TRowContext& context, std::span<const void* const> sources,
-                     uint8_t* target, uint32_t count, uint8_t mask) {
-    ConvertLab(context, sources, target, count, mask, true);
-}
+template void ConvertLab<false>(const TRowContext&, std::span<const void* const>, uint8_t*,
+                                uint32_t, uint8_t);
+template void ConvertLab<true>(const TRowContext&, std::span<const void* const>, uint8_t*, uint32_t,
+                               uint8_t);

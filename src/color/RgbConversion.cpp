@@ -77,11 +77,14 @@ bool TryFastRgbRow(const TRgbRun& run, bool exchange, int sourceSamples, int tar
     return true;
 }
 
+} // namespace
+
+template <bool Exchange>
 void ConvertRgb(const TRowContext& context, std::span<const void* const> sources, uint8_t* target,
-                uint32_t count, uint8_t mask, bool exchange) {
+                uint32_t count, uint8_t mask) {
     const bool sourceWide = context.SourceBits == 16;
     const bool targetWide = context.TargetBits == 16;
-    if ((context.SourceBits != 8 && !sourceWide) || (context.TargetBits != 8 && !targetWide))
+    if (!HasSampleDepths(context))
         return;
     const bool sourceAlpha = context.SourceFlags & cfAlpha;
     const bool targetAlpha = context.TargetFlags & cfAlpha;
@@ -94,11 +97,11 @@ void ConvertRgb(const TRowContext& context, std::span<const void* const> sources
     const int sourceBytes = sourceWide ? 2 : 1;
     const int targetBytes = targetWide ? 2 : 1;
     const TRgbRun run{MakeColorRowLayout(sources, planar, sourceSamples, sourceBytes, target,
-                                         targetSamples, targetBytes, exchange, count, mask),
+                                         targetSamples, targetBytes, Exchange, count, mask),
                       sourceAlpha && targetAlpha && alphaAvailable, context.GammaTable};
 
     if (!sourceWide && !targetWide) {
-        if (!TryFastRgbRow(run, exchange, sourceSamples, targetSamples, planar, gamma))
+        if (!TryFastRgbRow(run, Exchange, sourceSamples, targetSamples, planar, gamma))
             RunRgbChoosingGamma<1, 1, false, false>(run, gamma);
     } else if (!sourceWide) {
         if (swap)
@@ -117,14 +120,7 @@ void ConvertRgb(const TRowContext& context, std::span<const void* const> sources
     }
 }
 
-} // namespace
-
-void ConvertRgbKeepOrder(const TRowContext& context, std::span<const void* const> sources,
-                         uint8_t* target, uint32_t count, uint8_t mask) {
-    ConvertRgb(context, sources, target, count, mask, false);
-}
-
-void ConvertRgbExchangeOrder(const TRowContext& context, std::span<const void* const> sources,
-                             uint8_t* target, uint32_t count, uint8_t mask) {
-    ConvertRgb(context, sources, target, count, mask, true);
-}
+template void ConvertRgb<false>(const TRowContext&, std::span<const void* const>, uint8_t*,
+                                uint32_t, uint8_t);
+template void ConvertRgb<true>(const TRowContext&, std::span<const void* const>, uint8_t*, uint32_t,
+                               uint8_t);

@@ -14,10 +14,10 @@ TColorRowLayout MakeColorRowLayout(std::span<const void* const> sources, bool pl
             layout.Sample[k] = first + k * sourceBytes;
     }
     layout.SourceStride = size_t(planar ? 1 : sourceSamples) * sourceBytes;
+    layout.Planar = planar;
     layout.Target = target;
     layout.TargetStride = size_t(targetSamples) * targetBytes;
-    layout.FirstOffset = exchange ? 2 * targetBytes : 0;
-    layout.ThirdOffset = exchange ? 0 : 2 * targetBytes;
+    layout.Exchange = exchange;
     layout.Count = count;
     layout.Mask = mask;
     return layout;

@@ -10,6 +10,13 @@
 // The calling frame every row routine shares: the pixel mask, sample access at 8 and 16 bits,
 // and the walk over colour pixels.
 
+// The colour and gray routines handle samples of 8 and 16 bits only and write nothing for
+// other depths.
+inline bool HasSampleDepths(const TRowContext& context) {
+    return (context.SourceBits == 8 || context.SourceBits == 16) &&
+           (context.TargetBits == 8 || context.TargetBits == 16);
+}
+
 // Calls convert(i) for every target pixel i whose mask bit (7 - i mod 8) is set.
 template <typename Convert>
 inline void ForEachMaskedPixel(uint32_t count, uint8_t mask, Convert&& convert) {
@@ -59,15 +66,15 @@ inline std::array<uint16_t, 3> AtTargetDepth(const std::array<uint8_t, 3>& rgb) 
         return {rgb[0], rgb[1], rgb[2]};
 }
 
-// Where the samples of a run of colour pixels are read and written. The first and third
-// results of a pixel go to FirstOffset and ThirdOffset, so exchanging them turns RGB into BGR.
+// Where the samples of a run of colour pixels are read and written. With Exchange the first
+// and third results of a pixel change places, which turns RGB into BGR.
 struct TColorRowLayout {
     std::array<const uint8_t*, 4> Sample{}; // one pointer per source sample, in scheme order
     size_t SourceStride = 0;                // bytes from one source pixel to the next
+    bool Planar = false;                    // the samples lie in arrays of their own
     uint8_t* Target = nullptr;
     size_t TargetStride = 0; // bytes from one target pixel to the next
-    size_t FirstOffset = 0;
-    size_t ThirdOffset = 0;
+    bool Exchange = false;
     uint32_t Count = 0;
     uint8_t Mask = 0xFF;
 };
@@ -81,28 +88,54 @@ TColorRowLayout MakeColorRowLayout(std::span<const void* const> sources, bool pl
                                    int targetSamples, int targetBytes, bool exchange,
                                    uint32_t count, uint8_t mask);
 
+// The pixel loop for one source arrangement and sample order, known at compile time so that
+// every offset is a constant.
+template <int SourceBytes, int TargetBytes, int N, int Out, bool Planar, bool Exchange,
+          typename Pixel>
+inline void RunColorRowAs(const TColorRowLayout& layout, Pixel& pixel) {
+    constexpr size_t first = Exchange ? 2 * TargetBytes : 0;
+    constexpr size_t third = Exchange ? 0 : 2 * TargetBytes;
+    std::array<const uint8_t*, N> in;
+    for (int k = 0; k < N; ++k)
+        in[k] = layout.Sample[k];
+    const uint8_t* interleaved = layout.Sample[0];
+    const size_t stride = layout.SourceStride;
+    uint8_t* const target = layout.Target;
+    const size_t targetStride = layout.TargetStride;
+    ForEachMaskedPixel(layout.Count, layout.Mask, [&](uint32_t i) {
+        std::array<uint16_t, N> samples;
+        if constexpr (Planar) {
+            for (int k = 0; k < N; ++k) {
+                samples[k] = GetSample<SourceBytes>(in[k]);
+                in[k] += SourceBytes;
+            }
+        } else {
+            for (int k = 0; k < N; ++k)
+                samples[k] = GetSample<SourceBytes>(interleaved + k * SourceBytes);
+            interleaved += stride;
+        }
+        const std::array<uint16_t, Out> result = pixel(samples);
+        uint8_t* t = target + size_t(i) * targetStride;
+        PutSample<TargetBytes>(t + first, result[0]);
+        PutSample<TargetBytes>(t + TargetBytes, result[1]);
+        PutSample<TargetBytes>(t + third, result[2]);
+        if constexpr (Out == 4)
+            PutSample<TargetBytes>(t + 3 * TargetBytes, result[3]);
+    });
+}
+
 // Runs PIXEL over the selected pixels. PIXEL gets the N source samples of a pixel (read at
 // SourceBytes each) and returns Out results (3, or 4 with alpha) written at TargetBytes each.
 template <int SourceBytes, int TargetBytes, int N, int Out, typename Pixel>
 inline void RunColorRow(const TColorRowLayout& layout, Pixel pixel) {
-    std::array<const uint8_t*, N> in;
-    for (int k = 0; k < N; ++k)
-        in[k] = layout.Sample[k];
-    const size_t stride = layout.SourceStride;
-    ForEachMaskedPixel(layout.Count, layout.Mask, [&](uint32_t i) {
-        std::array<uint16_t, N> samples;
-        for (int k = 0; k < N; ++k) {
-            samples[k] = GetSample<SourceBytes>(in[k]);
-            in[k] += stride;
-        }
-        const std::array<uint16_t, Out> result = pixel(samples);
-        uint8_t* t = layout.Target + size_t(i) * layout.TargetStride;
-        PutSample<TargetBytes>(t + layout.FirstOffset, result[0]);
-        PutSample<TargetBytes>(t + TargetBytes, result[1]);
-        PutSample<TargetBytes>(t + layout.ThirdOffset, result[2]);
-        if constexpr (Out == 4)
-            PutSample<TargetBytes>(t + 3 * TargetBytes, result[3]);
-    });
+    if (layout.Planar)
+        layout.Exchange
+            ? RunColorRowAs<SourceBytes, TargetBytes, N, Out, true, true>(layout, pixel)
+            : RunColorRowAs<SourceBytes, TargetBytes, N, Out, true, false>(layout, pixel);
+    else
+        layout.Exchange
+            ? RunColorRowAs<SourceBytes, TargetBytes, N, Out, false, true>(layout, pixel)
+            : RunColorRowAs<SourceBytes, TargetBytes, N, Out, false, false>(layout, pixel);
 }
 
 // The frame of the routines that turn three or four source samples into red, green and blue
@@ -115,7 +148,7 @@ void RunToThreeColours(const TRowContext& context, std::span<const void* const> 
                        uint8_t mask, bool bgr, Run run) {
     const bool sourceWide = context.SourceBits == 16;
     const bool targetWide = context.TargetBits == 16;
-    if ((context.SourceBits != 8 && !sourceWide) || (context.TargetBits != 8 && !targetWide))
+    if (!HasSampleDepths(context))
         return;
     const TColorRowLayout layout = MakeColorRowLayout(
         sources, planar, sourceSamples, sourceWide ? 2 : 1, target,

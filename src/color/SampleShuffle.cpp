@@ -24,36 +24,54 @@ void CopyExchangingScalar(const uint8_t* source, uint8_t* target, uint32_t count
 }
 
 #ifdef PELORAMA_X86_SHUFFLE
-// Each 16-byte step converts five 3-byte pixels and carries the sixteenth byte over as it
-// is (the next step rewrites it), so the loop stops while a sixth pixel still follows.
-__attribute__((target("ssse3"))) uint32_t CopyExchanging24Ssse3(const uint8_t* source,
-                                                                uint8_t* target, uint32_t count) {
-    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
-    uint32_t i = 0;
-    for (; i + 11 <= count; i += 10) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 3 * i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 3 * i + 15));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 3 * i), _mm_shuffle_epi8(a, order));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 3 * i + 15),
-                         _mm_shuffle_epi8(b, order));
+// Byte order of one vector step: whole pixels have their first and third bytes exchanged; a
+// trailing byte that is not a whole pixel stays as it is (the next step rewrites it, which is
+// why the loops below stop while one more pixel follows).
+template <int PixelBytes, int StepBytes>
+struct TExchangeOrder {
+    alignas(64) uint8_t Bytes[StepBytes];
+    constexpr TExchangeOrder() : Bytes() {
+        constexpr int whole = StepBytes / PixelBytes * PixelBytes;
+        for (int k = 0; k < StepBytes; ++k) {
+            const int inPixel = k % PixelBytes;
+            Bytes[k] =
+                uint8_t(k >= whole || inPixel == 1 || inPixel == 3 ? k : k - inPixel + 2 - inPixel);
+        }
     }
-    for (; i + 6 <= count; i += 5) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 3 * i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 3 * i), _mm_shuffle_epi8(a, order));
+};
+
+template <int PixelBytes, int StepBytes>
+constexpr uint32_t PixelsPerStep = StepBytes / PixelBytes;
+template <int PixelBytes, int StepBytes>
+constexpr uint32_t PixelsAfterStep = StepBytes % PixelBytes ? 1 : 0;
+
+template <int PixelBytes>
+__attribute__((target("ssse3"))) uint32_t CopyExchangingSsse3(const uint8_t* source,
+                                                              uint8_t* target, uint32_t count) {
+    static constexpr TExchangeOrder<PixelBytes, 16> bytes;
+    const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes.Bytes));
+    constexpr uint32_t step = PixelsPerStep<PixelBytes, 16>;
+    uint32_t i = 0;
+    for (; i + step + PixelsAfterStep<PixelBytes, 16> <= count; i += step) {
+        const __m128i a =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + PixelBytes * i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + PixelBytes * i),
+                         _mm_shuffle_epi8(a, order));
     }
     return i;
 }
 
-__attribute__((target("ssse3"))) uint32_t CopyExchanging32Ssse3(const uint8_t* source,
-                                                                uint8_t* target, uint32_t count) {
-    const __m128i order = _mm_setr_epi8(2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15);
+template <int PixelBytes>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) uint32_t
+CopyExchangingAvx512(const uint8_t* source, uint8_t* target, uint32_t count) {
+    static constexpr TExchangeOrder<PixelBytes, 64> bytes;
+    const __m512i order = _mm512_load_si512(bytes.Bytes);
+    constexpr uint32_t step = PixelsPerStep<PixelBytes, 64>;
     uint32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * i + 16));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i), _mm_shuffle_epi8(a, order));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 4 * i + 16),
-                         _mm_shuffle_epi8(b, order));
+    for (; i + step + PixelsAfterStep<PixelBytes, 64> <= count; i += step) {
+        const __m512i a = _mm512_loadu_si512(source + PixelBytes * i);
+        _mm512_storeu_si512(target + PixelBytes * i,
+                            _mm512_maskz_permutexvar_epi8(~0ULL, order, a));
     }
     return i;
 }
@@ -65,9 +83,15 @@ void CopyExchangingFirstAndThird(const uint8_t* source, uint8_t* target, uint32_
                                  int pixelBytes) {
     uint32_t done = 0;
 #ifdef PELORAMA_X86_SHUFFLE
-    if (__builtin_cpu_supports("ssse3"))
-        done = pixelBytes == 3 ? CopyExchanging24Ssse3(source, target, count)
-                               : CopyExchanging32Ssse3(source, target, count);
+    if (__builtin_cpu_supports("avx512vbmi"))
+        done = pixelBytes == 3 ? CopyExchangingAvx512<3>(source, target, count)
+                               : CopyExchangingAvx512<4>(source, target, count);
+    if (__builtin_cpu_supports("ssse3")) {
+        const size_t offset = size_t(done) * pixelBytes;
+        done += pixelBytes == 3
+                    ? CopyExchangingSsse3<3>(source + offset, target + offset, count - done)
+                    : CopyExchangingSsse3<4>(source + offset, target + offset, count - done);
+    }
 #endif
     const size_t offset = size_t(done) * pixelBytes;
     if (pixelBytes == 3)

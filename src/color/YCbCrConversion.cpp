@@ -23,11 +23,14 @@ std::array<uint16_t, 3> YCbCr16ToRgb16(uint16_t luma, uint16_t cb, uint16_t cr) 
             Channel16(y + 2.2179f * c1)};
 }
 
+} // namespace
+
+template <bool ToBgr>
 void ConvertYCbCr(const TRowContext& context, std::span<const void* const> sources, uint8_t* target,
-                  uint32_t count, uint8_t mask, bool bgr) {
+                  uint32_t count, uint8_t mask) {
     const TChromaTables& tables = *context.Chroma;
     RunToThreeColours(
-        context, sources, sources.size() >= 3, 3, target, count, mask, bgr,
+        context, sources, sources.size() >= 3, 3, target, count, mask, ToBgr,
         [&tables]<int SourceBytes, int TargetBytes, bool SwapIn>(const TColorRowLayout& layout) {
             RunColorRow<SourceBytes, TargetBytes, 3, 3>(
                 layout, [&tables](std::array<uint16_t, 3> s) {
@@ -47,14 +50,7 @@ void ConvertYCbCr(const TRowContext& context, std::span<const void* const> sourc
         });
 }
 
-} // namespace
-
-void ConvertYCbCrToRgb(const TRowContext& context, std::span<const void* const> sources,
-                       uint8_t* target, uint32_t count, uint8_t mask) {
-    ConvertYCbCr(context, sources, target, count, mask, false);
-}
-
-void ConvertYCbCrToBgr(const TRowContext& context, std::span<const void* const> sources,
-                       uint8_t* target, uint32_t count, uint8_t mask) {
-    ConvertYCbCr(context, sources, target, count, mask, true);
-}
+template void ConvertYCbCr<false>(const TRowContext&, std::span<const void* const>, uint8_t*,
+                                  uint32_t, uint8_t);
+template void ConvertYCbCr<true>(const TRowContext&, std::span<const void* const>, uint8_t*,
+                                 uint32_t, uint8_t);

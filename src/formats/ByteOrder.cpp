@@ -1,25 +1,22 @@
 #include "formats/ByteOrder.h"
 
-#include <cstring>
+#include <algorithm>
+
+namespace {
+template <size_t Size>
+void ReverseEach(void* buffer, size_t count) {
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    for (size_t i = 0; i < count; ++i, bytes += Size)
+        std::reverse(bytes, bytes + Size);
+}
+} // namespace
 
 void SwapShorts(void* buffer, size_t count) {
-    auto* bytes = static_cast<uint8_t*>(buffer);
-    for (size_t i = 0; i < count; ++i, bytes += 2) {
-        uint16_t value;
-        std::memcpy(&value, bytes, 2);
-        value = __builtin_bswap16(value);
-        std::memcpy(bytes, &value, 2);
-    }
+    ReverseEach<2>(buffer, count);
 }
 
 void SwapLongs(void* buffer, size_t count) {
-    auto* bytes = static_cast<uint8_t*>(buffer);
-    for (size_t i = 0; i < count; ++i, bytes += 4) {
-        uint32_t value;
-        std::memcpy(&value, bytes, 4);
-        value = __builtin_bswap32(value);
-        std::memcpy(bytes, &value, 4);
-    }
+    ReverseEach<4>(buffer, count);
 }
 
 uint32_t SwapLong(uint32_t value) {

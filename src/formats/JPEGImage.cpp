@@ -102,6 +102,8 @@ struct TDecompressor {
     TErrorManager Errors;
     TProgressMonitor Monitor;
     jpeg_decompress_struct Info;
+    const uint8_t* Source = nullptr;
+    size_t SourceSize = 0;
 
     explicit TDecompressor(const TJPEGData& data) {
         InitErrorManager(Errors);
@@ -113,8 +115,8 @@ struct TDecompressor {
             jpeg_destroy_decompress(&Info);
             throw EJPEG(Format(gesJPEGError, Errors.Pub.msg_code));
         }
-        const std::vector<uint8_t>& bytes = data.Data.Memory();
-        jpeg_mem_src(&Info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+        Source = data.Data.Memory().data();
+        SourceSize = data.Data.Memory().size();
     }
     ~TDecompressor() { jpeg_destroy_decompress(&Info); }
     TDecompressor(const TDecompressor&) = delete;
@@ -134,8 +136,15 @@ struct TDecompressor {
         } catch (const EAbort&) {
         }
     }
+    // The source is attached here, under the guard, because an empty one is an error.
     void ReadHeader() {
-        Guard([](void* c) { jpeg_read_header(static_cast<j_decompress_ptr>(c), TRUE); });
+        Guard(
+            [](void* c) {
+                auto& self = *static_cast<TDecompressor*>(c);
+                jpeg_mem_src(&self.Info, self.Source, static_cast<unsigned long>(self.SourceSize));
+                jpeg_read_header(&self.Info, TRUE);
+            },
+            this);
     }
     void WatchProgress(const TGraphic& picture, const TRect& rect) {
         Monitor.Pub.progress_monitor = MonitorProgress;
@@ -348,7 +357,12 @@ void TJPEGImage::Decode() const {
     std::vector<uint8_t> cmykRow(fourComponents ? size_t(info.output_width) * 4 : 0);
 
     const TRect rect{0, 0, bitmap->Width(), bitmap->Height()};
-    Progress(TProgressStage::psStarting, 0, false, rect, std::string());
+    try {
+        Progress(TProgressStage::psStarting, 0, false, rect, std::string());
+    } catch (const EAbort&) {
+        FBitmap = std::move(bitmap); // stopped before the first row: a blank picture
+        return;
+    }
     decompressor.WatchProgress(*this, rect);
     bool aborted = !RunGuarded(
         decompressor.Errors,

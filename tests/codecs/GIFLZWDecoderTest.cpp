@@ -65,6 +65,30 @@ TEST(GIFLZWDecoder, CodeBeyondTheTableIsDroppedWithoutOutput) {
     EXPECT_EQ(DecodeGif(2, packed, 5), (Bytes{1, 2, 1, 2, Canary}));
 }
 
+TEST(GIFLZWDecoder, CodesAfterAnInvalidCodeWaitForTheNextByte) {
+    // 7 is invalid; 2 and 3 sit in the same two bytes and are only taken once a third
+    // byte has come in.
+    const Bytes packed = Codes({{4, 3}, {1, 3}, {7, 3}, {2, 3}, {3, 3}});
+    ASSERT_EQ(packed.size(), 2u);
+    EXPECT_EQ(DecodeGif(2, packed, 3), (Bytes{1, Canary, Canary}));
+    Bytes longer = packed;
+    longer.push_back(0);
+    EXPECT_EQ(DecodeGif(2, longer, 3), (Bytes{1, 2, 3}));
+}
+
+TEST(GIFLZWDecoder, LongSeriesOfEndCodesKeepsTheBitStreamInStep) {
+    TLZWCodeWriter writer(false);
+    writer.Put(4, 3);
+    writer.Put(1, 3);
+    for (int i = 0; i < 40; ++i)
+        writer.Put(5, 3);
+    writer.Put(2, 3);
+    writer.Put(3, 3);
+    for (int i = 0; i < 40; ++i)
+        writer.Put(5, 4);
+    EXPECT_EQ(DecodeGif(2, writer.Bytes, 4), (Bytes{1, 2, 3, Canary}));
+}
+
 TEST(GIFLZWDecoder, FirstCodeWithoutAStringIsDropped) {
     const Bytes packed = Codes({{4, 3}, {6, 3}, {3, 3}, {5, 3}});
     EXPECT_EQ(DecodeGif(2, packed, 2), (Bytes{3, Canary}));

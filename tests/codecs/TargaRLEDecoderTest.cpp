@@ -37,7 +37,7 @@ Bytes Encode(uint32_t depth, const Bytes& pixels, uint32_t bytesPerPixel) {
     Bytes packed(pixels.size() * 2 + 2, Canary);
     uint32_t stored = 0;
     encoder.Encode(pixels.data(), packed.data(), count, stored);
-    EXPECT_LE(stored, pixels.size() + count / 128 + 1);
+    EXPECT_LE(stored, 2 * pixels.size());
     EXPECT_EQ(packed[stored], Canary) << "stored more than it reported";
     packed.resize(stored);
     return packed;
@@ -113,6 +113,22 @@ TEST(TargaRLEDecoder, EncoderSplitsPacketsAt128Pixels) {
     ASSERT_EQ(raw.size(), 202u);
     EXPECT_EQ(raw[0], 0x7F);
     EXPECT_EQ(raw[129], 0x47);
+}
+
+TEST(TargaRLEDecoder, EncoderStaysWithinTwiceTheRowSize) {
+    // Lone pixels between pairs: every packet header costs a byte of its own.
+    Bytes pixels;
+    for (int i = 0; i < 100; ++i)
+        pixels.insert(pixels.end(), {1, 2, 2});
+    const Bytes packed = Encode(8, pixels, 1);
+    EXPECT_EQ(packed.size(), 400u);
+    EXPECT_EQ(DecodeTarga(8, packed, 300, 1).Output, pixels);
+    // Found by fuzzing, when the bound was taken to be one header per 128 pixels: a Targa
+    // file's own bytes taken as 8-bit pixels.
+    const Bytes file = codec_fixtures::ReadFixture("codecs-runs-rle.tga");
+    const Bytes filePacked = Encode(8, file, 1);
+    EXPECT_GT(filePacked.size(), file.size() + file.size() / 128 + 1);
+    EXPECT_EQ(DecodeTarga(8, filePacked, static_cast<int32_t>(file.size()), 1).Output, file);
 }
 
 TEST(TargaRLEDecoder, EncoderOutputDecodesToTheSameRandomRows) {

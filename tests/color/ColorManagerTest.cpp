@@ -274,3 +274,69 @@ TEST(ColorManager, NativePixelFormatFollowsSamplesAndBits) {
 }
 
 } // namespace
+
+namespace {
+
+// Bytes a run reads or writes: pixels of SAMPLES samples at BITS each, packed below 8 bits.
+size_t RunBytes(uint32_t pixels, uint32_t samples, uint32_t bits) {
+    if (bits < 8) {
+        const uint32_t perByte = 8 / bits;
+        return (pixels + perByte - 1) / perByte;
+    }
+    return size_t(pixels) * samples * (bits / 8);
+}
+
+uint32_t SamplesOf(TPixelScheme scheme) {
+    switch (scheme) {
+    case psIndexed:
+    case psGray:
+        return 1;
+    case psGrayAlpha:
+        return 2;
+    case psRGBA:
+    case psBGRA:
+    case psCMYK:
+        return 4;
+    default:
+        return 3;
+    }
+}
+
+// Every routine, every depth pair and mask, on buffers exactly as large as the run: the
+// sanitizer build turns any access past them into a failure.
+TEST(ColorManager, RunsStayInsideExactlySizedBuffers) {
+    const std::pair<TPixelScheme, std::vector<TPixelScheme>> pairs[] = {
+        {psIndexed, {psIndexed}},  {psGray, {psGray}},        {psGrayAlpha, {psGray}},
+        {psRGB, {psBGR, psBGRA}},  {psRGBA, {psRGBA, psBGR}}, {psBGRA, {psBGRA}},
+        {psCMYK, {psBGR, psRGBA}}, {psLab, {psBGR}},          {psYCbCr, {psRGB, psBGRA}},
+        {psPhotoYCC, {psBGR}},
+    };
+    const uint32_t depths[] = {1, 2, 3, 4, 8, 16};
+    const uint8_t masks[] = {0xFF, 0x88, 0xAA, 0x01};
+    for (const auto& [source, targets] : pairs)
+        for (TPixelScheme target : targets)
+            for (uint32_t sourceBits : depths)
+                for (uint32_t targetBits : depths)
+                    for (uint8_t mask : masks)
+                        for (uint32_t count : {0u, 1u, 7u, 29u, 100u}) {
+                            const bool packed = source <= psGray;
+                            if (!packed && (sourceBits < 8 || targetBits < 8))
+                                continue;
+                            TColorManager manager = MakeManager(source, sourceBits, target,
+                                                                targetBits, cfSwapBytes, cfGamma);
+                            uint32_t selected = 0;
+                            for (uint32_t i = 0; i < count; ++i)
+                                selected += (mask >> (7 - i % 8)) & 1;
+                            std::vector<uint8_t> in(
+                                RunBytes(selected, SamplesOf(source), sourceBits), 0x5A);
+                            std::vector<uint8_t> out(
+                                RunBytes(count, SamplesOf(target), targetBits));
+                            try {
+                                manager.ConvertPixels(in.data(), out.data(), count, mask);
+                            } catch (const EColorConversionError&) {
+                                // pairs without a routine
+                            }
+                        }
+}
+
+} // namespace

@@ -2,8 +2,12 @@
 
 #include "color/ColorManager.h"
 
+#include <gtest/gtest.h>
+
+#include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 // A manager set up for one conversion, as a reader would set it up.
@@ -44,4 +48,14 @@ inline std::vector<uint8_t> Convert(TColorManager& manager, const std::vector<ui
                                     uint8_t mask = 0xFF) {
     manager.ConvertPixels(source.data(), target.data(), count, mask);
     return target;
+}
+
+// A parameterised test's name from the description in its case.
+template <typename Case>
+std::string CaseName(const testing::TestParamInfo<Case>& info) {
+    std::string name = info.param.name;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
 }

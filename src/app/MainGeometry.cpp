@@ -1,0 +1,125 @@
+#include "app/MainWindow.h"
+
+#include "raster/FastIMG.h"
+
+#include <QAction>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+int32_t RoundEven(double value) {
+    return int32_t(std::lrint(value));
+}
+
+int32_t Ceil(double value) {
+    return int32_t(std::ceil(value));
+}
+} // namespace
+
+TRect TfrmMain::WindowBounds() const {
+    const qreal ratio = devicePixelRatioF();
+    const auto physical = [ratio](int value) { return int32_t(std::lround(value * ratio)); };
+    const QRect bounds = geometry();
+    return {physical(bounds.x()), physical(bounds.y()), physical(bounds.x() + bounds.width()),
+            physical(bounds.y() + bounds.height())};
+}
+
+void TfrmMain::SetWindowBounds(const TRect& bounds) {
+    const qreal ratio = devicePixelRatioF();
+    const auto logical = [ratio](int32_t value) { return int(std::lround(value / ratio)); };
+    setGeometry(logical(bounds.Left), logical(bounds.Top), logical(bounds.Width()),
+                logical(bounds.Height()));
+}
+
+void TfrmMain::FitPicture() {
+    const int32_t start = Services.MillisecondsSinceMidnight();
+    const TRect old = WindowBounds();
+    const TRect screen = Services.ScreenRect();
+    const int32_t screenWidth = screen.Width();
+    const int32_t screenHeight = screen.Height();
+    const bool fullScreen = actFullScreen->isChecked();
+
+    const int32_t width = DisplayBuffer->Width;
+    const int32_t height = DisplayBuffer->Height;
+    const float ratio = height != 0 ? float(width) / float(height) : 1.0f;
+    const int32_t boundsWidth = fullScreen ? screenWidth : WorkAreaRight;
+    const int32_t boundsHeight = fullScreen ? screenHeight : WorkAreaBottom;
+    const float boundsRatio = boundsHeight != 0 ? float(boundsWidth) / float(boundsHeight) : 1.0f;
+    const bool wide = width > boundsWidth;
+    const bool tall = height > boundsHeight;
+    const bool zoomNeutral = ZoomFactor == 1.0f;
+
+    int32_t w = 0;
+    int32_t h = 0;
+    if (actShrink->isChecked() && (wide || tall) && zoomNeutral) {
+        if (ratio > boundsRatio) {
+            w = std::min(boundsWidth, width);
+            h = Ceil(w / double(ratio));
+        } else {
+            h = std::min(boundsHeight, height);
+            w = Ceil(h * double(ratio));
+        }
+    } else if (actEnlarge->isChecked() && !wide && !tall && zoomNeutral) {
+        if (ratio > boundsRatio) {
+            w = std::max(boundsWidth, width);
+            h = Ceil(w / double(ratio));
+        } else {
+            h = std::max(boundsHeight, height);
+            w = Ceil(h * double(ratio));
+        }
+    } else {
+        w = RoundEven(double(width) * ZoomFactor);
+        h = RoundEven(double(height) * ZoomFactor);
+    }
+
+    TRect window;
+    TRect surface;
+    if (fullScreen) {
+        window = {0, 0, screenWidth, screenHeight};
+        const int32_t left = RoundEven(screenWidth / 2.0) - RoundEven(w / 2.0);
+        const int32_t top = RoundEven(screenHeight / 2.0) - RoundEven(h / 2.0);
+        surface = {left, top, left + w, top + h};
+    } else {
+        surface = {0, 0, w, h};
+        int32_t left = old.Left + RoundEven(old.Width() / 2.0) - RoundEven(w / 2.0);
+        int32_t top = old.Top + RoundEven(old.Height() / 2.0) - RoundEven(h / 2.0);
+        if (wide) {
+            left = RoundEven(WorkAreaRight / 2.0) - RoundEven(w / 2.0);
+        } else {
+            left = std::max(left, 0);
+            if (left + w > WorkAreaRight)
+                left = WorkAreaRight - w;
+        }
+        if (tall) {
+            top = RoundEven(WorkAreaBottom / 2.0) - RoundEven(h / 2.0);
+        } else {
+            top = std::max(top, 0);
+            if (top + h > WorkAreaBottom)
+                top = WorkAreaBottom - h;
+        }
+        window = {left, top, left + w, top + h};
+    }
+
+    DisplaySurface->SetBounds(surface.Left, surface.Top, surface.Width(), surface.Height());
+    DisplaySurface->repaint();
+    SetWindowBounds(window);
+
+    if (fullScreen && actHideCursor->isChecked())
+        Services.SetCursorPos({screenWidth, screenHeight});
+
+    const int32_t end = Services.MillisecondsSinceMidnight();
+    Log("Resize: " + std::to_string(end - start) + " ms");
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMain::FormResize() {
+    if (actFullScreen->isChecked() || FirstActivation)
+        return;
+    const TRect bounds = WindowBounds();
+    DisplaySurface->SetBounds(0, 0, bounds.Width(), bounds.Height());
+}

@@ -1,0 +1,106 @@
+#include "app/MainWindow.h"
+
+#include "platform/Bitmap.h"
+#include "platform/Exceptions.h"
+#include "platform/PictureClassTable.h"
+#include "raster/FastIMG.h"
+
+#include <QAction>
+#include <QCoreApplication>
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+std::unique_ptr<TFastBMP> BlackPicture() {
+    auto picture = std::make_unique<TFastBMP>();
+    picture->SetSize(100, 100);
+    std::memset(picture->PixelData, 0, size_t(picture->ByteSize)); // black
+    return picture;
+}
+} // namespace
+
+std::string TfrmMain::ErrorPicturePath() const {
+    return (std::filesystem::path(ExecutablePath).parent_path() / "pic_err.jpg").string();
+}
+
+std::unique_ptr<TFastBMP> TfrmMain::LoadPicture(const std::string& path) {
+    return LoadPictureOr(path, true);
+}
+
+std::unique_ptr<TFastBMP> TfrmMain::ErrorPicture() {
+    const std::string path = ErrorPicturePath();
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error))
+        return LoadPictureOr(path, false);
+    return BlackPicture();
+}
+
+std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
+    std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
+    // An empty picture has nothing to show; it is as unreadable as a corrupt one.
+    if (picture->Empty())
+        throw EInvalidGraphic("The picture is empty");
+    auto result = std::make_unique<TFastBMP>();
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
+        result->LoadFromBitmapHandle(*bitmap);
+        return result;
+    }
+    TBitmap canvas;
+    canvas.SetPixelFormat(TPixelFormat::pf24bit);
+    canvas.SetSize(picture->Width(), picture->Height());
+    canvas.Fill({255, 255, 255});
+    picture->Draw(canvas, 0, 0);
+    picture.reset();
+    result->LoadFromBitmapHandle(canvas);
+    return result;
+}
+
+std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
+                                                  bool errorPictureOnFailure) {
+    Log("");
+    Log("===== " + ExtractFileName(path) + " =====");
+    const int32_t start = Services.MillisecondsSinceMidnight();
+    const bool windowMode = !actFullScreen->isChecked();
+    if (windowMode)
+        setCursor(Qt::WaitCursor);
+    std::unique_ptr<TFastBMP> result;
+    try {
+        result = DecodePicture(path);
+    } catch (...) {
+        // Whatever went wrong, the user sees the error picture, never a message.
+        Log("*Error*: Unable to load " + path);
+        result = errorPictureOnFailure ? ErrorPicture() : BlackPicture();
+        if (windowMode)
+            unsetCursor();
+        return result;
+    }
+    if (windowMode)
+        unsetCursor();
+    const int32_t end = Services.MillisecondsSinceMidnight();
+    Log("Dimensions: " + std::to_string(result->Width) + "x" + std::to_string(result->Height));
+    Log("Colors: " + std::to_string(result->ColorCount()));
+    Log("Size: " + std::to_string(result->ByteSize) + " bytes (uncompressed)");
+    Log("Load: " + std::to_string(end - start) + " ms");
+    return result;
+}
+
+void TfrmMain::ShowPicture(const TFastBMP& buffer) {
+    const int32_t start = Services.MillisecondsSinceMidnight();
+    PaintEnabled = false;
+    DisplayBuffer->SetSize(buffer.Width, buffer.Height);
+    if (DisplayBuffer->ByteSize > 0)
+        std::memcpy(DisplayBuffer->PixelData, buffer.PixelData, size_t(DisplayBuffer->ByteSize));
+    FitPicture();
+    PaintEnabled = true;
+
+    std::string name;
+    if (FirstActivation)
+        name = ExtractFileName(FirstArgument());
+    else if (FileList && CurrentIndex >= 0 && size_t(CurrentIndex) < FileList->size())
+        name = ExtractFileName((*FileList)[size_t(CurrentIndex)]);
+    setWindowTitle(QString::fromStdString(name + " - Pelorama"));
+
+    const int32_t end = Services.MillisecondsSinceMidnight();
+    Log("Display: " + std::to_string(end - start) + " ms");
+}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "app/PlatformServices.h"
+#include "raster/FastBMP.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class TFastIMG;
+
+// The viewer's main window: a border-less black window that shows one picture, fitted to the
+// desktop, and the viewer state every command works on.
+class TfrmMain : public QWidget {
+public:
+    // Runs FormCreate. Arguments are the command-line arguments after the program name;
+    // executablePath locates the error picture and the settings file.
+    TfrmMain(TPlatformServices& services, std::vector<std::string> arguments,
+             std::string executablePath);
+    ~TfrmMain() override;
+
+    // Viewer state.
+    int32_t CurrentIndex = -1;
+    bool PopupShown = false;
+    float ZoomFactor = 1.0f;
+    bool FirstActivation = true;
+    bool PaintEnabled = true;
+    std::optional<std::vector<std::string>> FileList;
+    std::optional<std::vector<std::string>> ExtensionList;
+    std::string CurrentDir;
+    std::unique_ptr<TFastBMP> PrevBmp;
+    std::unique_ptr<TFastBMP> CurrentBmp;
+    std::unique_ptr<TFastBMP> NextBmp;
+    int32_t WorkAreaRight = 0;
+    int32_t WorkAreaBottom = 0;
+    int32_t LastMouseX = 0;
+    int32_t LastMouseY = 0;
+    std::vector<std::string> CustomCommands;
+    std::vector<std::string> DebugLog;
+
+    // Child components.
+    QFrame* panNotify = nullptr;
+    QLabel* lblNotify = nullptr;
+    QMenu* popMain = nullptr;
+    std::vector<QAction*> aclMain;
+    QAction* actFullScreen = nullptr;
+    QAction* actShrink = nullptr;
+    QAction* actQuit = nullptr;
+    QAction* actNextPicture = nullptr;
+    QAction* actPrevPicture = nullptr;
+    QAction* actFiltering = nullptr;
+    QAction* actGrayscale = nullptr;
+    QAction* actFirstPicture = nullptr;
+    QAction* actLastPicture = nullptr;
+    QAction* actDebugConsole = nullptr;
+    QAction* actRecurseSubDir = nullptr;
+    QAction* actEnlarge = nullptr;
+    QAction* actZoomIn = nullptr;
+    QAction* actZoomOut = nullptr;
+    QAction* actZoomLock = nullptr;
+    QAction* actPictureList = nullptr;
+    QAction* actChangeDir = nullptr;
+    QAction* actHFlip = nullptr;
+    QAction* actVFlip = nullptr;
+    QAction* actRotate90cw = nullptr;
+    QAction* actRotate90ccw = nullptr;
+    QAction* actRotateArb = nullptr;
+    QAction* actInvert = nullptr;
+    QAction* actEmboss = nullptr;
+    QAction* actRevert = nullptr;
+    QAction* actSaveSettings = nullptr;
+    QAction* actCustCmd1 = nullptr;
+    QAction* actCustCmd2 = nullptr;
+    QAction* actCustCmd3 = nullptr;
+    QAction* actCustCmd4 = nullptr;
+    QAction* actHideCursor = nullptr;
+    QAction* actDelFile = nullptr;
+    QAction* actRefreshFileList = nullptr;
+    QAction* actSizingBorder = nullptr;
+    // The notice timer (id 1 of the original window).
+    QTimer NoticeTimer;
+
+    TFastIMG* DisplaySurface = nullptr;
+    std::unique_ptr<TFastBMP> DisplayBuffer;
+
+    void ApplicationActivate();
+
+    // Always returns a picture: the decoded file or the error picture.
+    std::unique_ptr<TFastBMP> LoadPicture(const std::string& path);
+    std::unique_ptr<TFastBMP> ErrorPicture();
+    // Copies the buffer into the display buffer; the caller keeps the buffer.
+    void ShowPicture(const TFastBMP& buffer);
+    void FitPicture();
+
+    // The window's bounds in physical pixels.
+    TRect WindowBounds() const;
+    void SetWindowBounds(const TRect& bounds);
+
+    std::string ErrorPicturePath() const;
+    std::string SettingsPath() const;
+
+protected:
+    // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateComponents();
+    void CreateActions();
+    void FormCreate();
+    void FormResize();
+    void HideNotice();
+    void Log(std::string line);
+    std::unique_ptr<TFastBMP> LoadPictureOr(const std::string& path, bool errorPictureOnFailure);
+    std::unique_ptr<TFastBMP> DecodePicture(const std::string& path);
+    std::string FirstArgument() const;
+
+    TPlatformServices& Services;
+    std::vector<std::string> Arguments;
+    std::string ExecutablePath;
+    bool ActivationRunning = false;
+};
+
+// The file name part of a path: everything after the last "/".
+std::string ExtractFileName(const std::string& path);

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Graphics.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct TPoint {
+    int32_t X = 0;
+    int32_t Y = 0;
+    bool operator==(const TPoint&) const = default;
+};
+
+enum class TMessageKind { mkConfirmation, mkWarning, mkError, mkInformation };
+enum class TMessageButtons { mbOk, mbYesNo, mbOkCancel };
+enum class TMessageAnswer { maOk, maCancel, maYes, maNo };
+
+// Everything the viewer asks of the desktop and the file system that a test must control.
+// Every position and size is in physical screen pixels.
+class TPlatformServices {
+public:
+    virtual ~TPlatformServices() = default;
+
+    // The primary screen, and its part not covered by panels (right and bottom are exclusive).
+    virtual TRect ScreenRect() = 0;
+    virtual TRect WorkArea() = 0;
+
+    virtual TPoint CursorPos() = 0;
+    virtual void SetCursorPos(TPoint position) = 0;
+
+    // Modal; returns the button the user pressed (closing the box counts as No or Cancel).
+    virtual TMessageAnswer MessageBox(const std::string& text, const std::string& caption,
+                                      TMessageKind kind, TMessageButtons buttons) = 0;
+    // The text the user confirmed, or nothing when the dialog was cancelled.
+    virtual std::optional<std::string> InputQuery(const std::string& caption,
+                                                  const std::string& prompt,
+                                                  const std::string& initial) = 0;
+    // The directory the user chose, or nothing when the prompt was cancelled.
+    virtual std::optional<std::string> BrowseForFolder(const std::string& title) = 0;
+
+    // Starts a command line detached; failures are silent.
+    virtual void StartProcess(const std::string& commandLine) = 0;
+
+    virtual bool DeleteFile(const std::string& path) = 0;
+    virtual bool IsReadOnly(const std::string& path) = 0;
+    virtual bool MakeWritable(const std::string& path) = 0;
+
+    // Local time of day in milliseconds since midnight.
+    virtual int32_t MillisecondsSinceMidnight() = 0;
+};

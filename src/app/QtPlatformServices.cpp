@@ -1,0 +1,145 @@
+#include "app/QtPlatformServices.h"
+
+#include "app/CommandLineWords.h"
+
+#include <QCursor>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+#include <QTime>
+
+#include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Qt measures in device-independent pixels; the viewer in physical ones.
+qreal PixelRatio() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+TRect Physical(const QRect& rect) {
+    const qreal ratio = PixelRatio();
+    const auto scale = [ratio](int value) { return int32_t(std::lround(value * ratio)); };
+    return {scale(rect.x()), scale(rect.y()), scale(rect.x() + rect.width()),
+            scale(rect.y() + rect.height())};
+}
+} // namespace
+
+TRect QtPlatformServices::ScreenRect() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? Physical(screen->geometry()) : TRect{};
+}
+
+TRect QtPlatformServices::WorkArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? Physical(screen->availableGeometry()) : TRect{};
+}
+
+TPoint QtPlatformServices::CursorPos() {
+    const QPoint position = QCursor::pos();
+    const qreal ratio = PixelRatio();
+    return {int32_t(std::lround(position.x() * ratio)), int32_t(std::lround(position.y() * ratio))};
+}
+
+void QtPlatformServices::SetCursorPos(TPoint position) {
+    const qreal ratio = PixelRatio();
+    QCursor::setPos(int(std::lround(position.X / ratio)), int(std::lround(position.Y / ratio)));
+}
+
+TMessageAnswer QtPlatformServices::MessageBox(const std::string& text, const std::string& caption,
+                                              TMessageKind kind, TMessageButtons buttons) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (kind) {
+    case TMessageKind::mkConfirmation:
+        icon = QMessageBox::Question;
+        break;
+    case TMessageKind::mkWarning:
+        icon = QMessageBox::Warning;
+        break;
+    case TMessageKind::mkError:
+        icon = QMessageBox::Critical;
+        break;
+    case TMessageKind::mkInformation:
+        icon = QMessageBox::Information;
+        break;
+    }
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    if (buttons == TMessageButtons::mbYesNo)
+        standard = QMessageBox::Yes | QMessageBox::No;
+    else if (buttons == TMessageButtons::mbOkCancel)
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
+    QMessageBox box(icon, ToQt(caption), ToQt(text), standard);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return TMessageAnswer::maYes;
+    case QMessageBox::Ok:
+        return TMessageAnswer::maOk;
+    case QMessageBox::Cancel:
+        return TMessageAnswer::maCancel;
+    default:
+        return buttons == TMessageButtons::mbOkCancel ? TMessageAnswer::maCancel
+                                                      : TMessageAnswer::maNo;
+    }
+}
+
+std::optional<std::string> QtPlatformServices::InputQuery(const std::string& caption,
+                                                          const std::string& prompt,
+                                                          const std::string& initial) {
+    bool accepted = false;
+    const QString text = QInputDialog::getText(nullptr, ToQt(caption), ToQt(prompt),
+                                               QLineEdit::Normal, ToQt(initial), &accepted);
+    if (!accepted)
+        return std::nullopt;
+    return text.toStdString();
+}
+
+std::optional<std::string> QtPlatformServices::BrowseForFolder(const std::string& title) {
+    const QString directory = QFileDialog::getExistingDirectory(nullptr, ToQt(title));
+    if (directory.isEmpty())
+        return std::nullopt;
+    return directory.toStdString();
+}
+
+void QtPlatformServices::StartProcess(const std::string& commandLine) {
+    std::vector<std::string> words = SplitCommandLine(commandLine);
+    if (words.empty())
+        return;
+    QStringList arguments;
+    for (size_t i = 1; i < words.size(); ++i)
+        arguments << ToQt(words[i]);
+    QProcess::startDetached(ToQt(words.front()), arguments);
+}
+
+bool QtPlatformServices::DeleteFile(const std::string& path) {
+    // Windows refuses to delete a read-only file; so do we.
+    if (IsReadOnly(path))
+        return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool QtPlatformServices::IsReadOnly(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return false;
+    return (status.st_mode & S_IWUSR) == 0;
+}
+
+bool QtPlatformServices::MakeWritable(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return false;
+    return ::chmod(path.c_str(), status.st_mode | S_IWUSR) == 0;
+}
+
+int32_t QtPlatformServices::MillisecondsSinceMidnight() {
+    return QTime::currentTime().msecsSinceStartOfDay();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/PlatformServices.h"
+
+// The platform services on a Qt desktop.
+class QtPlatformServices : public TPlatformServices {
+public:
+    TRect ScreenRect() override;
+    TRect WorkArea() override;
+    TPoint CursorPos() override;
+    void SetCursorPos(TPoint position) override;
+    TMessageAnswer MessageBox(const std::string& text, const std::string& caption,
+                              TMessageKind kind, TMessageButtons buttons) override;
+    std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
+                                          const std::string& initial) override;
+    std::optional<std::string> BrowseForFolder(const std::string& title) override;
+    void StartProcess(const std::string& commandLine) override;
+    bool DeleteFile(const std::string& path) override;
+    bool IsReadOnly(const std::string& path) override;
+    bool MakeWritable(const std::string& path) override;
+    int32_t MillisecondsSinceMidnight() override;
+};

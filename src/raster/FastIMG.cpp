@@ -1,0 +1,172 @@
+#include "raster/FastIMG.h"
+
+#include "app/QtDeviceContext.h"
+#include "raster/FastBMP.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+#include <exception>
+
+namespace {
+// Round to nearest, ties to even (the default floating-point rounding mode).
+int32_t RoundEven(float value) {
+    return int32_t(std::lrint(value));
+}
+} // namespace
+
+TFastIMG::TFastIMG(QWidget* owner) : QWidget(owner) {
+    // Every paint covers the whole client area itself.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+    SetBounds(BoundsRect().Left, BoundsRect().Top, 100, 100);
+}
+
+TFastIMG::~TFastIMG() {
+    FBuffer = nullptr;
+}
+
+void TFastIMG::SetBuffer(TFastRGB* buffer) {
+    FBuffer = buffer;
+    if (FAutoSize && FBuffer)
+        SetBounds(BoundsRect().Left, BoundsRect().Top, FBuffer->Width, FBuffer->Height);
+}
+
+void TFastIMG::SetAutoSize(bool autoSize) {
+    FAutoSize = autoSize;
+    if (FAutoSize && FBuffer)
+        SetBounds(BoundsRect().Left, BoundsRect().Top, FBuffer->Width, FBuffer->Height);
+}
+
+void TFastIMG::SetBilinearResize(bool bilinear) {
+    FBilinearResize = bilinear;
+    repaint();
+}
+
+void TFastIMG::SetDrawStyle(TDrawStyle style) {
+    FDrawStyle = style;
+    repaint();
+}
+
+void TFastIMG::SetBounds(int32_t left, int32_t top, int32_t width, int32_t height) {
+    const qreal ratio = devicePixelRatioF();
+    const auto logical = [ratio](int32_t value) { return int(std::lround(value / ratio)); };
+    setGeometry(logical(left), logical(top), logical(width), logical(height));
+}
+
+TRect TFastIMG::BoundsRect() const {
+    const qreal ratio = devicePixelRatioF();
+    const auto physical = [ratio](int value) { return int32_t(std::lround(value * ratio)); };
+    const QRect bounds = geometry();
+    return {physical(bounds.x()), physical(bounds.y()), physical(bounds.x() + bounds.width()),
+            physical(bounds.y() + bounds.height())};
+}
+
+int32_t TFastIMG::ClientWidth() const {
+    return BoundsRect().Width();
+}
+
+int32_t TFastIMG::ClientHeight() const {
+    return BoundsRect().Height();
+}
+
+void TFastIMG::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // Draw in physical pixels: one picture pixel is one screen pixel at any scale factor.
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1.0 / ratio, 1.0 / ratio);
+    QtDeviceContext dc(painter);
+    PaintTo(dc);
+    ++FPaintCount;
+}
+
+void TFastIMG::FillOutside(TDeviceContext& dc, const TRect& inner) const {
+    dc.FillRegion(XorRegion({0, 0, ClientWidth(), ClientHeight()}, inner), Color);
+}
+
+void TFastIMG::PaintTo(TDeviceContext& dc) const {
+    const int32_t cw = ClientWidth();
+    const int32_t ch = ClientHeight();
+    if (!FBuffer) {
+        dc.FillRegion({{0, 0, cw, ch}}, Color);
+        return;
+    }
+    const int32_t width = FBuffer->Width;
+    const int32_t height = FBuffer->Height;
+    switch (FDrawStyle) {
+    case dsDraw:
+        if (width < cw || height < ch)
+            FillOutside(dc, {0, 0, width, height});
+        FBuffer->Draw(dc, 0, 0);
+        break;
+    case dsStretch:
+        DrawScaled(dc, 0, 0, cw, ch);
+        break;
+    case dsResize:
+        PaintResized(dc, cw, ch);
+        break;
+    case dsTile:
+        FBuffer->DrawTiled(dc, 0, 0, cw, ch);
+        break;
+    case dsCenter: {
+        const int32_t xo = (cw - width) / 2;
+        const int32_t yo = (ch - height) / 2;
+        if (width < cw || height < ch)
+            FillOutside(dc, {xo, yo, xo + width, yo + height});
+        FBuffer->Draw(dc, xo, yo);
+        break;
+    }
+    }
+}
+
+void TFastIMG::PaintResized(TDeviceContext& dc, int32_t cw, int32_t ch) const {
+    if (FBuffer->Width == 0 || FBuffer->Height == 0) {
+        // Nothing to fit: the whole control shows its colour.
+        dc.FillRegion({{0, 0, cw, ch}}, Color);
+        return;
+    }
+    const float width = float(FBuffer->Width);
+    const float height = float(FBuffer->Height);
+    const float bw = FBuffer->Width != 0 ? width : 1.0f;
+    const float bh = FBuffer->Height != 0 ? height : 1.0f;
+    const float xr = float(cw) / bw;
+    const float yr = float(ch) / bh;
+    float fw = 0;
+    float fh = 0;
+    int32_t xo = 0;
+    int32_t yo = 0;
+    if (xr > yr) {
+        fw = width * yr;
+        fh = float(ch);
+        xo = RoundEven((float(cw) - width * yr) / 2.0f);
+    } else {
+        fh = height * xr;
+        fw = float(cw);
+        yo = RoundEven((float(ch) - height * xr) / 2.0f);
+    }
+    const int32_t dw = RoundEven(fw);
+    const int32_t dh = RoundEven(fh);
+    if (xo != 0 || yo != 0)
+        FillOutside(dc, {xo, yo, xo + dw, yo + dh});
+    DrawScaled(dc, xo, yo, dw, dh);
+}
+
+void TFastIMG::DrawScaled(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h) const {
+    if (w < 1 || h < 1 || FBuffer->Width < 1 || FBuffer->Height < 1)
+        return;
+    if (!FBilinearResize) {
+        FBuffer->DrawStretched(dc, x, y, w, h);
+        return;
+    }
+    TFastBMP scaled;
+    try {
+        scaled.SetSize(w, h);
+    } catch (const std::exception&) {
+        // A zoom far beyond the screen can ask for more than memory holds: still show it.
+        FBuffer->DrawStretched(dc, x, y, w, h);
+        return;
+    }
+    FBuffer->ResizeBilinear(scaled);
+    scaled.Draw(dc, x, y);
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "app/PlatformServices.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+// Scripted platform: a fixed screen and work area, a cursor that stays where it is put,
+// dialogs answered from queues (an unscripted dialog fails the test instead of blocking),
+// processes and deletions recorded, and a clock that advances by a fixed step per reading.
+class FakePlatformServices : public TPlatformServices {
+public:
+    TRect Screen{0, 0, 1280, 1024};
+    TRect Work{0, 0, 1280, 1000};
+    TPoint Cursor;
+
+    struct TShownMessage {
+        std::string Text;
+        std::string Caption;
+        TMessageKind Kind;
+        TMessageButtons Buttons;
+    };
+    std::deque<TMessageAnswer> MessageAnswers;
+    std::vector<TShownMessage> Messages;
+    std::deque<std::optional<std::string>> InputAnswers;
+    std::deque<std::optional<std::string>> FolderAnswers;
+    std::vector<std::string> FolderPromptTitles;
+    std::vector<std::string> StartedProcesses;
+    std::set<std::string> ReadOnlyFiles;
+    std::vector<std::string> DeletedFiles;
+
+    int32_t Clock = 0;
+    int32_t ClockStep = 0;
+
+    TRect ScreenRect() override { return Screen; }
+    TRect WorkArea() override { return Work; }
+    TPoint CursorPos() override { return Cursor; }
+    void SetCursorPos(TPoint position) override { Cursor = position; }
+
+    TMessageAnswer MessageBox(const std::string& text, const std::string& caption,
+                              TMessageKind kind, TMessageButtons buttons) override {
+        Messages.push_back({text, caption, kind, buttons});
+        if (MessageAnswers.empty()) {
+            ADD_FAILURE() << "unscripted message box: " << text;
+            return buttons == TMessageButtons::mbOk ? TMessageAnswer::maOk : TMessageAnswer::maNo;
+        }
+        const TMessageAnswer answer = MessageAnswers.front();
+        MessageAnswers.pop_front();
+        return answer;
+    }
+
+    std::optional<std::string> InputQuery(const std::string& caption, const std::string&,
+                                          const std::string&) override {
+        return Next(InputAnswers, "unscripted text input: " + caption);
+    }
+
+    std::optional<std::string> BrowseForFolder(const std::string& title) override {
+        FolderPromptTitles.push_back(title);
+        return Next(FolderAnswers, "unscripted folder prompt: " + title);
+    }
+
+    void StartProcess(const std::string& commandLine) override {
+        StartedProcesses.push_back(commandLine);
+    }
+
+    bool DeleteFile(const std::string& path) override {
+        if (ReadOnlyFiles.count(path))
+            return false;
+        DeletedFiles.push_back(path);
+        return true;
+    }
+    bool IsReadOnly(const std::string& path) override { return ReadOnlyFiles.count(path) != 0; }
+    bool MakeWritable(const std::string& path) override {
+        ReadOnlyFiles.erase(path);
+        return true;
+    }
+
+    int32_t MillisecondsSinceMidnight() override {
+        const int32_t now = Clock;
+        Clock += ClockStep;
+        return now;
+    }
+
+private:
+    static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers,
+                                           const std::string& failure) {
+        if (answers.empty()) {
+            ADD_FAILURE() << failure;
+            return std::nullopt;
+        }
+        std::optional<std::string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};

@@ -1,0 +1,100 @@
+#include "ViewerFixture.h"
+
+#include "formats/FileFormatList.h"
+#include "platform/PictureClassTable.h"
+#include "raster/FastIMG.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QFrame>
+#include <QTimerEvent>
+
+namespace {
+class MainStartup : public ViewerFixture {};
+
+TEST_F(MainStartup, CreationSetsUpTheSurfaceStateAndDefaults) {
+    TfrmMain& window = *Start({});
+    EXPECT_EQ(window.windowTitle().toStdString(), "Pelorama");
+    EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(window.CurrentIndex, -1);
+    EXPECT_EQ(window.ZoomFactor, 1.0f);
+    EXPECT_TRUE(window.FirstActivation);
+    EXPECT_FALSE(window.FileList);
+    EXPECT_FALSE(window.ExtensionList);
+    EXPECT_EQ(window.WorkAreaRight, 1280);
+    EXPECT_EQ(window.WorkAreaBottom, 1000);
+    EXPECT_EQ(window.CustomCommands, (std::vector<std::string>(4, " ")));
+    EXPECT_TRUE(window.actShrink->isChecked());
+    EXPECT_TRUE(window.actFiltering->isChecked());
+    EXPECT_FALSE(window.actFullScreen->isChecked());
+    EXPECT_TRUE(window.actDebugConsole->isVisible());
+    EXPECT_EQ(window.aclMain.size(), 34u);
+    EXPECT_FALSE(window.panNotify->isVisibleTo(&window));
+    ASSERT_NE(window.DisplaySurface, nullptr);
+    EXPECT_EQ(window.DisplaySurface->parentWidget(), &window);
+    EXPECT_EQ(window.DisplaySurface->DrawStyle(), dsResize);
+    EXPECT_TRUE(window.DisplaySurface->AutoSize());
+    EXPECT_TRUE(window.DisplaySurface->BilinearResize());
+    EXPECT_EQ(window.SettingsPath(), PathOf("pelorama.ini"));
+    EXPECT_EQ(window.ErrorPicturePath(), PathOf("pic_err.jpg"));
+}
+
+TEST_F(MainStartup, TheFirstActivationBuildsTheSortedExtensionListWithoutScrAndWin) {
+    // The full registry, with the test drawing class standing in for metafiles.
+    RegisterFileFormats(PictureClassTable().FindClass("tdraw"));
+    TfrmMain& window = *Start({});
+    window.ApplicationActivate();
+    UnregisterFileFormats();
+    ASSERT_TRUE(window.ExtensionList);
+    const std::vector<std::string>& list = *window.ExtensionList;
+    // 30 registered extensions less scr and win, plus the two test formats.
+    EXPECT_EQ(list.size(), 28u + 2u);
+    for (const char* absent : {".SCR", ".WIN", "scr", "win"})
+        EXPECT_EQ(std::count(list.begin(), list.end(), absent), 0) << absent;
+    for (const char* present : {".BMP", ".JPG", ".TIF", ".TIFF", ".PNG", ".TBMP", ".EMF"})
+        EXPECT_EQ(std::count(list.begin(), list.end(), present), 1) << present;
+    EXPECT_TRUE(std::is_sorted(list.begin(), list.end()));
+    EXPECT_FALSE(window.FirstActivation);
+}
+
+TEST_F(MainStartup, TheFirstActivationMovesTheFlipAndRotateShortcutsToTheKeypad) {
+    TfrmMain& window = *Start({});
+    EXPECT_TRUE(window.actRotate90cw->shortcut().isEmpty());
+    window.ApplicationActivate();
+    EXPECT_EQ(window.actRotate90cw->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_9));
+    EXPECT_EQ(window.actRotate90ccw->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_7));
+    EXPECT_EQ(window.actVFlip->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_8));
+    EXPECT_EQ(window.actHFlip->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_5));
+}
+
+TEST_F(MainStartup, ASecondActivationOnlyBringsTheWindowToTheFront) {
+    TfrmMain& window = *Start({});
+    window.ApplicationActivate();
+    const std::vector<std::string> first = *window.ExtensionList;
+    FormatRegistry().RegisterFormat("late", "", "", ftRaster, true,
+                                    PictureClassTable().FindClass("tdraw"));
+    window.ApplicationActivate();
+    EXPECT_EQ(*window.ExtensionList, first);
+}
+
+TEST_F(MainStartup, TimerEventsAreSwallowedWhateverTheirId) {
+    TfrmMain& window = *Start({});
+    window.panNotify->show();
+    QTimerEvent stray(99);
+    EXPECT_TRUE(QCoreApplication::sendEvent(&window, &stray));
+    EXPECT_TRUE(window.panNotify->isVisibleTo(&window));
+}
+
+TEST_F(MainStartup, TheNoticeTimerHidesTheNotice) {
+    TfrmMain& window = *Start({});
+    window.panNotify->show();
+    window.NoticeTimer.start(1);
+    const QDeadlineTimer deadline(30000);
+    while (window.panNotify->isVisibleTo(&window) && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_FALSE(window.panNotify->isVisibleTo(&window));
+    EXPECT_FALSE(window.NoticeTimer.isActive());
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+#include "app/QtDeviceContext.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace {
+// A 2 x 2 bottom-up DIB: bottom row red, green; top row blue, white.
+struct TTinyDib {
+    TTinyDib() {
+        Info.biWidth = 2;
+        Info.biHeight = 2;
+        const uint8_t bottom[] = {0, 0, 255, 0, 255, 0};
+        const uint8_t top[] = {255, 0, 0, 255, 255, 255};
+        std::copy(std::begin(bottom), std::end(bottom), Bits.begin());
+        std::copy(std::begin(top), std::end(top), Bits.begin() + 8);
+    }
+    TBitmapInfoHeader Info;
+    std::array<uint8_t, 16> Bits{}; // two rows of 8 bytes (6 + padding)
+};
+
+QRgb At(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+TEST(QtDeviceContext, DrawsABottomUpDibUprightWithNearestSamples) {
+    QImage target(6, 6, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter painter(&target);
+        QtDeviceContext dc(painter);
+        dc.SetStretchBltMode(COLORONCOLOR);
+        const TTinyDib dib;
+        dc.StretchDIBits(1, 1, 4, 4, 0, 0, 2, 2, dib.Bits.data(), dib.Info);
+    }
+    EXPECT_EQ(At(target, 0, 0), 0x000000u);
+    EXPECT_EQ(At(target, 1, 1), 0x0000FFu); // top left: blue
+    EXPECT_EQ(At(target, 2, 2), 0x0000FFu);
+    EXPECT_EQ(At(target, 3, 1), 0xFFFFFFu); // top right: white
+    EXPECT_EQ(At(target, 1, 4), 0xFF0000u); // bottom left: red
+    EXPECT_EQ(At(target, 4, 4), 0x00FF00u); // bottom right: green
+    EXPECT_EQ(At(target, 5, 5), 0x000000u);
+}
+
+TEST(QtDeviceContext, TakesTheSourceRectangleCountedFromTheBottom) {
+    QImage target(2, 1, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter painter(&target);
+        QtDeviceContext dc(painter);
+        const TTinyDib dib;
+        dc.StretchDIBits(0, 0, 2, 1, 0, 1, 2, 1, dib.Bits.data(), dib.Info); // the top row
+    }
+    EXPECT_EQ(At(target, 0, 0), 0x0000FFu);
+    EXPECT_EQ(At(target, 1, 0), 0xFFFFFFu);
+}
+
+TEST(QtDeviceContext, FillsEveryRectangleOfARegion) {
+    QImage target(4, 1, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    {
+        QPainter painter(&target);
+        QtDeviceContext dc(painter);
+        dc.FillRegion({{0, 0, 1, 1}, {3, 0, 4, 1}}, {10, 20, 30});
+    }
+    EXPECT_EQ(At(target, 0, 0), 0x0A141Eu);
+    EXPECT_EQ(At(target, 1, 0), 0x000000u);
+    EXPECT_EQ(At(target, 3, 0), 0x0A141Eu);
+}
+} // namespace

@@ -1,0 +1,140 @@
+#include "raster/FastBMP.h"
+
+#include "PixelTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+void SetGray(TFastRGB& buffer, int32_t x, int32_t y, uint8_t v) {
+    SetPixelAt(buffer, x, y, {v, v, v});
+}
+
+TEST(ResizeBilinear, OneRowNeverReachesTheLastSourceValue) {
+    for (int channel = 0; channel < 3; ++channel) {
+        SCOPED_TRACE(channel);
+        TFastBMP source, target;
+        source.SetSize(2, 1);
+        source.RowTable[0][3 + channel] = 255;
+        target.SetSize(4, 1);
+        source.ResizeBilinear(target);
+        const uint8_t expected[] = {0, 63, 127, 191};
+        for (int32_t x = 0; x < 4; ++x) {
+            TBgr pixel{0, 0, 0};
+            pixel[size_t(channel)] = expected[x];
+            EXPECT_EQ(PixelAt(target, x, 0), pixel) << x;
+        }
+    }
+}
+
+TEST(ResizeBilinear, StaysCloseToTheExactInterpolation) {
+    // Sample positions are the fixed-point steps; the value there is the true bilinear blend,
+    // which truncated weights and the final shift may undershoot by a little over one.
+    TFastBMP source;
+    source.SetSize(37, 23);
+    FillNoise(source, 21);
+    FillPadding(source, 0xCD);
+    for (const auto& [w, h] : {std::pair{11, 7}, std::pair{80, 50}, std::pair{37, 9},
+                               std::pair{5, 23}, std::pair{100, 1}}) {
+        SCOPED_TRACE(::testing::Message() << w << "x" << h);
+        TFastBMP target;
+        target.SetSize(w, h);
+        FillPadding(target, 0xAB);
+        source.ResizeBilinear(target);
+        const int64_t xs = (int64_t(source.Width - 1) * 32768) / w;
+        const int64_t ys = (int64_t(source.Height - 1) * 32768) / h;
+        for (int32_t i = 0; i < h; ++i)
+            for (int32_t j = 0; j < w; ++j) {
+                const double fx = double(j * xs) / 32768, fy = double(i * ys) / 32768;
+                const int32_t c = int32_t(fx), r = int32_t(fy);
+                const double u = fx - c, v = fy - r;
+                const int32_t r1 = std::min(r + 1, source.Height - 1);
+                for (size_t k = 0; k < 3; ++k) {
+                    const double exact = (1 - v) * ((1 - u) * PixelAt(source, c, r)[k] +
+                                                    u * PixelAt(source, c + 1, r)[k]) +
+                                         v * ((1 - u) * PixelAt(source, c, r1)[k] +
+                                              u * PixelAt(source, c + 1, r1)[k]);
+                    ASSERT_NEAR(PixelAt(target, j, i)[k], exact, 1.05) << j << "," << i;
+                }
+            }
+        EXPECT_TRUE(PaddingIs(target, 0xAB));
+    }
+}
+
+TEST(ResizeBilinear, SameSizeCopiesAndOnePixelWideReplicates) {
+    TFastBMP source, target;
+    source.SetSize(6, 4);
+    FillNoise(source, 22);
+    target.SetSize(6, 4);
+    source.ResizeBilinear(target);
+    EXPECT_EQ(PixelBytes(target), PixelBytes(source));
+
+    TFastBMP column;
+    column.SetSize(1, 2);
+    SetGray(column, 0, 0, 10);
+    SetGray(column, 0, 1, 200);
+    target.SetSize(5, 4);
+    column.ResizeBilinear(target);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            EXPECT_EQ(PixelAt(target, x, y)[0], y < 2 ? 10 : 200) << x << "," << y;
+}
+
+TEST(ResizeNearest, EnlargingTwoByTwoBySixUsesRunsOfFour) {
+    TFastBMP source, target;
+    source.SetSize(2, 2);
+    FillNoise(source, 23);
+    target.SetSize(6, 6);
+    source.ResizeNearest(target);
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 6; ++x)
+            EXPECT_EQ(PixelAt(target, x, y), PixelAt(source, x / 3, y / 3)) << x << "," << y;
+}
+
+TEST(ResizeNearest, OverlappingRunsLetTheLaterColumnWin) {
+    // Factor 7/3: runs of Round(2.83) = 3 starting at 0, 2 and 4.
+    TFastBMP source, target;
+    source.SetSize(3, 1);
+    for (int32_t x = 0; x < 3; ++x)
+        SetGray(source, x, 0, uint8_t(10 * (x + 1)));
+    target.SetSize(7, 2);
+    source.ResizeNearest(target);
+    const uint8_t expected[] = {10, 10, 20, 20, 30, 30, 30};
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 7; ++x)
+            EXPECT_EQ(PixelAt(target, x, y)[0], expected[x]) << x << "," << y;
+}
+
+TEST(ResizeNearest, ReducingPicksEveryNthRowAndColumn) {
+    TFastBMP source, target;
+    source.SetSize(6, 4);
+    FillNoise(source, 24);
+    target.SetSize(3, 2);
+    source.ResizeNearest(target);
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x)
+            EXPECT_EQ(PixelAt(target, x, y), PixelAt(source, 2 * x, 2 * y));
+
+    // Shrinking one way and growing the other takes the reducing path in both.
+    target.SetSize(12, 2);
+    source.ResizeNearest(target);
+    for (int32_t x = 0; x < 12; ++x)
+        EXPECT_EQ(PixelAt(target, x, 1), PixelAt(source, x / 2, 2));
+}
+
+TEST(Resize, EmptyBuffersOnEitherSideChangeNothing) {
+    TFastBMP empty, target;
+    target.SetSize(3, 3);
+    FillNoise(target, 25);
+    const std::vector<uint8_t> before = PixelBytes(target);
+    empty.ResizeBilinear(target);
+    empty.ResizeNearest(target);
+    EXPECT_EQ(PixelBytes(target), before);
+    target.ResizeBilinear(empty);
+    target.ResizeNearest(empty);
+    EXPECT_EQ(empty.Width, 0);
+}
+
+} // namespace
