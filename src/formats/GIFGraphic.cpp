@@ -1,10 +1,221 @@
 #include "formats/GIFGraphic.h"
 
+#include "codecs/GIFLZWDecoder.h"
 #include "formats/GraphicStrings.h"
+#include "platform/PictureLimits.h"
+
+#include <algorithm>
+#include <cctype>
 
 const TGraphicClassInfo TGIFGraphic::ClassInfo = {"TGIFGraphic", CreateGraphic<TGIFGraphic>};
 
-// Refuses every file until the reader itself is written.
-void TGIFGraphic::LoadFromStream(TStream&) {
-    GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
+namespace {
+
+constexpr uint8_t ImageIntroducer = 0x2C;
+constexpr uint8_t Trailer = 0x3B;
+constexpr uint8_t ExtensionIntroducer = 0x21;
+constexpr uint8_t PlainTextLabel = 0x01;
+constexpr uint8_t GraphicControlLabel = 0xF9;
+constexpr uint8_t CommentLabel = 0xFE;
+constexpr uint8_t ApplicationLabel = 0xFF;
+
+struct TScreenDescriptor {
+    uint16_t Width, Height;
+    uint8_t Flags;
+};
+
+struct TImageDescriptor {
+    uint16_t Width, Height;
+    uint8_t Flags;
+};
+
+uint16_t LittleEndian16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+bool IsGIFSignature(const uint8_t* signature) {
+    return std::toupper(signature[0]) == 'G' && std::toupper(signature[1]) == 'I' &&
+           std::toupper(signature[2]) == 'F';
+}
+
+TScreenDescriptor ReadScreenDescriptor(TStream& stream) {
+    uint8_t d[7];
+    stream.ReadBuffer(d, sizeof d);
+    return {LittleEndian16(d), LittleEndian16(d + 2), d[4]};
+}
+
+TImageDescriptor ReadImageDescriptor(TStream& stream) {
+    uint8_t d[9];
+    stream.ReadBuffer(d, sizeof d);
+    return {LittleEndian16(d + 4), LittleEndian16(d + 6), d[8]};
+}
+
+uint32_t ColorTableEntries(uint8_t flags) {
+    return 2u << (flags & 7);
+}
+
+} // namespace
+
+bool TGIFGraphic::CanLoad(TStream& stream) {
+    const int64_t position = stream.Position();
+    uint8_t signature[3];
+    const bool result =
+        stream.Remaining() > 22 && stream.Read(signature, 3) == 3 && IsGIFSignature(signature);
+    stream.SetPosition(position);
+    return result;
+}
+
+uint8_t TGIFGraphic::ReadByte() {
+    uint8_t value;
+    Stream->ReadBuffer(&value, 1);
+    return value;
+}
+
+void TGIFGraphic::SkipSubBlocks() {
+    while (const uint8_t length = ReadByte())
+        Stream->Seek(length, TSeekOrigin::soCurrent);
+}
+
+uint8_t TGIFGraphic::SkipToImageOrTrailer() {
+    for (;;) {
+        const uint8_t introducer = ReadByte();
+        if (introducer == ImageIntroducer || introducer == Trailer)
+            return introducer;
+        if (introducer != ExtensionIntroducer)
+            continue;
+        switch (ReadByte()) {
+        case PlainTextLabel:
+            Stream->Seek(ReadByte(), TSeekOrigin::soCurrent);
+            SkipSubBlocks();
+            break;
+        case GraphicControlLabel:
+            Stream->Seek(ReadByte() + 1, TSeekOrigin::soCurrent);
+            break;
+        case CommentLabel:
+        case ApplicationLabel:
+            SkipSubBlocks();
+            break;
+        default:
+            break; // an unknown label is passed over like any stray byte
+        }
+    }
+}
+
+bool TGIFGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    Stream = &stream;
+    uint8_t signature[6];
+    if (stream.Read(signature, sizeof signature) != sizeof signature || !IsGIFSignature(signature))
+        return false;
+    TImageProperties& p = ImageProperties;
+    p.Version = uint32_t(StrToInt(std::string_view(reinterpret_cast<char*>(signature + 3), 2)));
+    p.ColorScheme = psIndexed;
+    p.SamplesPerPixel = 1;
+    p.BitsPerSample = 8;
+    p.Compression = ctLZW;
+    const TScreenDescriptor screen = ReadScreenDescriptor(stream);
+    if (screen.Flags & 0x80) {
+        p.BitsPerSample = uint8_t((screen.Flags & 7) + 1);
+        stream.Seek(3 * ColorTableEntries(screen.Flags), TSeekOrigin::soCurrent);
+    }
+    if (SkipToImageOrTrailer() == ImageIntroducer) {
+        const TImageDescriptor image = ReadImageDescriptor(stream);
+        p.Width = image.Width ? image.Width : screen.Width;
+        p.Height = image.Height ? image.Height : screen.Height;
+        p.LocalColorMap = image.Flags & 0x80;
+        if (p.LocalColorMap)
+            p.BitsPerSample = uint8_t((image.Flags & 7) + 1);
+        p.Interlaced = image.Flags & 0x40;
+    }
+    p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
+    return true;
+}
+
+TLogPalette TGIFGraphic::ReadColorTable(uint32_t entries) {
+    uint8_t table[3 * 256];
+    Stream->ReadBuffer(table, 3 * entries);
+    TLogPalette palette(entries);
+    for (uint32_t i = 0; i < entries; ++i)
+        palette[i] = {table[3 * i], table[3 * i + 1], table[3 * i + 2], 0};
+    return palette;
+}
+
+// The data sub-blocks joined; a stream that ends early gives what it holds.
+std::vector<uint8_t> TGIFGraphic::ReadImageData() {
+    const int64_t start = Stream->Position();
+    int64_t total = 0;
+    uint8_t length = 0;
+    while (Stream->Read(&length, 1) == 1 && length != 0) {
+        const int64_t available = std::min<int64_t>(length, Stream->Remaining());
+        total += available;
+        Stream->Seek(available, TSeekOrigin::soCurrent);
+    }
+    std::vector<uint8_t> data(static_cast<size_t>(total));
+    Stream->SetPosition(start);
+    int64_t filled = 0;
+    while (filled < total && Stream->Read(&length, 1) == 1 && length != 0)
+        filled += Stream->Read(data.data() + filled, std::min<int64_t>(length, total - filled));
+    return data;
+}
+
+void TGIFGraphic::CopyRows(const uint8_t* pixels) {
+    const int32_t width = Width();
+    const int32_t height = Height();
+    if (!ImageProperties.Interlaced) {
+        for (int32_t y = 0; y < height; ++y) {
+            std::copy_n(pixels + int64_t(y) * width, width, ScanLine(y));
+            RowTransferred(y);
+        }
+        return;
+    }
+    constexpr int32_t firstRows[4] = {0, 4, 2, 1};
+    constexpr int32_t rowSteps[4] = {8, 8, 4, 2};
+    const uint8_t* source = pixels;
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int32_t y = firstRows[pass]; y < height; y += rowSteps[pass]) {
+            std::copy_n(source, width, ScanLine(y));
+            source += width;
+            if (pass == 3)
+                RowTransferred(y);
+        }
+    }
+}
+
+void TGIFGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    if (!ReadImageProperties(stream, 0))
+        GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
+    stream.SetPosition(BasePosition);
+    StartPreparing();
+    stream.Seek(6, TSeekOrigin::soCurrent);
+    SetPixelFormat(TPixelFormat::pf8bit);
+    const TScreenDescriptor screen = ReadScreenDescriptor(stream);
+    if (screen.Flags & 0x80)
+        SetPalette(ReadColorTable(ColorTableEntries(screen.Flags)));
+    const uint8_t block = SkipToImageOrTrailer();
+    Progress(TProgressStage::psEnding, 0, false, ProgressRect, std::string());
+    if (block == Trailer)
+        return;
+
+    Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesLoadingData);
+    const TImageDescriptor image = ReadImageDescriptor(stream);
+    const int32_t width = ImageProperties.Width;
+    const int32_t height = ImageProperties.Height;
+    if (!MayAllocatePicture(width, height))
+        GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
+    SetSize(width, height);
+    if (image.Flags & 0x80)
+        SetPalette(ReadColorTable(ColorTableEntries(image.Flags)));
+    const uint8_t codeSize = ReadByte();
+    const std::vector<uint8_t> data = ReadImageData();
+    std::vector<uint8_t> pixels(size_t(width) * (size_t(height) + 1));
+    TGIFLZWDecoder decoder(codeSize);
+    const uint8_t* source = data.data();
+    uint8_t* dest = pixels.data();
+    const int64_t pixelCount = int64_t(width) * height;
+    decoder.Decode(source, dest, int32_t(std::min<int64_t>(int64_t(data.size()), INT32_MAX)),
+                   int32_t(pixelCount));
+    StartTransferring();
+    CopyRows(pixels.data());
+    FinishTransferring();
 }

@@ -2,10 +2,22 @@
 
 #include "formats/GraphicReader.h"
 
-// Reads the first image of GIF files.
+// Reads the first image of GIF files (87a and 89a) into an 8-bit palettised bitmap;
+// animation, transparency, image position and further images are ignored.
 class TGIFGraphic : public TGraphicReader {
 public:
     static const TGraphicClassInfo ClassInfo;
 
+    static bool CanLoad(TStream& stream);
+    bool ReadImageProperties(TStream& stream, unsigned imageIndex) override;
     void LoadFromStream(TStream& stream) override;
+
+private:
+    uint8_t ReadByte();
+    void SkipSubBlocks();
+    // Passes over extensions and stray bytes; returns 0x2C (image) or 0x3B (trailer).
+    uint8_t SkipToImageOrTrailer();
+    TLogPalette ReadColorTable(uint32_t entries);
+    std::vector<uint8_t> ReadImageData();
+    void CopyRows(const uint8_t* pixels);
 };

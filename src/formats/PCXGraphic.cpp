@@ -1,10 +1,222 @@
 #include "formats/PCXGraphic.h"
 
+#include "codecs/PCXRLEDecoder.h"
 #include "formats/GraphicStrings.h"
+#include "platform/PictureLimits.h"
+
+#include <array>
 
 const TGraphicClassInfo TPCXGraphic::ClassInfo = {"TPCXGraphic", CreateGraphic<TPCXGraphic>};
 
-// Refuses every file until the reader itself is written.
-void TPCXGraphic::LoadFromStream(TStream&) {
-    GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
+namespace {
+
+constexpr int HeaderSize = 128;
+constexpr int VGAPaletteSize = 769; // marker byte 12 and 256 red, green, blue entries
+constexpr uint8_t VGAPaletteMarker = 12;
+// A run-length byte pair unpacks to at most 63 bytes.
+constexpr int64_t MaxRunLengthRatio = 63;
+
+uint16_t LittleEndian16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+} // namespace
+
+struct TPCXGraphic::THeader {
+    uint8_t Manufacturer;
+    uint8_t Version;
+    uint8_t Encoding;
+    uint8_t BitsPerPixel; // per plane
+    int32_t Width;
+    int32_t Height;
+    uint16_t XResolution;
+    uint16_t YResolution;
+    std::array<uint8_t, 48> Palette16;
+    uint8_t Planes;
+    uint16_t BytesPerLine;
+    uint16_t PaletteInfo;
+
+    explicit THeader(const uint8_t* h)
+        : Manufacturer(h[0]), Version(h[1]), Encoding(h[2]), BitsPerPixel(h[3]),
+          Width(LittleEndian16(h + 8) - LittleEndian16(h + 4) + 1),
+          Height(LittleEndian16(h + 10) - LittleEndian16(h + 6) + 1),
+          XResolution(LittleEndian16(h + 12)), YResolution(LittleEndian16(h + 14)), Palette16(),
+          Planes(h[65]), BytesPerLine(LittleEndian16(h + 66)), PaletteInfo(LittleEndian16(h + 68)) {
+        std::copy_n(h + 16, 48, Palette16.begin());
+    }
+
+    bool FourPlanes() const { return Planes == 4 && BitsPerPixel == 1; }
+    bool ThreePlanes() const { return Planes == 3 && BitsPerPixel == 8; }
+    bool SinglePlane() const {
+        return Planes == 1 &&
+               (BitsPerPixel == 1 || BitsPerPixel == 2 || BitsPerPixel == 4 || BitsPerPixel == 8);
+    }
+};
+
+bool TPCXGraphic::CanLoad(TStream& stream) {
+    const int64_t position = stream.Position();
+    uint8_t h[HeaderSize];
+    bool result = stream.Remaining() > HeaderSize && stream.Read(h, HeaderSize) == HeaderSize;
+    // Screen captures (205) are accepted here as they are when loading.
+    result = result && (h[0] == 10 || h[0] == 12 || h[0] == 205) &&
+             (h[1] == 0 || h[1] == 2 || h[1] == 3 || h[1] == 5) && h[2] <= 1;
+    stream.SetPosition(position);
+    return result;
+}
+
+bool TPCXGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    uint8_t h[HeaderSize];
+    stream.ReadBuffer(h, HeaderSize);
+    const THeader header(h);
+    if (header.Manufacturer != 10 && header.Manufacturer != 205)
+        return false;
+    TImageProperties& p = ImageProperties;
+    p.Width = header.Width;
+    p.Height = header.Height;
+    p.SamplesPerPixel = header.Planes;
+    p.BitsPerSample = header.BitsPerPixel;
+    p.BitsPerPixel = uint8_t(header.Planes * header.BitsPerPixel);
+    p.ColorScheme = header.Planes * header.BitsPerPixel > 8 ? psRGB : psIndexed;
+    p.Compression = header.Encoding == 1 ? ctRLE : ctNone;
+    p.XResolution = header.XResolution;
+    p.YResolution = header.YResolution;
+    return true;
+}
+
+void TPCXGraphic::AssignPalette(const THeader& header) {
+    switch (PixelFormat()) {
+    case TPixelFormat::pf1bit:
+        SetPalette(ColorManager.MakeGrayPalette(false));
+        return;
+    case TPixelFormat::pf4bit:
+        if (header.Version == 3)
+            SetPalette(DefaultPalette16());
+        else if (header.PaletteInfo == 2)
+            SetPalette(ColorManager.MakeGrayPalette(false));
+        else
+            SetPalette(
+                ColorManager.MakeColorPalette(header.Palette16.data(), plTriple8, 16, false));
+        return;
+    case TPixelFormat::pf8bit: {
+        if (header.Version == 3) {
+            SetPalette(DefaultPalette16());
+            return;
+        }
+        const int64_t position = Stream->Position();
+        uint8_t vga[VGAPaletteSize] = {};
+        const int64_t end = Stream->Size();
+        if (end - VGAPaletteSize >= position) {
+            Stream->SetPosition(end - VGAPaletteSize);
+            Stream->ReadBuffer(vga, VGAPaletteSize);
+        }
+        Stream->SetPosition(position);
+        if (vga[0] == VGAPaletteMarker)
+            SetPalette(ColorManager.MakeColorPalette(vga + 1, plTriple8, 256, false));
+        else if (header.PaletteInfo == 2)
+            SetPalette(ColorManager.MakeGrayPalette(false));
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+// All rows at once, unpacked; rows the data do not reach stay zero.
+std::vector<uint8_t> TPCXGraphic::ReadPixelData(const THeader& header, int64_t lineBytes) {
+    int64_t dataSize = Stream->Size() - Stream->Position();
+    if (header.SinglePlane() && header.BitsPerPixel == 8)
+        dataSize -= VGAPaletteSize;
+    dataSize = std::max<int64_t>(dataSize, 0);
+    const int64_t imageBytes = lineBytes * header.Height;
+    const int64_t ratio = header.Encoding == 1 ? MaxRunLengthRatio : 1;
+    if (dataSize * ratio < imageBytes)
+        GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
+    std::vector<uint8_t> packed(
+        size_t(std::min(dataSize, imageBytes * (header.Encoding == 1 ? 2 : 1))));
+    if (header.Encoding != 1) {
+        Stream->ReadBuffer(packed.data(), int64_t(packed.size()));
+        return packed;
+    }
+    packed.resize(size_t(dataSize));
+    Stream->ReadBuffer(packed.data(), dataSize);
+    std::vector<uint8_t> image(static_cast<size_t>(imageBytes));
+    TPCXRLEDecoder decoder;
+    const uint8_t* source = packed.data();
+    uint8_t* dest = image.data();
+    decoder.Decode(source, dest, int32_t(std::min<int64_t>(dataSize, INT32_MAX)),
+                   int32_t(imageBytes));
+    return image;
+}
+
+void TPCXGraphic::ConvertRows(const THeader& header, const uint8_t* data, int64_t lineBytes) {
+    const int32_t width = Width();
+    const uint32_t planeBytes = header.BytesPerLine;
+    for (int32_t y = 0; y < Height(); ++y) {
+        const uint8_t* line = data + y * lineBytes;
+        uint8_t* target = ScanLine(y);
+        if (header.FourPlanes()) {
+            // Bit k of a pixel comes from plane k; two pixels per target byte, high nibble first.
+            for (int32_t x = 0; x < width; ++x) {
+                const int shift = 7 - x % 8;
+                uint8_t value = 0;
+                for (uint32_t k = 0; k < 4; ++k)
+                    value |= uint8_t(((line[k * planeBytes + x / 8] >> shift) & 1) << k);
+                uint8_t& pair = target[x / 2];
+                pair = x % 2 ? uint8_t((pair & 0xF0) | value) : uint8_t(value << 4);
+            }
+        } else if (header.ThreePlanes()) {
+            // Red, green and blue planes interleave straight into blue-green-red pixels.
+            const uint8_t* red = line;
+            const uint8_t* green = line + planeBytes;
+            const uint8_t* blue = line + 2 * planeBytes;
+            for (int32_t x = 0; x < width; ++x) {
+                target[3 * x] = blue[x];
+                target[3 * x + 1] = green[x];
+                target[3 * x + 2] = red[x];
+            }
+        } else {
+            ColorManager.ConvertPixels(line, target, uint32_t(width));
+        }
+        RowTransferred(y);
+    }
+}
+
+void TPCXGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    // Not a PCX header: the file cannot be shown, which the viewer must hear about.
+    if (!ReadImageProperties(stream, 0))
+        GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
+    stream.SetPosition(BasePosition);
+    StartPreparing();
+    uint8_t h[HeaderSize];
+    stream.ReadBuffer(h, HeaderSize);
+    const THeader header(h);
+    if (!header.SinglePlane() && !header.FourPlanes() && !header.ThreePlanes())
+        GraphicErrorFmt(gesInvalidColorFormat, gesFormatPCX);
+    const TImageProperties& p = ImageProperties;
+    const bool indexed = p.ColorScheme == psIndexed;
+    ColorManager.SetSourceScheme(p.ColorScheme);
+    ColorManager.SetSourceBits(p.BitsPerSample);
+    ColorManager.SetSourceSamples(header.Planes);
+    ColorManager.SetTargetScheme(indexed ? psIndexed : psBGR);
+    ColorManager.SetTargetBits(p.BitsPerPixel == 2 ? 4 : p.BitsPerSample);
+    ColorManager.SetTargetSamples(header.Planes);
+    const TPixelFormat format = ColorManager.NativePixelFormat(TargetSide);
+    SetPixelFormat(format == TPixelFormat::pfCustom ? TPixelFormat::pf4bit : format);
+    if (PixelFormat() != TPixelFormat::pf24bit)
+        AssignPalette(header);
+
+    // Each plane's line must hold the row's pixels, or rows would be read past their data.
+    const int64_t neededPlaneBytes =
+        (int64_t(std::max(header.Width, 0)) * header.BitsPerPixel + 7) / 8;
+    if (!MayAllocatePicture(header.Width, header.Height) || header.BytesPerLine < neededPlaneBytes)
+        GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
+    SetSize(header.Width, header.Height);
+    const int64_t lineBytes = int64_t(header.Planes) * header.BytesPerLine;
+    std::vector<uint8_t> data = ReadPixelData(header, lineBytes);
+    data.resize(size_t(lineBytes * header.Height));
+    StartTransferring();
+    ConvertRows(header, data.data(), lineBytes);
+    FinishTransferring();
 }

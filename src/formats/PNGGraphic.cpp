@@ -1,10 +1,492 @@
 #include "formats/PNGGraphic.h"
 
 #include "formats/GraphicStrings.h"
+#include "formats/PNGFilters.h"
+#include "platform/PictureLimits.h"
+
+#include <algorithm>
+#include <cstring>
+#include <zlib.h>
 
 const TGraphicClassInfo TPNGGraphic::ClassInfo = {"TPNGGraphic", CreateGraphic<TPNGGraphic>};
 
-// Refuses every file until the reader itself is written.
-void TPNGGraphic::LoadFromStream(TStream&) {
-    GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
+namespace {
+
+constexpr uint8_t PNGSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+
+// Deflate cannot pack more than about 1032 bytes into one; a file whose remaining bytes
+// cannot hold the picture even at that rate is refused before anything is allocated.
+constexpr uint64_t MaxDeflateRatio = 1032;
+
+struct TAdam7Pass {
+    uint32_t FirstRow, FirstColumn, RowStep, ColumnStep;
+    uint8_t Mask;
+};
+constexpr TAdam7Pass Adam7[7] = {{0, 0, 8, 8, 0x80}, {0, 4, 8, 8, 0x08}, {4, 0, 8, 4, 0x88},
+                                 {0, 2, 4, 4, 0x22}, {2, 0, 4, 2, 0xAA}, {0, 1, 2, 2, 0x55},
+                                 {1, 0, 2, 1, 0xFF}};
+
+uint32_t BigEndian32(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+uint16_t BigEndian16(const uint8_t* p) {
+    return uint16_t(p[0] << 8 | p[1]);
+}
+
+} // namespace
+
+bool TPNGGraphic::CanLoad(TStream& stream) {
+    const int64_t position = stream.Position();
+    uint8_t signature[8];
+    const bool result = stream.Remaining() > 8 && stream.Read(signature, 8) == 8 &&
+                        std::memcmp(signature, PNGSignature, 8) == 0;
+    stream.SetPosition(position);
+    return result;
+}
+
+void TPNGGraphic::ReadChunkHeader() {
+    uint8_t header[8];
+    Stream->ReadBuffer(header, 8);
+    ChunkLength = BigEndian32(header);
+    std::memcpy(ChunkType, header + 4, 4);
+    ChunkCRC = uint32_t(crc32(0, ChunkType, 4));
+}
+
+void TPNGGraphic::ReadChunkData() {
+    // A length the file cannot hold is a truncated or damaged file, not a reason to allocate.
+    if (ChunkLength > 0x7FFFFFFFu || int64_t(ChunkLength) + 4 > Stream->Remaining())
+        GraphicErrorFmt(gesStreamReadError, gesFormatPNG);
+    if (RawBuffer.size() < ChunkLength)
+        RawBuffer.resize(ChunkLength);
+    Stream->ReadBuffer(RawBuffer.data(), ChunkLength);
+    uint8_t stored[4];
+    Stream->ReadBuffer(stored, 4);
+    ChunkCRC = uint32_t(crc32(ChunkCRC, RawBuffer.data(), ChunkLength));
+    if (ChunkCRC != BigEndian32(stored))
+        GraphicErrorFmt(gesInvalidCRC, gesFormatPNG);
+}
+
+void TPNGGraphic::SkipChunk() {
+    Stream->Seek(int64_t(ChunkLength) + 4, TSeekOrigin::soCurrent);
+}
+
+// Chunk types compare with the case bit of every letter cleared.
+bool TPNGGraphic::IsChunk(const char* type) const {
+    for (int i = 0; i < 4; ++i)
+        if ((ChunkType[i] & 0xDF) != (uint8_t(type[i]) & 0xDF))
+            return false;
+    return true;
+}
+
+TPNGGraphic::THeader TPNGGraphic::ParseHeader() const {
+    const uint8_t* d = RawBuffer.data();
+    return {BigEndian32(d), BigEndian32(d + 4), d[8], d[9], d[10], d[11], d[12]};
+}
+
+bool TPNGGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    Stream = &stream;
+    uint8_t signature[8];
+    if (stream.Read(signature, 8) != 8 || std::memcmp(signature, PNGSignature, 8) != 0)
+        return false;
+    if (stream.Remaining() < 8)
+        return false;
+    ReadChunkHeader();
+    if (!IsChunk("IHDR") || ChunkLength < 13)
+        return false;
+    ReadChunkData();
+    const THeader header = ParseHeader();
+    if (header.Width == 0 || header.Height == 0 || header.Width > 0x7FFFFFFFu ||
+        header.Height > 0x7FFFFFFFu)
+        return false;
+
+    TImageProperties& p = ImageProperties;
+    p.Options = ioBigEndian;
+    p.Width = int32_t(header.Width);
+    p.Height = int32_t(header.Height);
+    p.Compression = header.Compression == 0 ? ctLZ77 : ctUnknown;
+    p.BitsPerSample = header.BitDepth;
+    p.SamplesPerPixel = header.ColorType == 2 ? 3 : header.ColorType == 6 ? 4 : 1;
+    switch (header.ColorType) {
+    case 0:
+        p.ColorScheme = psGray;
+        break;
+    case 2:
+        p.ColorScheme = psRGB;
+        break;
+    case 3:
+        p.ColorScheme = psIndexed;
+        break;
+    case 4:
+        p.ColorScheme = psGrayAlpha;
+        break;
+    case 6:
+        p.ColorScheme = psRGBA;
+        break;
+    default:
+        p.ColorScheme = psUnknown;
+        break;
+    }
+    p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
+    p.FilterMode = header.Filter;
+    p.Interlaced = header.Interlace != 0;
+    p.HasAlpha = p.ColorScheme == psGrayAlpha || p.ColorScheme == psRGBA;
+
+    while (stream.Remaining() >= 8) {
+        ReadChunkHeader();
+        if (IsChunk("IEND"))
+            break;
+        if (IsChunk("gAMA")) {
+            ReadChunkData();
+            if (ChunkLength >= 4)
+                p.FileGamma = float(BigEndian32(RawBuffer.data())) / 100000.0f;
+            break;
+        }
+        SkipChunk();
+    }
+    return true;
+}
+
+void TPNGGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    if (!ReadImageProperties(stream, 0))
+        GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
+    stream.SetPosition(BasePosition + 8);
+    StartPreparing();
+    FilePalette.reset();
+    BackgroundColor = {255, 255, 255};
+    TransparentKey.reset();
+    ColorDepthSetUp = false;
+    ImageDecoded = false;
+    StreamEnded = false;
+    SourceBPP = 1;
+    ColorManager.SetSourceFlags(cfSwapBytes);
+    ColorManager.SetTargetFlags(0);
+    try {
+        LoadChunks();
+    } catch (...) {
+        Decoder.reset();
+        RawBuffer = {};
+        FinishTransferring();
+        throw;
+    }
+    Decoder->DecodeEnd();
+    Decoder.reset();
+    RawBuffer = {};
+    FinishTransferring();
+}
+
+void TPNGGraphic::LoadChunks() {
+    ReadChunkHeader();
+    ReadChunkData();
+    Header = ParseHeader();
+    if (ImageProperties.Compression != ctLZ77)
+        GraphicErrorFmt(gesUnsupportedFeature, gesCompressionScheme, gesFormatPNG);
+    Decoder = std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, false);
+    Decoder->DecodeInit();
+
+    ReadChunkHeader();
+    for (;;) {
+        if (IsChunk("IDAT") && !ImageDecoded) {
+            DecodeImage();
+            continue; // the chunk after the image data is already current
+        }
+        if (IsChunk("PLTE")) {
+            ReadPalette();
+        } else if (IsChunk("gAMA")) {
+            ReadChunkData();
+            if (ChunkLength >= 4) {
+                ColorManager.SetGammaValues(float(BigEndian32(RawBuffer.data())) / 100000.0f, 2.2f);
+                ColorManager.SetTargetFlags(ColorManager.TargetFlags() | cfGamma);
+                ImageProperties.Options |= ioUseGamma;
+            }
+        } else if (IsChunk("bKGD")) {
+            ReadBackground();
+        } else if (IsChunk("tRNS")) {
+            ReadTransparency();
+        } else {
+            if (IsChunk("IEND")) {
+                // A file that ends before any image data holds no picture at all.
+                if (!ImageDecoded)
+                    GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
+                return;
+            }
+            if ((ChunkType[0] & 0x20) == 0)
+                GraphicError(gesUnknownCriticalChunk);
+            SkipChunk();
+        }
+        ReadChunkHeader();
+    }
+}
+
+void TPNGGraphic::SetupColorDepth() {
+    const uint8_t depth = Header.BitDepth;
+    const bool eightOrSixteen = depth == 8 || depth == 16;
+    switch (Header.ColorType) {
+    case 0:
+        if (depth != 1 && depth != 2 && depth != 4 && !eightOrSixteen)
+            break;
+        SetupColorManager(psGray, depth == 2 ? 4 : depth == 16 ? 8 : depth, 1, cfSwapBytes);
+        FilePalette = ColorManager.MakeGrayPalette(false);
+        SourceBPP = (depth + 7) / 8;
+        ColorDepthSetUp = true;
+        return;
+    case 2:
+        if (!eightOrSixteen)
+            break;
+        SetupColorManager(psBGR, 8, 3, cfSwapBytes);
+        SourceBPP = depth * 3 / 8;
+        ColorDepthSetUp = true;
+        return;
+    case 3:
+        if (depth != 1 && depth != 2 && depth != 4 && depth != 8)
+            break;
+        SetupColorManager(psIndexed, depth == 2 ? 4 : depth, 1, cfSwapBytes);
+        SourceBPP = 1;
+        ColorDepthSetUp = true;
+        return;
+    case 4:
+        if (!eightOrSixteen)
+            break;
+        SetupColorManager(psIndexed, 8, 1, cfSwapBytes);
+        FilePalette = ColorManager.MakeGrayPalette(false);
+        SourceBPP = depth * 2 / 8;
+        ColorDepthSetUp = true;
+        return;
+    case 6:
+        if (!eightOrSixteen)
+            break;
+        SetupColorManager(psBGRA, 8, 4, cfSwapBytes);
+        SourceBPP = depth * 4 / 8;
+        ColorDepthSetUp = true;
+        return;
+    default:
+        break;
+    }
+    GraphicErrorFmt(gesInvalidColorFormat, gesFormatPNG);
+}
+
+void TPNGGraphic::ReadPalette() {
+    if (ChunkLength % 3 != 0)
+        GraphicErrorFmt(gesInvalidPalette, gesFormatPNG);
+    ReadChunkData();
+    if (Header.ColorType != 3)
+        return;
+    SetupColorDepth();
+    const uint32_t count = std::min<uint32_t>(ChunkLength / 3, MaxPaletteEntries);
+    FilePalette = ColorManager.MakeColorPalette(RawBuffer.data(), plTriple8, count, false);
+}
+
+// A gray sample of the file's depth as the 8-bit level the bitmap shows for it.
+uint8_t TPNGGraphic::GrayLevel(uint16_t value) const {
+    switch (Header.BitDepth) {
+    case 1:
+    case 2:
+    case 4: {
+        const uint32_t maximum = (1u << Header.BitDepth) - 1;
+        return uint8_t((value & maximum) * 255 / maximum);
+    }
+    case 8:
+        return uint8_t(value & 0xFF);
+    case 16:
+        return uint8_t(value * 255u / 65535u);
+    default:
+        return 0;
+    }
+}
+
+namespace {
+
+uint8_t ColorSample(uint16_t value, uint8_t depth) {
+    return depth == 16 ? uint8_t(value * 255u / 65535u) : uint8_t(value & 0xFF);
+}
+
+} // namespace
+
+// Gray and indexed backgrounds fill with the gray level or the palette colour they name, so
+// that the background of an incomplete image shows the colour the file asks for.
+void TPNGGraphic::ReadBackground() {
+    ReadChunkData();
+    const uint8_t* d = RawBuffer.data();
+    switch (Header.ColorType) {
+    case 2:
+    case 6:
+        if (ChunkLength >= 6)
+            BackgroundColor = {ColorSample(BigEndian16(d), Header.BitDepth),
+                               ColorSample(BigEndian16(d + 2), Header.BitDepth),
+                               ColorSample(BigEndian16(d + 4), Header.BitDepth)};
+        break;
+    case 0:
+    case 4:
+        if (ChunkLength >= 2) {
+            const uint8_t level = GrayLevel(BigEndian16(d));
+            BackgroundColor = {level, level, level};
+        }
+        break;
+    case 3:
+        if (ChunkLength >= 1 && FilePalette && d[0] < FilePalette->size()) {
+            const TPaletteEntry& entry = (*FilePalette)[d[0]];
+            BackgroundColor = {entry.peRed, entry.peGreen, entry.peBlue};
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// The key is kept as the 8-bit colour the bitmap will hold for it; palette alpha values and
+// the alpha of gray-alpha and RGBA images play no part.
+void TPNGGraphic::ReadTransparency() {
+    ReadChunkData();
+    const uint8_t* d = RawBuffer.data();
+    if (Header.ColorType == 0 && ChunkLength >= 2) {
+        const uint8_t level = GrayLevel(BigEndian16(d));
+        TransparentKey = TColorRGB{level, level, level};
+    } else if (Header.ColorType == 2 && ChunkLength >= 6) {
+        TransparentKey = TColorRGB{ColorSample(BigEndian16(d), Header.BitDepth),
+                                   ColorSample(BigEndian16(d + 2), Header.BitDepth),
+                                   ColorSample(BigEndian16(d + 4), Header.BitDepth)};
+    }
+}
+
+void TPNGGraphic::DecodeImage() {
+    StartTransferring();
+    if (!ColorDepthSetUp)
+        SetupColorDepth();
+    const uint32_t units = Header.BitDepth == 16 ? SourceBPP / 2 : SourceBPP;
+    if (!MayAllocatePicture(Header.Width, Header.Height))
+        GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
+    const uint64_t rowBytes = (uint64_t(Header.Width) * Header.BitDepth + 7) / 8 * units;
+    if (uint64_t(Stream->Remaining()) * MaxDeflateRatio < rowBytes * Header.Height)
+        GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
+    if (FilePalette)
+        SetPalette(*FilePalette);
+    SetSize(int32_t(Header.Width), int32_t(Header.Height));
+    // Plain images overwrite every row they decode, so only the rows the data do not reach
+    // need the background; interlaced passes leave holes anywhere until the last one.
+    if (Header.Interlace == 1)
+        Fill(BackgroundColor);
+    if (TransparentKey) {
+        TColorRGB key = *TransparentKey;
+        // Rows and palettes pass through the gamma table, so the key must as well.
+        if (ColorManager.TargetFlags() & cfGamma) {
+            const auto& table = ColorManager.GammaTable();
+            key = {table[key.Red], table[key.Green], table[key.Blue]};
+        }
+        TransparentColor = key;
+        Transparent = true;
+    }
+    std::vector<uint8_t> current(rowBytes + 1, 0);
+    std::vector<uint8_t> previous(rowBytes + 1, 0);
+    if (Header.Interlace == 1)
+        DecodeInterlacedRows(current, previous);
+    else
+        FillRowsFrom(DecodeRows(current, previous));
+    FinishCompressedData();
+    while (IsChunk("IDAT")) {
+        ReadChunkData();
+        ReadChunkHeader();
+    }
+    ImageDecoded = true;
+}
+
+// Returns the number of rows decoded.
+int32_t TPNGGraphic::DecodeRows(std::vector<uint8_t>& current, std::vector<uint8_t>& previous) {
+    const uint32_t length = uint32_t(current.size() - 1);
+    for (int32_t y = 0; y < Height(); ++y) {
+        if (!ReadDecompressed(current.data(), length + 1))
+            return y; // the image data ended early
+        UnfilterPNGRow(current[0], current.data() + 1, previous.data() + 1, length, SourceBPP);
+        ColorManager.ConvertPixels(current.data() + 1, ScanLine(y), Header.Width);
+        std::swap(current, previous);
+        RowTransferred(y);
+    }
+    return Height();
+}
+
+void TPNGGraphic::FillRowsFrom(int32_t firstRow) {
+    if (firstRow >= Height())
+        return;
+    TBitmap background;
+    background.SetPixelFormat(PixelFormat());
+    background.SetPalette(Palette());
+    background.SetSize(Width(), 1);
+    background.Fill(BackgroundColor);
+    for (int32_t y = firstRow; y < Height(); ++y)
+        std::copy_n(background.ScanLine(0), RowBytes(), ScanLine(y));
+}
+
+void TPNGGraphic::DecodeInterlacedRows(std::vector<uint8_t>& current,
+                                       std::vector<uint8_t>& previous) {
+    const uint32_t units = Header.BitDepth == 16 ? SourceBPP / 2 : SourceBPP;
+    for (int pass = 0; pass < 7; ++pass) {
+        const TAdam7Pass& p = Adam7[pass];
+        if (p.FirstColumn >= Header.Width)
+            continue;
+        std::fill(previous.begin(), previous.end(), 0);
+        const uint64_t columns = (Header.Width + p.ColumnStep - p.FirstColumn - 1) / p.ColumnStep;
+        const uint32_t passBytes = uint32_t((columns * Header.BitDepth + 7) / 8 * units + 1);
+        for (uint32_t y = p.FirstRow; y < Header.Height; y += p.RowStep) {
+            if (!ReadDecompressed(current.data(), passBytes))
+                return;
+            UnfilterPNGRow(current[0], current.data() + 1, previous.data() + 1, passBytes - 1,
+                           SourceBPP);
+            ColorManager.ConvertPixels(current.data() + 1, ScanLine(int32_t(y)), Header.Width,
+                                       p.Mask);
+            std::swap(current, previous);
+            if (pass == 6)
+                RowTransferred(int32_t(y));
+        }
+    }
+}
+
+uint32_t TPNGGraphic::IDATRemaining() const {
+    if (CurrentSource == nullptr)
+        return 0;
+    return uint32_t(IDATSize - (CurrentSource - RawBuffer.data()));
+}
+
+// Fills DEST with COUNT decompressed bytes, reading IDAT chunks as the decoder needs them.
+// False when the image data end before the bytes are complete.
+bool TPNGGraphic::ReadDecompressed(uint8_t* dest, uint32_t count) {
+    uint8_t* out = dest;
+    uint8_t* const end = dest + count;
+    for (;;) {
+        while (IDATRemaining() == 0 && IsChunk("IDAT")) {
+            ReadChunkData();
+            CurrentSource = RawBuffer.data();
+            IDATSize = int32_t(ChunkLength);
+            ReadChunkHeader();
+        }
+        if (IDATRemaining() == 0)
+            return false;
+        Decoder->Decode(CurrentSource, out, int32_t(IDATRemaining()), int32_t(end - out));
+        if (Decoder->ZLibResult() == Z_STREAM_END) {
+            StreamEnded = true;
+            break;
+        }
+        if (Decoder->ZLibResult() != Z_OK)
+            GraphicErrorFmt(gesCompression, gesFormatPNG);
+        if (out == end)
+            return true;
+    }
+    if (out != end || IDATRemaining() > 0)
+        GraphicErrorFmt(gesExtraCompressedData, gesFormatPNG);
+    return true;
+}
+
+// The last row may complete before inflate has met the end of the stream; let it read the
+// rest of the current chunk so that data after the end of the stream are noticed.
+void TPNGGraphic::FinishCompressedData() {
+    if (StreamEnded || IDATRemaining() == 0)
+        return;
+    uint8_t none = 0;
+    uint8_t* out = &none;
+    Decoder->Decode(CurrentSource, out, int32_t(IDATRemaining()), 0);
+    if (Decoder->ZLibResult() == Z_STREAM_END) {
+        StreamEnded = true;
+        if (IDATRemaining() > 0)
+            GraphicErrorFmt(gesExtraCompressedData, gesFormatPNG);
+    }
 }

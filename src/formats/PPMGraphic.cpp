@@ -1,10 +1,248 @@
 #include "formats/PPMGraphic.h"
 
 #include "formats/GraphicStrings.h"
+#include "platform/PictureLimits.h"
+
+#include <cstring>
 
 const TGraphicClassInfo TPPMGraphic::ClassInfo = {"TPPMGraphic", CreateGraphic<TPPMGraphic>};
 
-// Refuses every file until the reader itself is written.
-void TPPMGraphic::LoadFromStream(TStream&) {
-    GraphicErrorFmt(gesInvalidImage, gesFormatPBMPGMPPM);
+namespace {
+
+bool IsDigit(uint8_t c) {
+    return c >= '0' && c <= '9';
+}
+
+// Large enough for any sample, small enough never to overflow.
+constexpr uint32_t NumberCeiling = 1000000000;
+
+} // namespace
+
+bool TPPMGraphic::CanLoad(TStream& stream) {
+    const int64_t position = stream.Position();
+    uint8_t magic[2];
+    const bool result = stream.Remaining() > 10 && stream.Read(magic, 2) == 2 && magic[0] == 'P' &&
+                        magic[1] >= '1' && magic[1] <= '6';
+    stream.SetPosition(position);
+    return result;
+}
+
+void TPPMGraphic::FillBuffer() {
+    const int64_t read = Stream->Read(ReadBuffer.data(), int64_t(ReadBuffer.size()));
+    if (read <= 0)
+        GraphicErrorFmt(gesStreamReadError, gesFormatPPM);
+    ReadIndex = 0;
+    ReadEnd = size_t(read);
+}
+
+uint8_t TPPMGraphic::GetChar() {
+    if (BufferEmpty())
+        FillBuffer();
+    return ReadBuffer[ReadIndex++];
+}
+
+std::string TPPMGraphic::ReadLine() {
+    std::string line;
+    for (;;) {
+        const uint8_t c = GetChar();
+        if (c == '\r') {
+            if (PeekChar() == '\n')
+                ++ReadIndex;
+            break;
+        }
+        if (c == '\n')
+            break;
+        line += char(c);
+    }
+    return line.substr(0, line.find('#'));
+}
+
+// The digits end at the first non-digit, which is consumed, or at the end of the file.
+uint32_t TPPMGraphic::GetNumber() {
+    uint8_t c = GetChar();
+    while (!IsDigit(c)) {
+        if (c == '#')
+            ReadLine();
+        c = GetChar();
+    }
+    uint32_t value = 0;
+    while (IsDigit(c)) {
+        value = std::min(value * 10 + (c - '0'), NumberCeiling);
+        if (BufferEmpty() && Stream->Remaining() == 0)
+            break;
+        c = GetChar();
+    }
+    return value;
+}
+
+// Plain bitmaps may run their pixels together ("0110"): each digit is one pixel.
+uint8_t TPPMGraphic::GetBit() {
+    uint8_t c = GetChar();
+    while (!IsDigit(c)) {
+        if (c == '#')
+            ReadLine();
+        c = GetChar();
+    }
+    return c & 1;
+}
+
+void TPPMGraphic::GetBytes(uint8_t* dest, size_t count) {
+    while (count > 0) {
+        if (BufferEmpty())
+            FillBuffer();
+        const size_t n = std::min(count, ReadEnd - ReadIndex);
+        std::memcpy(dest, ReadBuffer.data() + ReadIndex, n);
+        ReadIndex += n;
+        dest += n;
+        count -= n;
+    }
+}
+
+// The digit after the P of the magic line; the rest of that line is discarded.
+int TPPMGraphic::ReadVariant() {
+    EmptyBuffer();
+    const std::string line = ReadLine();
+    if (line.empty() || line[0] != 'P')
+        return -1;
+    return StrToInt(line.substr(1, 1));
+}
+
+bool TPPMGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    Stream = &stream;
+    TImageProperties& p = ImageProperties;
+    p.Compression = ctNone;
+    const int variant = ReadVariant();
+    if (variant < 0)
+        return false;
+    if (variant < 1 || variant > 6)
+        return true;
+    p.Width = int32_t(GetNumber());
+    p.Height = int32_t(GetNumber());
+    const bool bitmap = variant == 1 || variant == 4;
+    const bool pixmap = variant == 3 || variant == 6;
+    if (!bitmap)
+        GetNumber(); // the maximum value
+    p.BitsPerSample = bitmap ? 1 : 8;
+    p.SamplesPerPixel = pixmap ? 3 : 1;
+    p.ColorScheme = pixmap ? psRGB : psIndexed;
+    p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
+    return true;
+}
+
+// Samples of files whose maximum value exceeds 255 take two bytes in the binary variants;
+// they are reduced to 8 bits, other samples are taken as they stand.
+uint8_t TPPMGraphic::GetSample(bool ascii, bool wide) {
+    if (ascii) {
+        const uint32_t value = GetNumber();
+        return uint8_t(wide ? std::min<uint32_t>(value, 65535) / 257 : value);
+    }
+    if (!wide)
+        return GetChar();
+    const uint32_t high = GetChar();
+    return uint8_t((high << 8 | GetChar()) / 257);
+}
+
+void TPPMGraphic::ReadBitmapRows(bool ascii) {
+    const int32_t width = Width();
+    const size_t rowBytes = (size_t(width) + 7) / 8;
+    for (int32_t y = 0; y < Height(); ++y) {
+        uint8_t* row = ScanLine(y);
+        if (!ascii) {
+            GetBytes(row, rowBytes);
+        } else {
+            uint32_t accumulator = 0;
+            for (int32_t x = 0; x < width; ++x) {
+                accumulator = accumulator << 1 | GetBit();
+                if (x % 8 == 7)
+                    row[x / 8] = uint8_t(accumulator), accumulator = 0;
+            }
+            if (width % 8)
+                row[width / 8] = uint8_t(accumulator << (8 - width % 8));
+        }
+        RowTransferred(y);
+    }
+}
+
+void TPPMGraphic::ReadGraymapRows(bool ascii, bool wide) {
+    for (int32_t y = 0; y < Height(); ++y) {
+        uint8_t* row = ScanLine(y);
+        if (!ascii && !wide)
+            GetBytes(row, size_t(Width()));
+        else
+            for (int32_t x = 0; x < Width(); ++x)
+                row[x] = GetSample(ascii, wide);
+        RowTransferred(y);
+    }
+}
+
+void TPPMGraphic::ReadPixmapRows(bool ascii, bool wide) {
+    std::vector<uint8_t> rgb(size_t(Width()) * 3);
+    for (int32_t y = 0; y < Height(); ++y) {
+        uint8_t* row = ScanLine(y);
+        if (!ascii && !wide) {
+            GetBytes(rgb.data(), rgb.size());
+            for (size_t i = 0; i < rgb.size(); i += 3) {
+                row[i] = rgb[i + 2];
+                row[i + 1] = rgb[i + 1];
+                row[i + 2] = rgb[i];
+            }
+        } else {
+            for (int32_t x = 0; x < Width(); ++x) {
+                row[3 * x + 2] = GetSample(ascii, wide);
+                row[3 * x + 1] = GetSample(ascii, wide);
+                row[3 * x] = GetSample(ascii, wide);
+            }
+        }
+        RowTransferred(y);
+    }
+}
+
+void TPPMGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    if (!ReadImageProperties(stream, 0))
+        GraphicErrorFmt(gesInvalidImage, gesFormatPBMPGMPPM);
+    stream.SetPosition(BasePosition);
+    ProgressRect = {0, 0, ImageProperties.Width, 1};
+    Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesTransfering);
+    const int variant = ReadVariant();
+    if (variant >= 1 && variant <= 6) {
+        const uint32_t width = GetNumber();
+        const uint32_t height = GetNumber();
+        const bool bitmap = variant == 1 || variant == 4;
+        const bool pixmap = variant == 3 || variant == 6;
+        const bool ascii = variant <= 3;
+        const bool wide = !bitmap && GetNumber() > 255;
+        if (!MayAllocatePicture(width, height))
+            GraphicErrorFmt(gesInvalidImage, gesFormatPBMPGMPPM);
+        // Every pixel takes at least one byte (ASCII) or its share of a byte (binary): a file
+        // too short for its size is refused before the picture is allocated.
+        const int64_t sampleBytes = (pixmap ? 3 : 1) * (wide ? 2 : 1);
+        const int64_t minimum = bitmap && !ascii
+                                    ? (int64_t(width) + 7) / 8 * height
+                                    : int64_t(width) * height * (ascii ? 1 : sampleBytes);
+        if (minimum > stream.Remaining() + int64_t(ReadEnd - ReadIndex))
+            GraphicErrorFmt(gesStreamReadError, gesFormatPPM);
+        if (bitmap) {
+            SetPixelFormat(TPixelFormat::pf1bit);
+            ColorManager.SetTargetSamples(1);
+            ColorManager.SetTargetBits(1);
+            SetPalette(ColorManager.MakeGrayPalette(true));
+        } else if (!pixmap) {
+            SetPixelFormat(TPixelFormat::pf8bit);
+            ColorManager.SetTargetSamples(1);
+            ColorManager.SetTargetBits(8);
+            SetPalette(ColorManager.MakeGrayPalette(false));
+        } else {
+            SetPixelFormat(TPixelFormat::pf24bit);
+        }
+        SetSize(int32_t(width), int32_t(height));
+        if (bitmap)
+            ReadBitmapRows(ascii);
+        else if (!pixmap)
+            ReadGraymapRows(ascii, wide);
+        else
+            ReadPixmapRows(ascii, wide);
+    }
+    FinishTransferring();
 }

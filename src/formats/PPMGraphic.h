@@ -2,10 +2,39 @@
 
 #include "formats/GraphicReader.h"
 
-// Reads portable bitmap, graymap and pixmap files.
+#include <array>
+#include <string>
+
+// Reads the portable bitmap, graymap and pixmap variants P1 to P6, ASCII and binary.
 class TPPMGraphic : public TGraphicReader {
 public:
     static const TGraphicClassInfo ClassInfo;
 
+    static bool CanLoad(TStream& stream);
+    bool ReadImageProperties(TStream& stream, unsigned imageIndex) override;
     void LoadFromStream(TStream& stream) override;
+
+private:
+    // Buffered reading; every header and pixel byte goes through it.
+    void EmptyBuffer() { ReadIndex = ReadEnd = 0; }
+    bool BufferEmpty() const { return ReadIndex >= ReadEnd; }
+    void FillBuffer();
+    uint8_t GetChar();
+    uint8_t PeekChar() const { return BufferEmpty() ? 0 : ReadBuffer[ReadIndex]; }
+    // The line up to CR, LF or CR LF, without its comment.
+    std::string ReadLine();
+    // The next decimal number, skipping anything before it and comments on the way.
+    uint32_t GetNumber();
+    uint8_t GetBit();
+    void GetBytes(uint8_t* dest, size_t count);
+
+    int ReadVariant();
+    void ReadBitmapRows(bool ascii);
+    void ReadGraymapRows(bool ascii, bool wide);
+    void ReadPixmapRows(bool ascii, bool wide);
+    uint8_t GetSample(bool ascii, bool wide);
+
+    std::array<uint8_t, 4096> ReadBuffer{};
+    size_t ReadIndex = 0;
+    size_t ReadEnd = 0;
 };

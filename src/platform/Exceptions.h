@@ -52,3 +52,9 @@ class EAbort : public Exception {
 public:
     using Exception::Exception;
 };
+
+// A text that should be a number is not one.
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <concepts>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,3 +30,8 @@ std::string Format(std::string_view format, const Args&... args) {
     const std::vector<std::string> texts{FormatArgument(args)...};
     return FormatText(format, texts);
 }
+
+// The platform's string-to-integer conversion: optional sign and decimal digits only;
+// anything else (or an empty text, or a value beyond 32 bits) raises EConvertError with
+// "'<text>' is not a valid integer value".
+int32_t StrToInt(std::string_view text);

@@ -1,15 +1,10 @@
 #include "formats/GraphicReader.h"
 
 #include "formats/EPSGraphic.h"
-#include "formats/GIFGraphic.h"
 #include "formats/GraphicStrings.h"
-#include "formats/PCXGraphic.h"
-#include "formats/PNGGraphic.h"
-#include "formats/PPMGraphic.h"
 #include "formats/PSDGraphic.h"
 #include "formats/PSPGraphic.h"
 #include "formats/TIFFGraphic.h"
-#include "formats/TargaGraphic.h"
 
 #include <gtest/gtest.h>
 
@@ -237,24 +232,14 @@ TEST_P(ReaderStillToCome, RefusesEveryFileWithItsFormatName) {
 INSTANTIATE_TEST_SUITE_P(
     Placeholders, ReaderStillToCome,
     ::testing::Values(
-        TPlaceholderCase{&TTargaGraphic::ClassInfo,
-                         "Cannot load image. Invalid or unexpected Targa image format."},
         TPlaceholderCase{&TTIFFGraphic::ClassInfo,
                          "Cannot load image. Invalid or unexpected TIF/TIFF image format."},
         TPlaceholderCase{&TEPSGraphic::ClassInfo,
                          "Cannot load image. Invalid or unexpected EPS image format."},
-        TPlaceholderCase{&TPCXGraphic::ClassInfo,
-                         "Cannot load image. Invalid or unexpected PCX image format."},
         TPlaceholderCase{&TPSDGraphic::ClassInfo,
                          "Cannot load image. Invalid or unexpected PSD or PDD image format."},
-        TPlaceholderCase{&TPPMGraphic::ClassInfo,
-                         "Cannot load image. Invalid or unexpected PBM, PGM or PPM image format."},
-        TPlaceholderCase{&TGIFGraphic::ClassInfo,
-                         "Cannot load image. Invalid or unexpected GIF image format."},
         TPlaceholderCase{&TPSPGraphic::ClassInfo,
-                         "Cannot load image. Invalid or unexpected PSP image format."},
-        TPlaceholderCase{&TPNGGraphic::ClassInfo,
-                         "Cannot load image. Invalid or unexpected PNG image format."}),
+                         "Cannot load image. Invalid or unexpected PSP image format."}),
     [](const auto& info) { return std::string(info.param.GraphicClass->ClassName); });
 
 } // namespace

@@ -104,9 +104,8 @@ const TCase Cases[] = {
     {"ico/hopper.ico", TExpect::Reference},
     {"ico/python.ico", TExpect::Reference},
     {"ico/smile.ico", TExpect::Reference},
-    // Its largest image is a PNG, which the PNG reader does not read yet: once it does, this
-    // row becomes TExpect::Reference.
-    {"ico/pillow.ico", TExpect::Error},
+    // Its largest image is a PNG, decoded by the PNG reader.
+    {"ico/pillow.ico", TExpect::Reference},
     {"ico/Bad_smile-incorrect-image-length.ico", TExpect::Digest, SmileIco},
 };
 
