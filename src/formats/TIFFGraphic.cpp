@@ -178,6 +178,16 @@ void UndoPredictor(uint8_t* row, uint32_t width, uint32_t samples, uint32_t bits
     }
 }
 
+// Bitmaps hold 1-, 4- and 8-bit indices or gray levels and 8-bit colour samples; other
+// depths are widened or narrowed to the nearest of these.
+uint8_t TargetBits(TPixelScheme target, uint8_t sourceBits) {
+    if (target != psGray && target != psIndexed)
+        return 8;
+    if (sourceBits == 1 || sourceBits == 4 || sourceBits == 8)
+        return sourceBits;
+    return sourceBits == 2 ? 4 : 8;
+}
+
 [[noreturn]] void InvalidTIFF() {
     GraphicErrorFmt(gesInvalidImage, gesFormatTIFF);
 }
@@ -463,10 +473,12 @@ void TTIFFGraphic::ReadTIFFProperties() {
     const std::vector<uint32_t> extra = ReadTagCardinals(tagExtraSamples);
     p.HasAlpha = !extra.empty() &&
                  std::all_of(extra.begin(), extra.end(), [](uint32_t v) { return v <= 2; });
-    p.YCbCrSubSampling = {2, 2};
+    // Only YCbCr pictures are subsampled; the JPEG checks expect 1 x 1 for all others.
+    p.YCbCrSubSampling.clear();
     FYCbCrPositioning = 1;
     FYCbCrCoefficients = {0.299f, 0.587f, 0.114f};
     if (photometric == 6) {
+        p.YCbCrSubSampling = {2, 2};
         const std::vector<float> coefficients = ReadTagFloats(tagYCbCrCoefficients);
         if (!coefficients.empty())
             FYCbCrCoefficients = coefficients;
@@ -511,7 +523,7 @@ void TTIFFGraphic::SetupTIFFColorManager() {
         flags |= cfLightness255;
     ColorManager.SetSourceFlags(flags);
     ColorManager.SetSourceBits(p.BitsPerSample);
-    ColorManager.SetTargetBits(p.BitsPerSample == 16 ? 8 : p.BitsPerSample);
+    ColorManager.SetTargetBits(TargetBits(target, p.BitsPerSample));
     ColorManager.SetSourceScheme(source);
     ColorManager.SetTargetScheme(target);
     ColorManager.SetSourceSamples(p.SamplesPerPixel);
