@@ -518,6 +518,16 @@ void TTIFFGraphic::SetupTIFFColorManager() {
     default:
         break;
     }
+    // Each row is converted from the samples the scheme needs; a file that stores fewer
+    // would have the conversion read past the row.
+    const uint32_t needed = source == psRGBA || source == psBGRA || source == psCMYK ? 4
+                            : source == psRGB || source == psBGR || source == psLab ||
+                                    source == psYCbCr || source == psCMY
+                                ? 3
+                            : source == psGrayAlpha ? 2
+                                                    : 1;
+    if (p.SamplesPerPixel < needed)
+        GraphicErrorFmt(gesInvalidColorFormat, gesFormatTIFF);
     TConversionFlags flags = BigEndian() ? cfSwapBytes : 0;
     if (source == psLab)
         flags |= cfLightness255;

@@ -378,3 +378,14 @@ TEST(EPSGraphic, WrongSignatureNamesEPS) {
 }
 
 } // namespace
+
+namespace {
+
+// Found by fuzzing: RGB declared with one sample per pixel made the rows too short for the
+// conversion.
+TEST(TIFFGraphic, FewerSamplesThanTheSchemeNeedsAreRefused) {
+    TTIFFGraphic picture;
+    EXPECT_THROW(picture.LoadFromFile(DataDir + "fuzz-rgb-one-sample.tif"), EInvalidGraphic);
+}
+
+} // namespace
