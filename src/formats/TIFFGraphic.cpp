@@ -526,7 +526,11 @@ void TTIFFGraphic::SetupTIFFColorManager() {
                                 ? 3
                             : source == psGrayAlpha ? 2
                                                     : 1;
-    if (p.SamplesPerPixel < needed)
+    // The conversion routines read whole bytes of 1-, 2-, 4-, 8- and 16-bit samples only;
+    // other depths would have them read past the row.
+    const bool knownDepth = p.BitsPerSample == 1 || p.BitsPerSample == 2 || p.BitsPerSample == 4 ||
+                            p.BitsPerSample == 8 || p.BitsPerSample == 16;
+    if (p.SamplesPerPixel < needed || !knownDepth)
         GraphicErrorFmt(gesInvalidColorFormat, gesFormatTIFF);
     TConversionFlags flags = BigEndian() ? cfSwapBytes : 0;
     if (source == psLab)

@@ -389,3 +389,13 @@ TEST(TIFFGraphic, FewerSamplesThanTheSchemeNeedsAreRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// Found by fuzzing: 3-bit gray had the conversion read past the end of the strip.
+TEST(TIFFGraphic, SampleDepthsWithoutConversionAreRefused) {
+    TTIFFGraphic picture;
+    EXPECT_THROW(picture.LoadFromFile(DataDir + "fuzz-gray-3-bit.tif"), EInvalidGraphic);
+}
+
+} // namespace
