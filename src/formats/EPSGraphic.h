@@ -1,11 +1,13 @@
 #pragma once
 
-#include "formats/GraphicReader.h"
+#include "formats/TIFFGraphic.h"
 
-// Reads the TIFF preview of encapsulated PostScript files.
-class TEPSGraphic : public TGraphicReader {
+// Shows encapsulated PostScript files through the TIFF preview of their binary header; the
+// PostScript itself is not interpreted.
+class TEPSGraphic : public TTIFFGraphic {
 public:
     static const TGraphicClassInfo ClassInfo;
 
+    static bool CanLoad(TStream& stream);
     void LoadFromStream(TStream& stream) override;
 };

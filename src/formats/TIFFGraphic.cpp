@@ -1,10 +1,676 @@
 #include "formats/TIFFGraphic.h"
 
+#include "codecs/CCITTFax3Decoder.h"
+#include "codecs/CCITTMHDecoder.h"
+#include "codecs/LZ77Decoder.h"
+#include "codecs/PackbitsRLEDecoder.h"
+#include "codecs/TIFFJPEGDecoder.h"
+#include "codecs/TIFFLZWDecoder.h"
+#include "codecs/ThunderDecoder.h"
 #include "formats/GraphicStrings.h"
+#include "platform/PictureLimits.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <set>
 
 const TGraphicClassInfo TTIFFGraphic::ClassInfo = {"TTIFFGraphic", CreateGraphic<TTIFFGraphic>};
 
-// Refuses every file until the reader itself is written.
-void TTIFFGraphic::LoadFromStream(TStream&) {
+namespace {
+
+constexpr uint32_t tagImageWidth = 256;
+constexpr uint32_t tagImageLength = 257;
+constexpr uint32_t tagBitsPerSample = 258;
+constexpr uint32_t tagCompression = 259;
+constexpr uint32_t tagPhotometric = 262;
+constexpr uint32_t tagFillOrder = 266;
+constexpr uint32_t tagStripOffsets = 273;
+constexpr uint32_t tagSamplesPerPixel = 277;
+constexpr uint32_t tagRowsPerStrip = 278;
+constexpr uint32_t tagStripByteCounts = 279;
+constexpr uint32_t tagXResolution = 282;
+constexpr uint32_t tagYResolution = 283;
+constexpr uint32_t tagPlanarConfiguration = 284;
+constexpr uint32_t tagT4Options = 292;
+constexpr uint32_t tagResolutionUnit = 296;
+constexpr uint32_t tagPredictor = 317;
+constexpr uint32_t tagColorMap = 320;
+constexpr uint32_t tagTileWidth = 322;
+constexpr uint32_t tagTileLength = 323;
+constexpr uint32_t tagExtraSamples = 338;
+constexpr uint32_t tagJPEGTables = 347;
+constexpr uint32_t tagYCbCrCoefficients = 529;
+constexpr uint32_t tagYCbCrSubSampling = 530;
+constexpr uint32_t tagYCbCrPositioning = 531;
+// Pseudo tags above the 16-bit range: never in a file, so their defaults always apply.
+constexpr uint32_t tagJPEGOutputMode = 65538;
+constexpr uint32_t tagJPEGTableMode = 65539;
+
+constexpr size_t ColorMapCapacity = 768;
+
+enum TFieldType : uint16_t {
+    ftByte = 1,
+    ftAscii = 2,
+    ftShort = 3,
+    ftLong = 4,
+    ftRational = 5,
+    ftSByte = 6,
+    ftUndefined = 7,
+    ftSShort = 8,
+    ftSLong = 9,
+    ftSRational = 10,
+    ftFloat = 11,
+    ftDouble = 12
+};
+
+uint32_t FieldSize(uint16_t type) {
+    switch (type) {
+    case ftByte:
+    case ftAscii:
+    case ftSByte:
+    case ftUndefined:
+        return 1;
+    case ftShort:
+    case ftSShort:
+        return 2;
+    case ftLong:
+    case ftSLong:
+    case ftFloat:
+        return 4;
+    case ftRational:
+    case ftSRational:
+    case ftDouble:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+TCompressionType MapCompression(uint32_t value) {
+    switch (value) {
+    case 1:
+        return ctNone;
+    case 2:
+        return ctFaxRLE;
+    case 3:
+        return ctFax3;
+    case 4:
+        return ctFax4;
+    case 5:
+        return ctLZW;
+    case 6:
+        return ctOJPEG;
+    case 7:
+        return ctJPEG;
+    case 8:
+    case 32946:
+        return ctLZ77;
+    case 32766:
+        return ctNext;
+    case 32771:
+        return ctFaxRLEW;
+    case 32773:
+        return ctPackedBits;
+    case 32809:
+        return ctThunderscan;
+    case 32895:
+        return ctIT8CTPAD;
+    case 32896:
+        return ctIT8LW;
+    case 32897:
+        return ctIT8MP;
+    case 32898:
+        return ctIT8BL;
+    case 32908:
+        return ctPixarFilm;
+    case 32909:
+        return ctPixarLog;
+    case 32947:
+        return ctDCS;
+    case 34661:
+        return ctJBIG;
+    default:
+        return ctUnknown;
+    }
+}
+
+TPixelScheme MapPhotometric(uint32_t value, uint32_t samplesPerPixel) {
+    switch (value) {
+    case 0:
+    case 1:
+        return psGray;
+    case 2:
+        return samplesPerPixel < 4 ? psRGB : psRGBA;
+    case 3:
+        return psIndexed;
+    case 5:
+        return psCMYK;
+    case 6:
+        return psYCbCr;
+    case 8:
+        return psLab;
+    default:
+        return psUnknown;
+    }
+}
+
+// Horizontal differencing is undone per sample: 8-bit samples byte-wise one pixel apart,
+// 16-bit samples as whole values in the file's byte order. Other depths carry no predictor.
+void UndoPredictor(uint8_t* row, uint32_t width, uint32_t samples, uint32_t bitsPerSample,
+                   bool bigEndian) {
+    if (width < 2)
+        return;
+    const size_t count = size_t(width) * samples;
+    if (bitsPerSample == 8) {
+        for (size_t i = samples; i < count; ++i)
+            row[i] = uint8_t(row[i] + row[i - samples]);
+    } else if (bitsPerSample == 16) {
+        const int high = bigEndian ? 0 : 1;
+        const int low = 1 - high;
+        for (size_t i = samples; i < count; ++i) {
+            uint8_t* p = row + 2 * i;
+            const uint8_t* q = p - 2 * samples;
+            const uint16_t sum = uint16_t(((p[high] << 8) | p[low]) + ((q[high] << 8) | q[low]));
+            p[high] = uint8_t(sum >> 8);
+            p[low] = uint8_t(sum);
+        }
+    }
+}
+
+// Bitmaps hold 1-, 4- and 8-bit indices or gray levels and 8-bit colour samples; other
+// depths are widened or narrowed to the nearest of these.
+uint8_t TargetBits(TPixelScheme target, uint8_t sourceBits) {
+    if (target != psGray && target != psIndexed)
+        return 8;
+    if (sourceBits == 1 || sourceBits == 4 || sourceBits == 8)
+        return sourceBits;
+    return sourceBits == 2 ? 4 : 8;
+}
+
+[[noreturn]] void InvalidTIFF() {
     GraphicErrorFmt(gesInvalidImage, gesFormatTIFF);
+}
+
+} // namespace
+
+uint16_t TTIFFGraphic::Get16(const uint8_t* p) const {
+    return BigEndian() ? uint16_t((p[0] << 8) | p[1]) : uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t TTIFFGraphic::Get32(const uint8_t* p) const {
+    return BigEndian()
+               ? (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]
+               : p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+int64_t TTIFFGraphic::FileSize() const {
+    return std::max<int64_t>(0, Stream->Size() - BasePosition);
+}
+
+bool TTIFFGraphic::CanLoad(TStream& stream) {
+    const int64_t start = stream.Position();
+    if (stream.Remaining() < 9)
+        return false;
+    uint8_t header[8];
+    stream.ReadBuffer(header, 8);
+    const int64_t size = stream.Size();
+    stream.SetPosition(start);
+    const bool big = header[0] == 'M' && header[1] == 'M';
+    if (!big && !(header[0] == 'I' && header[1] == 'I'))
+        return false;
+    const uint16_t version =
+        big ? uint16_t((header[2] << 8) | header[3]) : uint16_t(header[2] | (header[3] << 8));
+    const uint32_t first = big ? (uint32_t(header[4]) << 24) | (uint32_t(header[5]) << 16) |
+                                     (uint32_t(header[6]) << 8) | header[7]
+                               : header[4] | (uint32_t(header[5]) << 8) |
+                                     (uint32_t(header[6]) << 16) | (uint32_t(header[7]) << 24);
+    return version == 42 && int64_t(first) < size - start;
+}
+
+bool TTIFFGraphic::ReadDirectory(uint32_t offset, uint32_t& nextOffset) {
+    FDirectory.clear();
+    const int64_t size = FileSize();
+    if (int64_t(offset) + 2 > size)
+        return false;
+    uint8_t countBytes[2];
+    Stream->SetPosition(BasePosition + offset);
+    Stream->ReadBuffer(countBytes, 2);
+    const uint32_t count = Get16(countBytes);
+    const int64_t tableBytes = int64_t(count) * 12;
+    if (int64_t(offset) + 2 + tableBytes + 4 > size)
+        return false;
+    std::vector<uint8_t> table(size_t(tableBytes) + 4);
+    Stream->ReadBuffer(table.data(), int64_t(table.size()));
+    FDirectory.resize(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* p = table.data() + size_t(i) * 12;
+        TTIFFEntry& entry = FDirectory[i];
+        entry.Tag = Get16(p);
+        entry.DataType = Get16(p + 2);
+        entry.DataLength = Get32(p + 4);
+        std::memcpy(entry.Value.data(), p + 8, 4);
+    }
+    nextOffset = Get32(table.data() + tableBytes);
+    std::sort(FDirectory.begin(), FDirectory.end(),
+              [](const TTIFFEntry& a, const TTIFFEntry& b) { return a.Tag < b.Tag; });
+    return true;
+}
+
+bool TTIFFGraphic::FindTag(uint32_t tag, size_t& index) const {
+    const auto it = std::lower_bound(FDirectory.begin(), FDirectory.end(), tag,
+                                     [](const TTIFFEntry& e, uint32_t t) { return e.Tag < t; });
+    if (it == FDirectory.end() || it->Tag != tag)
+        return false;
+    index = size_t(it - FDirectory.begin());
+    return true;
+}
+
+bool TTIFFGraphic::EntryBytes(const TTIFFEntry& entry, std::vector<uint8_t>& bytes) const {
+    const int64_t total = int64_t(FieldSize(entry.DataType)) * entry.DataLength;
+    if (total <= 4) {
+        bytes.assign(entry.Value.begin(), entry.Value.begin() + total);
+        return true;
+    }
+    const uint32_t offset = Get32(entry.Value.data());
+    if (int64_t(offset) + total > FileSize())
+        return false;
+    bytes.resize(size_t(total));
+    Stream->SetPosition(BasePosition + offset);
+    Stream->ReadBuffer(bytes.data(), total);
+    return true;
+}
+
+template <typename Sink>
+bool TTIFFGraphic::ForEachInteger(uint32_t tag, Sink sink) const {
+    size_t index;
+    std::vector<uint8_t> bytes;
+    if (!FindTag(tag, index) || !EntryBytes(FDirectory[index], bytes))
+        return false;
+    const TTIFFEntry& entry = FDirectory[index];
+    for (uint32_t i = 0; i < entry.DataLength; ++i) {
+        switch (entry.DataType) {
+        case ftByte:
+        case ftSByte:
+        case ftUndefined:
+            sink(i, uint32_t(bytes[i]));
+            break; // JPEGTables are UNDEFINED
+        case ftShort:
+        case ftSShort:
+            sink(i, uint32_t(Get16(&bytes[size_t(i) * 2])));
+            break;
+        case ftLong:
+        case ftSLong:
+            sink(i, Get32(&bytes[size_t(i) * 4]));
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<uint8_t> TTIFFGraphic::ReadTagBytes(uint32_t tag) const {
+    std::vector<uint8_t> values;
+    if (!ForEachInteger(tag, [&](uint32_t, uint32_t v) { values.push_back(uint8_t(v)); }))
+        values.clear();
+    return values;
+}
+
+std::vector<uint32_t> TTIFFGraphic::ReadTagCardinals(uint32_t tag) const {
+    std::vector<uint32_t> values;
+    if (!ForEachInteger(tag, [&](uint32_t, uint32_t v) { values.push_back(v); }))
+        values.clear();
+    return values;
+}
+
+std::vector<float> TTIFFGraphic::ReadTagFloats(uint32_t tag) const {
+    size_t index;
+    std::vector<uint8_t> bytes;
+    std::vector<float> values;
+    if (!FindTag(tag, index) || !EntryBytes(FDirectory[index], bytes))
+        return values;
+    const TTIFFEntry& entry = FDirectory[index];
+    for (uint32_t i = 0; i < entry.DataLength; ++i) {
+        switch (entry.DataType) {
+        case ftRational:
+        case ftSRational: {
+            const uint8_t* p = &bytes[size_t(i) * 8];
+            const uint32_t num = Get32(p), den = Get32(p + 4);
+            const bool isSigned = entry.DataType == ftSRational;
+            const double n = isSigned ? double(int32_t(num)) : double(num);
+            const double d = isSigned ? double(int32_t(den)) : double(den);
+            values.push_back(d != 0 ? float(n / d) : 0.0f);
+            break;
+        }
+        case ftFloat: {
+            const uint32_t bits = Get32(&bytes[size_t(i) * 4]);
+            float f;
+            std::memcpy(&f, &bits, 4);
+            values.push_back(f);
+            break;
+        }
+        case ftByte:
+            values.push_back(float(bytes[i]));
+            break;
+        case ftShort:
+            values.push_back(float(Get16(&bytes[size_t(i) * 2])));
+            break;
+        case ftSShort:
+            values.push_back(float(int16_t(Get16(&bytes[size_t(i) * 2]))));
+            break;
+        case ftLong:
+            values.push_back(float(Get32(&bytes[size_t(i) * 4])));
+            break;
+        case ftSLong:
+            values.push_back(float(int32_t(Get32(&bytes[size_t(i) * 4]))));
+            break;
+        default:
+            return {};
+        }
+    }
+    return values;
+}
+
+float TTIFFGraphic::ReadTagFloat(uint32_t tag, float defaultValue) const {
+    const std::vector<float> values = ReadTagFloats(tag);
+    return values.size() == 1 ? values[0] : defaultValue;
+}
+
+uint32_t TTIFFGraphic::ReadTagInteger(uint32_t tag, uint32_t defaultValue) const {
+    size_t index;
+    if (!FindTag(tag, index))
+        return defaultValue;
+    if (FDirectory[index].DataLength != 1)
+        return Get32(FDirectory[index].Value.data());
+    uint32_t value = defaultValue;
+    ForEachInteger(tag, [&](uint32_t, uint32_t v) { value = v; });
+    return value;
+}
+
+uint32_t TTIFFGraphic::ReadTagOffset(uint32_t tag, uint32_t& count, uint32_t defaultCount) const {
+    size_t index;
+    if (!FindTag(tag, index)) {
+        count = defaultCount;
+        return 0;
+    }
+    count = FDirectory[index].DataLength;
+    return Get32(FDirectory[index].Value.data());
+}
+
+bool TTIFFGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    FDirectory.clear();
+    Stream = &stream;
+    if (FileSize() < 8)
+        return false;
+    uint8_t header[8];
+    stream.SetPosition(BasePosition);
+    stream.ReadBuffer(header, 8);
+    TImageProperties& p = ImageProperties;
+    if (header[0] == 'M' && header[1] == 'M')
+        p.Options |= ioBigEndian;
+    else if (header[0] != 'I' || header[1] != 'I')
+        return false;
+    p.Version = Get16(header + 2);
+    p.FirstDirectoryOffset = Get32(header + 4);
+    // Each directory may be visited once: a chain that comes back to one is broken.
+    std::set<uint32_t> visited;
+    uint32_t offset = p.FirstDirectoryOffset;
+    for (unsigned i = 0;; ++i) {
+        uint32_t next = 0;
+        if (offset == 0 || !visited.insert(offset).second || !ReadDirectory(offset, next))
+            return false;
+        if (i == imageIndex)
+            break;
+        offset = next;
+    }
+    ReadTIFFProperties();
+    return p.Version == 42 && p.Width > 0 && p.Height > 0 && p.BitsPerSample > 0 &&
+           p.BitsPerPixel > 0;
+}
+
+void TTIFFGraphic::ReadTIFFProperties() {
+    TImageProperties& p = ImageProperties;
+    const uint32_t width = ReadTagInteger(tagImageWidth, 0);
+    const uint32_t height = ReadTagInteger(tagImageLength, 0);
+    // Sizes beyond what a bitmap may hold count as unusable rather than wrapping.
+    p.Width = width <= uint32_t(MaxPictureDimension) ? int32_t(width) : 0;
+    p.Height = height <= uint32_t(MaxPictureDimension) ? int32_t(height) : 0;
+    const std::vector<uint32_t> bits = ReadTagCardinals(tagBitsPerSample);
+    const uint32_t bitsPerSample = bits.empty() ? 1 : bits[0];
+    const uint32_t samples = ReadTagInteger(tagSamplesPerPixel, 1);
+    const uint64_t bitsPerPixel = uint64_t(bitsPerSample) * samples;
+    if (bitsPerSample <= 255 && samples <= 255 && bitsPerPixel <= 255) {
+        p.BitsPerSample = uint8_t(bitsPerSample);
+        p.SamplesPerPixel = uint8_t(samples);
+        p.BitsPerPixel = uint8_t(bitsPerPixel);
+    }
+    // A file without the tag is uncompressed, as TIFF defines it.
+    p.Compression = MapCompression(ReadTagInteger(tagCompression, 1));
+    const uint32_t photometric = ReadTagInteger(tagPhotometric, 0);
+    p.ColorScheme = MapPhotometric(photometric, samples);
+    if (photometric == 0)
+        p.Options |= ioMinIsWhite;
+    if (ReadTagInteger(tagFillOrder, 1) == 2)
+        p.Options |= ioReversed;
+    p.RowsPerStrip = ReadTagCardinals(tagRowsPerStrip);
+    if (p.RowsPerStrip.empty() || p.RowsPerStrip[0] == 0xFFFFFFFF)
+        p.RowsPerStrip = {uint32_t(p.Height)};
+    p.XResolution = ReadTagFloat(tagXResolution, 0);
+    p.YResolution = ReadTagFloat(tagYResolution, 0);
+    if (ReadTagInteger(tagResolutionUnit, 2) == 3) {
+        p.XResolution *= 2.54f;
+        p.YResolution *= 2.54f;
+    }
+    p.PlanarConfiguration = ReadTagInteger(tagPlanarConfiguration, 1);
+    FT4Options = ReadTagInteger(tagT4Options, 0);
+    p.Predictor = ReadTagInteger(tagPredictor, 0);
+    p.TileWidth = ReadTagInteger(tagTileWidth, 0);
+    p.TileLength = ReadTagInteger(tagTileLength, 0);
+    if (p.TileWidth != 0 && p.TileLength != 0)
+        p.Options |= ioTiled;
+    const std::vector<uint32_t> extra = ReadTagCardinals(tagExtraSamples);
+    p.HasAlpha = !extra.empty() &&
+                 std::all_of(extra.begin(), extra.end(), [](uint32_t v) { return v <= 2; });
+    // Only YCbCr pictures are subsampled; the JPEG checks expect 1 x 1 for all others.
+    p.YCbCrSubSampling.clear();
+    FYCbCrPositioning = 1;
+    FYCbCrCoefficients = {0.299f, 0.587f, 0.114f};
+    if (photometric == 6) {
+        p.YCbCrSubSampling = {2, 2};
+        const std::vector<float> coefficients = ReadTagFloats(tagYCbCrCoefficients);
+        if (!coefficients.empty())
+            FYCbCrCoefficients = coefficients;
+        const std::vector<uint8_t> subsampling = ReadTagBytes(tagYCbCrSubSampling);
+        if (subsampling.size() >= 2)
+            p.YCbCrSubSampling = subsampling;
+        FYCbCrPositioning = ReadTagInteger(tagYCbCrPositioning, 1);
+    }
+    p.JPEGOutputMode = ReadTagInteger(tagJPEGOutputMode, 0);
+    p.JPEGTableMode = ReadTagInteger(tagJPEGTableMode, 3);
+}
+
+void TTIFFGraphic::SetupTIFFColorManager() {
+    const TImageProperties& p = ImageProperties;
+    TPixelScheme source = p.ColorScheme;
+    // libjpeg delivers three-component strips as blue, green, red; others as stored.
+    if ((p.Compression == ctJPEG || p.Compression == ctOJPEG) && p.SamplesPerPixel == 3)
+        source = psBGR;
+    TPixelScheme target = source;
+    switch (source) {
+    case psIndexed:
+        if (p.HasAlpha)
+            source = psGrayAlpha; // the extra sample is dropped
+        break;
+    case psRGB:
+        target = psBGR;
+        break;
+    case psRGBA:
+        target = psBGRA;
+        break;
+    case psCMY:
+    case psCMYK:
+    case psLab:
+    case psYCbCr:
+        target = psBGR;
+        break;
+    default:
+        break;
+    }
+    // Each row is converted from the samples the scheme needs; a file that stores fewer
+    // would have the conversion read past the row.
+    const uint32_t needed = source == psRGBA || source == psBGRA || source == psCMYK ? 4
+                            : source == psRGB || source == psBGR || source == psLab ||
+                                    source == psYCbCr || source == psCMY
+                                ? 3
+                            : source == psGrayAlpha ? 2
+                                                    : 1;
+    // The conversion routines read whole bytes of 1-, 2-, 4-, 8- and 16-bit samples only;
+    // other depths would have them read past the row.
+    const bool knownDepth = p.BitsPerSample == 1 || p.BitsPerSample == 2 || p.BitsPerSample == 4 ||
+                            p.BitsPerSample == 8 || p.BitsPerSample == 16;
+    if (p.SamplesPerPixel < needed || !knownDepth)
+        GraphicErrorFmt(gesInvalidColorFormat, gesFormatTIFF);
+    TConversionFlags flags = BigEndian() ? cfSwapBytes : 0;
+    if (source == psLab)
+        flags |= cfLightness255;
+    ColorManager.SetSourceFlags(flags);
+    ColorManager.SetSourceBits(p.BitsPerSample);
+    ColorManager.SetTargetBits(TargetBits(target, p.BitsPerSample));
+    ColorManager.SetSourceScheme(source);
+    ColorManager.SetTargetScheme(target);
+    ColorManager.SetSourceSamples(p.SamplesPerPixel);
+    ColorManager.SetTargetSamples(source == psCMYK ? 3 : p.SamplesPerPixel);
+    SetPixelFormat(source == psGrayAlpha ? TPixelFormat::pf8bit
+                                         : ColorManager.NativePixelFormat(TargetSide));
+}
+
+std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
+    const TImageProperties& p = ImageProperties;
+    const bool reversed = (p.Options & ioReversed) != 0;
+    switch (p.Compression) {
+    case ctNone:
+        return nullptr;
+    case ctPackedBits:
+        return std::make_unique<TPackbitsRLEDecoder>();
+    case ctLZW:
+        return std::make_unique<TTIFFLZWDecoder>();
+    case ctFax3:
+        return std::make_unique<TCCITTFax3Decoder>(FT4Options, p.Width, false, reversed);
+    case ctFaxRLE:
+    case ctFaxRLEW:
+        return std::make_unique<TCCITTMHDecoder>(FT4Options, p.Width, p.Compression == ctFaxRLEW,
+                                                 reversed);
+    case ctLZ77:
+        return std::make_unique<TLZ77Decoder>(1, true);
+    case ctJPEG:
+        ImageProperties.JPEGTables = ReadTagBytes(tagJPEGTables);
+        return std::make_unique<TTIFFJPEGDecoder>(ImageProperties);
+    case ctThunderscan:
+        return std::make_unique<TThunderDecoder>(p.Width);
+    default:
+        GraphicErrorFmt(gesUnsupportedFeature, gesCompressionScheme, gesFormatTIFF);
+    }
+}
+
+void TTIFFGraphic::LoadFromStream(TStream& stream) {
+    BeginLoad(stream);
+    if (!ReadImageProperties(stream, 0))
+        InvalidTIFF();
+    TImageProperties& p = ImageProperties;
+    if (p.Options & ioTiled) {
+        FinishTransferring();
+        return;
+    }
+    StartPreparing();
+    SetupTIFFColorManager();
+    SetSize(p.Width, p.Height);
+
+    if (ColorManager.TargetScheme() == psIndexed) {
+        std::vector<uint8_t> bytes;
+        size_t index;
+        if (FindTag(tagColorMap, index) && FieldSize(FDirectory[index].DataType) == 2 &&
+            EntryBytes(FDirectory[index], bytes)) {
+            // The planes start at thirds of the stored map; a map of more than 256 entries per
+            // plane keeps its first 256 of each.
+            const size_t plane = FDirectory[index].DataLength / 3;
+            const size_t entries = std::min<size_t>(plane, ColorMapCapacity / 3);
+            FColorMap.assign(3 * entries, 0);
+            for (size_t k = 0; k < 3; ++k)
+                std::memcpy(FColorMap.data() + k * entries, bytes.data() + k * plane * 2,
+                            entries * 2);
+            const void* const planes[3] = {FColorMap.data(), FColorMap.data() + entries,
+                                           FColorMap.data() + 2 * entries};
+            SetPalette(ColorManager.MakeColorPalette(planes, plPlanar16, uint32_t(entries), false));
+        }
+    } else if (ColorManager.TargetScheme() == psGray) {
+        SetPalette(ColorManager.MakeGrayPalette((p.Options & ioMinIsWhite) != 0));
+    }
+    if (ColorManager.SourceScheme() == psYCbCr)
+        ColorManager.SetYCbCrSetup(FYCbCrCoefficients, p.YCbCrSubSampling[0],
+                                   p.YCbCrSubSampling[1]);
+
+    p.RowBytes = uint32_t((uint64_t(p.BitsPerPixel) * uint32_t(p.Width) + 7) / 8);
+    p.RowIndex = 0;
+    std::unique_ptr<TDecoder> decoder = CreateDecoder();
+    if (decoder)
+        decoder->DecodeInit();
+    try {
+        LoadStrips(decoder.get());
+    } catch (...) {
+        FinishTransferring();
+        if (decoder)
+            decoder->DecodeEnd();
+        throw;
+    }
+    FinishTransferring();
+    if (decoder)
+        decoder->DecodeEnd();
+}
+
+void TTIFFGraphic::LoadStrips(TDecoder* decoder) {
+    TImageProperties& p = ImageProperties;
+    const std::vector<uint32_t> offsets = ReadTagCardinals(tagStripOffsets);
+    const std::vector<uint32_t> byteCounts = ReadTagCardinals(tagStripByteCounts);
+    const bool predict = p.Compression != ctNone && p.Predictor == 2;
+    const int64_t fileSize = FileSize();
+    StartTransferring();
+    p.StripTotal = uint32_t(offsets.size());
+    std::vector<uint8_t> buffer;
+    for (p.StripIndex = 0; p.StripIndex < offsets.size() && p.RowIndex < uint32_t(p.Height);
+         ++p.StripIndex) {
+        const uint32_t i = p.StripIndex;
+        const uint32_t rowsPerStrip =
+            p.RowsPerStrip[std::min<size_t>(i, p.RowsPerStrip.size() - 1)];
+        // Rows beyond the picture's end are never shown, so they are never unpacked.
+        const uint64_t rows = std::min<uint64_t>(rowsPerStrip, uint32_t(p.Height) - p.RowIndex);
+        const uint64_t unpacked = rows * p.RowBytes;
+        if (unpacked > uint64_t(INT32_MAX))
+            InvalidTIFF();
+        buffer.assign(size_t(unpacked), 0);
+        const int64_t start = std::min<int64_t>(offsets[i], fileSize);
+        Stream->SetPosition(BasePosition + start);
+        if (decoder) {
+            const int64_t packedCount = i < byteCounts.size() ? byteCounts[i] : 0;
+            std::vector<uint8_t> packed(size_t(std::min(packedCount, fileSize - start)));
+            Stream->ReadBuffer(packed.data(), int64_t(packed.size()));
+            const uint8_t* source = packed.data();
+            uint8_t* dest = buffer.data();
+            decoder->Decode(source, dest, int32_t(packed.size()), int32_t(unpacked));
+        } else {
+            Stream->Read(buffer.data(), int64_t(unpacked));
+        }
+        for (size_t at = 0;
+             p.RowIndex < uint32_t(p.Height) && at + p.RowBytes <= buffer.size() && p.RowBytes > 0;
+             at += p.RowBytes) {
+            uint8_t* row = buffer.data() + at;
+            if (predict)
+                UndoPredictor(row, uint32_t(p.Width), p.SamplesPerPixel, p.BitsPerSample,
+                              BigEndian());
+            ColorManager.ConvertPixels(row, ScanLine(int32_t(p.RowIndex)), uint32_t(p.Width));
+            ++p.RowIndex;
+            RowTransferred(int32_t(p.RowIndex));
+        }
+    }
 }

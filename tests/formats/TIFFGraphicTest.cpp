@@ -1,0 +1,401 @@
+#include "formats/TIFFGraphic.h"
+
+#include "formats/EPSGraphic.h"
+#include "formats/ReaderRgb.h"
+#include "platform/WarningMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+const std::string DataDir = std::string(PELORAMA_TEST_DATA) + "/tiff/";
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The pixels of the binary PPM the fixtures were made from: the truth for lossless files.
+std::vector<uint8_t> SourcePixels() {
+    const std::vector<uint8_t> ppm = ReadFile(DataDir + "src.ppm");
+    size_t at = 0;
+    for (int fields = 0; fields < 4; ++at)
+        if (ppm[at] == '\n' || ppm[at] == ' ')
+            ++fields;
+    return {ppm.begin() + std::ptrdiff_t(at), ppm.end()};
+}
+
+class LosslessRgbFixture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LosslessRgbFixture, DecodesToTheSourcePixels) {
+    const TRgbPicture picture = LoadRgb<TTIFFGraphic>(DataDir + GetParam());
+    EXPECT_EQ(picture.Width, 24);
+    EXPECT_EQ(picture.Height, 16);
+    EXPECT_EQ(picture.Pixels, SourcePixels());
+}
+
+// Written by libtiff's tiffcp and ImageMagick; see tests/data/README.md.
+INSTANTIATE_TEST_SUITE_P(Writers, LosslessRgbFixture,
+                         ::testing::Values("rgb-none.tif", "rgb-none-mm.tif", "rgb-packbits.tif",
+                                           "rgb-lzw.tif", "rgb-lzw-2.tif", "rgb-lzw-2-mm.tif",
+                                           "rgb-zip.tif", "rgb16-mm.tif"));
+
+struct TDigestCase {
+    const char* File;
+    const char* Sha256; // RGB bytes of another program's decode, drawn over white
+};
+
+class ReferenceDecode : public ::testing::TestWithParam<TDigestCase> {};
+
+TEST_P(ReferenceDecode, MatchesPixelForPixel) {
+    EXPECT_EQ(LoadRgb<TTIFFGraphic>(DataDir + GetParam().File).Sha256(), GetParam().Sha256);
+}
+
+// ImageMagick's decode (convert FILE -background white -flatten -depth 8 rgb:-), except
+// where noted.
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ReferenceDecode,
+    ::testing::Values(
+        TDigestCase{"bilevel.tif",
+                    "4cf9816ed1062189ff0c8d427fba5e912cc68fc9af76cf7f08fd255977de3b33"},
+        TDigestCase{"gray1-miniswhite.tif",
+                    "4cf9816ed1062189ff0c8d427fba5e912cc68fc9af76cf7f08fd255977de3b33"},
+        TDigestCase{"gray8.tif",
+                    "72535a842e52acc087be75eea46c84e1ffdc4f5ce0347826901d95b25bd132aa"},
+        TDigestCase{"gray8-lzw-2.tif",
+                    "72535a842e52acc087be75eea46c84e1ffdc4f5ce0347826901d95b25bd132aa"},
+        TDigestCase{"gray16-mm.tif",
+                    "72535a842e52acc087be75eea46c84e1ffdc4f5ce0347826901d95b25bd132aa"},
+        TDigestCase{"gray16-mm-zip-2.tif",
+                    "72535a842e52acc087be75eea46c84e1ffdc4f5ce0347826901d95b25bd132aa"},
+        TDigestCase{"cmyk.tif", "70dec08870fb53dd1711bf26e1d52d1ecb9c6d3a8f3a7411cb7924a6ecee4905"},
+        TDigestCase{"palette.tif",
+                    "89235a24854a38f4f25fea1b18f272f96782e6f4bad9a8248fc775d220518ee3"}),
+    [](const auto& info) {
+        std::string name = info.param.File;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    });
+
+class RgbaFixture : public ::testing::TestWithParam<const char*> {};
+
+// The colour samples stay as written; the fourth sample goes to the bitmap's alpha byte.
+TEST_P(RgbaFixture, KeepsTheColourSamples) {
+    TTIFFGraphic picture;
+    picture.LoadFromFile(DataDir + GetParam());
+    ASSERT_EQ(picture.PixelFormat(), TPixelFormat::pf32bit);
+    const std::vector<uint8_t> source = SourcePixels();
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            const uint8_t* bgra = picture.ScanLine(y) + 4 * x;
+            const uint8_t* rgb = source.data() + 3 * (size_t(y) * 24 + x);
+            ASSERT_EQ(bgra[0], rgb[2]);
+            ASSERT_EQ(bgra[1], rgb[1]);
+            ASSERT_EQ(bgra[2], rgb[0]);
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, RgbaFixture, ::testing::Values("rgba.tif", "rgba-lzw-2.tif"));
+
+TEST(TIFFGraphic, TiledFileLoadsEmpty) {
+    TTIFFGraphic picture;
+    picture.LoadFromFile(DataDir + "tiled.tif");
+    EXPECT_TRUE(picture.Empty());
+}
+
+void ExpectMessage(const std::vector<uint8_t>& file, const char* message) {
+    TTIFFGraphic picture;
+    TMemoryStream stream(file);
+    try {
+        picture.LoadFromStream(stream);
+        ADD_FAILURE() << "no exception";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), message);
+    }
+}
+
+TEST(TIFFGraphic, GroupFourIsRefused) {
+    ExpectMessage(ReadFile(DataDir + "fax-g4.tif"),
+                  "Cannot load image. The compression scheme is not supported for TIF/TIFF files.");
+}
+
+// Builds small files by hand for the cases no writer produces.
+class TTIFFBuilder {
+public:
+    explicit TTIFFBuilder(bool bigEndian) : Big(bigEndian) {
+        Bytes = {uint8_t(Big ? 'M' : 'I'), uint8_t(Big ? 'M' : 'I')};
+        Put16(42);
+        Put32(0); // first directory, patched by Finish
+    }
+    void Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+        Entries.push_back({tag, type, count, value});
+    }
+    // Appends data and returns their offset.
+    uint32_t Data(const std::vector<uint8_t>& data) {
+        const uint32_t offset = uint32_t(Bytes.size());
+        Bytes.insert(Bytes.end(), data.begin(), data.end());
+        return offset;
+    }
+    std::vector<uint8_t> Finish(uint32_t nextDirectory = 0) {
+        if (Bytes.size() % 2)
+            Bytes.push_back(0);
+        const uint32_t at = uint32_t(Bytes.size());
+        Patch32(4, at);
+        Put16(uint16_t(Entries.size()));
+        for (const auto& e : Entries) {
+            Put16(e.Tag);
+            Put16(e.Type);
+            Put32(e.Count);
+            if (e.Type == 3 && e.Count == 1) {
+                Put16(uint16_t(e.Value));
+                Put16(0);
+            } else {
+                Put32(e.Value);
+            }
+        }
+        Put32(nextDirectory == 1 ? at : nextDirectory);
+        return Bytes;
+    }
+    void Put16(uint16_t v) {
+        if (Big)
+            Bytes.insert(Bytes.end(), {uint8_t(v >> 8), uint8_t(v)});
+        else
+            Bytes.insert(Bytes.end(), {uint8_t(v), uint8_t(v >> 8)});
+    }
+    void Put32(uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            Bytes.push_back(uint8_t(Big ? v >> (24 - 8 * i) : v >> (8 * i)));
+    }
+
+private:
+    void Patch32(size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            Bytes[at + i] = uint8_t(Big ? v >> (24 - 8 * i) : v >> (8 * i));
+    }
+    struct TRawEntry {
+        uint16_t Tag, Type;
+        uint32_t Count, Value;
+    };
+    bool Big;
+    std::vector<TRawEntry> Entries;
+    std::vector<uint8_t> Bytes;
+};
+
+// A 4 x 2 8-bit gray picture, one strip, no RowsPerStrip; tags in reverse order.
+std::vector<uint8_t> GrayFile(bool bigEndian, uint32_t nextDirectory = 0) {
+    TTIFFBuilder b(bigEndian);
+    const uint32_t strip = b.Data({0, 50, 100, 150, 200, 250, 255, 1});
+    b.Entry(296, 3, 1, 3); // centimetres
+    b.Entry(282, 5, 1, b.Data({0, 0, 0, 0, 0, 0, 0, 0}));
+    b.Entry(279, 4, 1, 8);
+    b.Entry(273, 4, 1, strip);
+    b.Entry(262, 3, 1, 1);
+    b.Entry(258, 3, 1, 8);
+    b.Entry(257, 3, 1, 2);
+    b.Entry(256, 3, 1, 4);
+    return b.Finish(nextDirectory);
+}
+
+class HandMadeGray : public ::testing::TestWithParam<bool> {};
+
+TEST_P(HandMadeGray, ReadsUnsortedTagsAndOneImplicitStrip) {
+    TTIFFGraphic picture;
+    TMemoryStream stream(GrayFile(GetParam()));
+    picture.LoadFromStream(stream);
+    ASSERT_EQ(picture.Width(), 4);
+    ASSERT_EQ(picture.Height(), 2);
+    EXPECT_EQ(picture.ImageProperties.RowsPerStrip, std::vector<uint32_t>{2});
+    EXPECT_EQ(picture.ScanLine(0)[1], 50);
+    EXPECT_EQ(picture.ScanLine(1)[3], 1);
+    EXPECT_EQ(bool(picture.ImageProperties.Options & ioBigEndian), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteOrders, HandMadeGray, ::testing::Bool());
+
+TEST(TIFFGraphic, ResolutionInCentimetresIsReportedPerInch) {
+    TTIFFBuilder b(true);
+    b.Entry(256, 3, 1, 1);
+    b.Entry(257, 3, 1, 1);
+    b.Entry(282, 5, 1, b.Data({0, 0, 0, 100, 0, 0, 0, 1}));
+    b.Entry(283, 5, 1, b.Data({0, 0, 0, 50, 0, 0, 0, 2}));
+    b.Entry(296, 3, 1, 3);
+    TTIFFGraphic picture;
+    TMemoryStream stream(b.Finish());
+    ASSERT_TRUE(picture.ReadImageProperties(stream, 0));
+    EXPECT_FLOAT_EQ(picture.ImageProperties.XResolution, 254.0f);
+    EXPECT_FLOAT_EQ(picture.ImageProperties.YResolution, 63.5f);
+}
+
+TEST(TIFFGraphic, DirectoryChainThatLoopsIsInvalid) {
+    const std::vector<uint8_t> file = GrayFile(false, 1); // next directory = itself
+    TTIFFGraphic picture;
+    TMemoryStream stream(file);
+    EXPECT_TRUE(picture.ReadImageProperties(stream, 0));
+    EXPECT_FALSE(picture.ReadImageProperties(stream, 1));
+    EXPECT_FALSE(picture.ReadImageProperties(stream, 5));
+}
+
+TEST(TIFFGraphic, DirectoryPastTheEndIsInvalid) {
+    std::vector<uint8_t> file = GrayFile(false);
+    file.resize(file.size() - 20); // cuts the directory
+    ExpectMessage(file, "Cannot load image. Invalid or unexpected TIF/TIFF image format.");
+}
+
+TEST(TIFFGraphic, StripOutsideTheFileLeavesRowsBlank) {
+    TTIFFBuilder b(false);
+    b.Entry(256, 3, 1, 4);
+    b.Entry(257, 3, 1, 2);
+    b.Entry(258, 3, 1, 8);
+    b.Entry(262, 3, 1, 1);
+    b.Entry(273, 4, 1, 0x7FFFFFF0);
+    b.Entry(279, 4, 1, 0x7FFFFFF0);
+    b.Entry(259, 3, 1, 5); // LZW: the byte count is trusted no further than the file
+    TTIFFGraphic picture;
+    TMemoryStream stream(b.Finish());
+    picture.LoadFromStream(stream);
+    EXPECT_EQ(picture.ScanLine(1)[3], 0);
+}
+
+TEST(TIFFGraphic, LongColorMapKeepsTheFirst256EntriesOfEachPlane) {
+    TTIFFBuilder b(false);
+    std::vector<uint8_t> map(2 * 900, 0);
+    for (int i = 0; i < 256; ++i) {
+        map[2 * i] = map[2 * i + 1] = uint8_t(i);                       // red, 257 x i
+        map[2 * (300 + i)] = map[2 * (300 + i) + 1] = uint8_t(255 - i); // green starts at 900 / 3
+    }
+    b.Entry(256, 3, 1, 2);
+    b.Entry(257, 3, 1, 1);
+    b.Entry(258, 3, 1, 8);
+    b.Entry(262, 3, 1, 3);
+    b.Entry(273, 4, 1, b.Data({7, 9}));
+    b.Entry(320, 3, 900, b.Data(map));
+    TTIFFGraphic picture;
+    TMemoryStream stream(b.Finish());
+    picture.LoadFromStream(stream);
+    ASSERT_EQ(picture.Palette().size(), 256u);
+    EXPECT_EQ(picture.Palette()[7].peRed, 7);
+    EXPECT_EQ(picture.Palette()[7].peGreen, 248);
+    EXPECT_EQ(picture.ScanLine(0)[1], 9);
+}
+
+TEST(TIFFGraphic, CanLoadChecksOrderVersionAndOffset) {
+    const std::vector<uint8_t> good = GrayFile(true);
+    TMemoryStream stream(good);
+    EXPECT_TRUE(TTIFFGraphic::CanLoad(stream));
+    EXPECT_EQ(stream.Position(), 0);
+    std::vector<uint8_t> bad = good;
+    bad[3] = 43;
+    TMemoryStream badVersion(bad);
+    EXPECT_FALSE(TTIFFGraphic::CanLoad(badVersion));
+    bad = good;
+    bad[4] = 0x7F;
+    TMemoryStream badOffset(bad);
+    EXPECT_FALSE(TTIFFGraphic::CanLoad(badOffset));
+    TMemoryStream tooShort(good.data(), 8);
+    EXPECT_FALSE(TTIFFGraphic::CanLoad(tooShort));
+}
+
+} // namespace
+
+namespace {
+
+INSTANTIATE_TEST_SUITE_P(
+    Compressed, ReferenceDecode,
+    ::testing::Values(
+        // libtiff's tiffcp -c g3:1d, and the same big-endian with fill order 2.
+        TDigestCase{"fax-g3.tif",
+                    "4cf9816ed1062189ff0c8d427fba5e912cc68fc9af76cf7f08fd255977de3b33"},
+        TDigestCase{"fax-g3-lsb-mm.tif",
+                    "4cf9816ed1062189ff0c8d427fba5e912cc68fc9af76cf7f08fd255977de3b33"},
+        // tiffcp -c jpeg: YCbCr 2 x 2 with shared tables; libjpeg decodes both ways.
+        TDigestCase{"ycbcr-jpeg.tif",
+                    "e2e47da4b394c97009bf3c7d8b8848a1000e598c705f7b847554f18b1c52d98e"}),
+    [](const auto& info) {
+        std::string name = info.param.File;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    });
+
+TEST(TIFFGraphic, TruncatedJPEGStripWarnsOnceAndKeepsItsRows) {
+    std::vector<uint8_t> file = ReadFile(DataDir + "ycbcr-jpeg.tif");
+    // The one strip's byte count (tag 279, a LONG held in the entry) cut from 88 to 60.
+    const size_t directory = file.at(4) | file.at(5) << 8;
+    const size_t entries = file.at(directory) | file.at(directory + 1) << 8;
+    size_t count = 0;
+    for (size_t i = 0; i < entries; ++i) {
+        const size_t at = directory + 2 + 12 * i;
+        if ((file.at(at) | file.at(at + 1) << 8) == 279)
+            count = at + 8;
+    }
+    ASSERT_EQ(file.at(count), 88);
+    file[count] = 60;
+    std::vector<std::string> warnings;
+    SetWarningHandler([&](const std::string& caption, const std::string& text) {
+        warnings.push_back(caption + ": " + text);
+    });
+    TTIFFGraphic picture;
+    TMemoryStream stream(file);
+    EXPECT_NO_THROW(picture.LoadFromStream(stream));
+    SetWarningHandler(nullptr);
+    EXPECT_EQ(warnings, std::vector<std::string>{
+                            "Warning: JPEG decompression error. Unexpected end of input."});
+    EXPECT_EQ(picture.Height(), 16);
+}
+
+TEST(EPSGraphic, ShowsItsTIFFPreview) {
+    const TRgbPicture picture = LoadRgb<TEPSGraphic>(DataDir + "preview.eps");
+    EXPECT_EQ(picture.Pixels, SourcePixels());
+}
+
+TEST(EPSGraphic, CanLoadNeedsATIFFPreview) {
+    std::vector<uint8_t> file = ReadFile(DataDir + "preview.eps");
+    TMemoryStream withPreview(file);
+    EXPECT_TRUE(TEPSGraphic::CanLoad(withPreview));
+    std::fill(file.begin() + 24, file.begin() + 28, 0); // TIFF length 0
+    TMemoryStream withoutPreview(file);
+    EXPECT_FALSE(TEPSGraphic::CanLoad(withoutPreview));
+}
+
+TEST(EPSGraphic, WrongSignatureNamesEPS) {
+    std::vector<uint8_t> file = ReadFile(DataDir + "preview.eps");
+    file[0] = 0;
+    TEPSGraphic picture;
+    TMemoryStream stream(file);
+    try {
+        picture.LoadFromStream(stream);
+        ADD_FAILURE() << "no exception";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Cannot load image. Invalid or unexpected EPS image format.");
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Found by fuzzing: RGB declared with one sample per pixel made the rows too short for the
+// conversion.
+TEST(TIFFGraphic, FewerSamplesThanTheSchemeNeedsAreRefused) {
+    TTIFFGraphic picture;
+    EXPECT_THROW(picture.LoadFromFile(DataDir + "fuzz-rgb-one-sample.tif"), EInvalidGraphic);
+}
+
+} // namespace
+
+namespace {
+
+// Found by fuzzing: 3-bit gray had the conversion read past the end of the strip.
+TEST(TIFFGraphic, SampleDepthsWithoutConversionAreRefused) {
+    TTIFFGraphic picture;
+    EXPECT_THROW(picture.LoadFromFile(DataDir + "fuzz-gray-3-bit.tif"), EInvalidGraphic);
+}
+
+} // namespace
