@@ -155,3 +155,14 @@ void TfrmMain::actChangeDirExecute() {
         Terminate(3);
     }
 }
+
+void TfrmMain::actRecurseSubDirExecute() {
+    actRecurseSubDir->setChecked(!actRecurseSubDir->isChecked());
+    BuildFileList(CurrentDir);
+}
+
+void TfrmMain::actRefreshFileListExecute() {
+    const int32_t position = CurrentIndex;
+    BuildFileList(CurrentDir);
+    CurrentIndex = position;
+}

@@ -105,6 +105,9 @@ public:
     // The chosen directory, or nothing when the prompt was cancelled.
     std::optional<std::string> BrowseForDirectory(const std::string& title);
     void actChangeDirExecute();
+    // Both rebuild from CurrentDir and leave the picture on display and the cache alone.
+    void actRecurseSubDirExecute();
+    void actRefreshFileListExecute();
     void GoToPicture(int32_t position);
 
     // The order of file names and extensions: the user's locale, case ignored.

@@ -195,6 +195,50 @@ TEST_F(MainFileList, WithoutAnArgumentTheChosenDirectoryShowsItsFirstPicture) {
     EXPECT_FALSE(window.FirstActivation);
 }
 
+TEST_F(MainFileList, TogglingRecursionRebuildsAtPositionZeroKeepingThePicture) {
+    MakeDirectory("pics/2001");
+    WriteSample("pics/a.jpg");
+    WriteSample("pics/b.jpg");
+    WriteSample("pics/2001/c.jpg");
+    TfrmMain& window = Activate({PathOf("pics/b.jpg")});
+    const TFastBMP* shown = window.CurrentBmp.get();
+    ASSERT_EQ(window.CurrentIndex, 1);
+    window.actRecurseSubDirExecute();
+    EXPECT_TRUE(window.actRecurseSubDir->isChecked());
+    EXPECT_EQ(*window.FileList,
+              (Paths{PathOf("pics/./a.jpg"), PathOf("pics/./b.jpg"), PathOf("pics/2001/c.jpg")}));
+    EXPECT_EQ(window.CurrentIndex, 0);
+    EXPECT_EQ(window.CurrentBmp.get(), shown);
+    EXPECT_EQ(window.windowTitle().toStdString(), "b.jpg - Pelorama");
+    window.actRecurseSubDirExecute();
+    EXPECT_FALSE(window.actRecurseSubDir->isChecked());
+    EXPECT_EQ(window.FileList->size(), 2u);
+}
+
+TEST_F(MainFileList, RefreshAfterADeletionKeepsThePositionForTheFollowingFile) {
+    MakeDirectory("pics");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        WriteSample(std::string("pics/") + name);
+    TfrmMain& window = Activate({PathOf("pics/b.jpg")});
+    fs::remove(PathOf("pics/b.jpg"));
+    window.actRefreshFileListExecute();
+    EXPECT_EQ(*window.FileList, (Paths{PathOf("pics/./a.jpg"), PathOf("pics/./c.jpg")}));
+    EXPECT_EQ(window.CurrentIndex, 1);
+    EXPECT_EQ(window.CurrentDir, PathOf("pics/"));
+}
+
+TEST_F(MainFileList, ACancelledPromptAfterStartUpKeepsTheListAndPicture) {
+    MakeDirectory("pics");
+    WriteSample("pics/a.jpg");
+    TfrmMain& window = Activate({PathOf("pics")});
+    const Paths before = *window.FileList;
+    Services.FolderAnswers = {std::nullopt};
+    window.actChangeDirExecute();
+    EXPECT_EQ(*window.FileList, before);
+    EXPECT_TRUE(Services.ExitCodes.empty());
+    EXPECT_FALSE(window.Terminated);
+}
+
 class MainFileListOrder : public ViewerFixture, public testing::WithParamInterface<const char*> {
 protected:
     MainFileListOrder() { QLocale::setDefault(QLocale(GetParam())); }
