@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCollator>
 
 #include <algorithm>
 #include <cmath>
@@ -71,6 +70,53 @@ void TfrmMain::FormCreate() {
     }
 }
 
+namespace {
+std::string WithTrailingSlash(std::string directory) {
+    if (directory.empty() || directory.back() != '/')
+        directory += '/';
+    return directory;
+}
+
+// Relative arguments are relative to the working directory, never to the root.
+std::filesystem::path AbsolutePath(const std::string& path) {
+    return std::filesystem::absolute(path).lexically_normal();
+}
+
+int32_t IndexOfPath(const std::vector<std::string>& list, const std::string& path) {
+    // Names differing only in case are different files here: the exact one comes first.
+    const auto exact = std::find(list.begin(), list.end(), path);
+    if (exact != list.end())
+        return int32_t(exact - list.begin());
+    const QString wanted = QString::fromStdString(path);
+    for (size_t i = 0; i < list.size(); ++i)
+        if (QString::fromStdString(list[i]).compare(wanted, Qt::CaseInsensitive) == 0)
+            return int32_t(i);
+    return -1;
+}
+} // namespace
+
+void TfrmMain::StartWithArgument() {
+    const std::string argument = FirstArgument();
+    if (FileExists(argument)) {
+        const std::filesystem::path file = AbsolutePath(argument);
+        const std::string directory = WithTrailingSlash(file.parent_path().string());
+        BuildFileList(directory);
+        if (FileList->empty())
+            return Terminate(1);
+        // A nested prompt may have moved to another directory and shown its first picture.
+        if (CurrentDir == directory)
+            CurrentIndex = IndexOfPath(*FileList, directory + "./" + file.filename().string());
+    } else if (!argument.empty() && IsDirectory(argument)) {
+        BuildFileList(AbsolutePath(argument).string());
+        if (FileList->empty())
+            return Terminate(1);
+        CurrentBmp = LoadPicture((*FileList)[size_t(CurrentIndex)]);
+        ShowPicture(*CurrentBmp);
+    } else {
+        actChangeDirExecute();
+    }
+}
+
 void TfrmMain::ApplicationActivate() {
     raise();
     activateWindow();
@@ -89,13 +135,7 @@ void TfrmMain::ApplicationActivate() {
             if (extension != ".SCR" && extension != ".WIN")
                 extensions.push_back(extension);
         }
-        QCollator collator;
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::sort(extensions.begin(), extensions.end(),
-                  [&collator](const std::string& a, const std::string& b) {
-                      return collator.compare(QString::fromStdString(a),
-                                              QString::fromStdString(b)) < 0;
-                  });
+        SortNames(extensions);
         ExtensionList = std::move(extensions);
 
         actRotate90cw->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_9));
@@ -103,7 +143,18 @@ void TfrmMain::ApplicationActivate() {
         actVFlip->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_8));
         actHFlip->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_5));
 
+        StartWithArgument();
+        if (Terminated) {
+            ActivationRunning = false;
+            return;
+        }
+        LoadNeighbours();
         FirstActivation = false;
     }
     ActivationRunning = false;
+}
+
+void TfrmMain::Terminate(int32_t exitCode) {
+    Terminated = true;
+    Services.Terminate(exitCode);
 }

@@ -13,6 +13,7 @@ TfrmMain::TfrmMain(TPlatformServices& services, std::vector<std::string> argumen
                    std::string executablePath)
     : Services(services), Arguments(std::move(arguments)),
       ExecutablePath(std::move(executablePath)) {
+    NameOrder.setCaseSensitivity(Qt::CaseInsensitive);
     CreateComponents();
     CreateActions();
     FormCreate();

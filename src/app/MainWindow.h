@@ -1,14 +1,17 @@
 #pragma once
 
+#include "app/DirectoryListing.h"
 #include "app/PlatformServices.h"
 #include "raster/FastBMP.h"
 
+#include <QCollator>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,6 +96,23 @@ public:
     std::unique_ptr<TFastBMP> DisplayBuffer;
 
     void ApplicationActivate();
+    // True once the process has been asked to end; start-up goes no further.
+    bool Terminated = false;
+
+    // Rebuilds FileList from the directory (and its subdirectories when recursing).
+    void BuildFileList(std::string directory);
+    void ScanDirectory(std::string path);
+    // The chosen directory, or nothing when the prompt was cancelled.
+    std::optional<std::string> BrowseForDirectory(const std::string& title);
+    void actChangeDirExecute();
+    // Both rebuild from CurrentDir and leave the picture on display and the cache alone.
+    void actRecurseSubDirExecute();
+    void actRefreshFileListExecute();
+    void GoToPicture(int32_t position);
+
+    // The order of file names and extensions: the user's locale, case ignored.
+    int CompareNames(const std::string& a, const std::string& b) const;
+    void SortNames(std::vector<std::string>& names) const;
 
     // Always returns a picture: the decoded file or the error picture.
     std::unique_ptr<TFastBMP> LoadPicture(const std::string& path);
@@ -120,6 +140,10 @@ private:
     void FormResize();
     void HideNotice();
     void Log(std::string line);
+    void StartWithArgument();
+    void LoadNeighbours();
+    void Terminate(int32_t exitCode);
+    bool IsListedExtension(const std::string& name) const;
     std::unique_ptr<TFastBMP> LoadPictureOr(const std::string& path, bool errorPictureOnFailure);
     std::unique_ptr<TFastBMP> DecodePicture(const std::string& path);
     std::string FirstArgument() const;
@@ -128,6 +152,9 @@ private:
     std::vector<std::string> Arguments;
     std::string ExecutablePath;
     bool ActivationRunning = false;
+    QCollator NameOrder;
+    // Directories already scanned by the current build: a link loop is followed only once.
+    std::set<TDirectoryIdentity> ScannedDirectories;
 };
 
 // The file name part of a path: everything after the last "/".

@@ -48,4 +48,7 @@ public:
 
     // Local time of day in milliseconds since midnight.
     virtual int32_t MillisecondsSinceMidnight() = 0;
+
+    // Ends the application's event loop; the process then exits with this code.
+    virtual void Terminate(int32_t exitCode) = 0;
 };

@@ -138,3 +138,7 @@ bool QtPlatformServices::MakeWritable(const std::string& path) {
 int32_t QtPlatformServices::MillisecondsSinceMidnight() {
     return QTime::currentTime().msecsSinceStartOfDay();
 }
+
+void QtPlatformServices::Terminate(int32_t exitCode) {
+    QCoreApplication::exit(exitCode);
+}

@@ -19,4 +19,5 @@ public:
     bool IsReadOnly(const std::string& path) override;
     bool MakeWritable(const std::string& path) override;
     int32_t MillisecondsSinceMidnight() override;
+    void Terminate(int32_t exitCode) override;
 };

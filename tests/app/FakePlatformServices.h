@@ -11,7 +11,8 @@
 
 // Scripted platform: a fixed screen and work area, a cursor that stays where it is put,
 // dialogs answered from queues (an unscripted dialog fails the test instead of blocking),
-// processes and deletions recorded, and a clock that advances by a fixed step per reading.
+// processes, deletions and exit requests recorded, and a clock that advances by a fixed step per
+// reading.
 class FakePlatformServices : public TPlatformServices {
 public:
     TRect Screen{0, 0, 1280, 1024};
@@ -35,6 +36,7 @@ public:
 
     int32_t Clock = 0;
     int32_t ClockStep = 0;
+    std::vector<int32_t> ExitCodes;
 
     TRect ScreenRect() override { return Screen; }
     TRect WorkArea() override { return Work; }
@@ -84,6 +86,8 @@ public:
         Clock += ClockStep;
         return now;
     }
+
+    void Terminate(int32_t exitCode) override { ExitCodes.push_back(exitCode); }
 
 private:
     static std::optional<std::string> Next(std::deque<std::optional<std::string>>& answers,

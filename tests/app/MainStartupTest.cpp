@@ -11,7 +11,16 @@
 #include <QTimerEvent>
 
 namespace {
-class MainStartup : public ViewerFixture {};
+class MainStartup : public ViewerFixture {
+protected:
+    // Started without an argument, the first activation asks for a directory: one with a
+    // picture in it.
+    TfrmMain& StartAnsweringThePrompt() {
+        WriteSample("a.tbmp");
+        Services.FolderAnswers = {Directory};
+        return *Start({});
+    }
+};
 
 TEST_F(MainStartup, CreationSetsUpTheSurfaceStateAndDefaults) {
     TfrmMain& window = *Start({});
@@ -43,7 +52,7 @@ TEST_F(MainStartup, CreationSetsUpTheSurfaceStateAndDefaults) {
 TEST_F(MainStartup, TheFirstActivationBuildsTheSortedExtensionListWithoutScrAndWin) {
     // The full registry, with the test drawing class standing in for metafiles.
     RegisterFileFormats(PictureClassTable().FindClass("tdraw"));
-    TfrmMain& window = *Start({});
+    TfrmMain& window = StartAnsweringThePrompt();
     window.ApplicationActivate();
     UnregisterFileFormats();
     ASSERT_TRUE(window.ExtensionList);
@@ -59,7 +68,7 @@ TEST_F(MainStartup, TheFirstActivationBuildsTheSortedExtensionListWithoutScrAndW
 }
 
 TEST_F(MainStartup, TheFirstActivationMovesTheFlipAndRotateShortcutsToTheKeypad) {
-    TfrmMain& window = *Start({});
+    TfrmMain& window = StartAnsweringThePrompt();
     EXPECT_TRUE(window.actRotate90cw->shortcut().isEmpty());
     window.ApplicationActivate();
     EXPECT_EQ(window.actRotate90cw->shortcut(), QKeySequence(Qt::KeypadModifier | Qt::Key_9));
@@ -69,13 +78,14 @@ TEST_F(MainStartup, TheFirstActivationMovesTheFlipAndRotateShortcutsToTheKeypad)
 }
 
 TEST_F(MainStartup, ASecondActivationOnlyBringsTheWindowToTheFront) {
-    TfrmMain& window = *Start({});
+    TfrmMain& window = StartAnsweringThePrompt();
     window.ApplicationActivate();
     const std::vector<std::string> first = *window.ExtensionList;
     FormatRegistry().RegisterFormat("late", "", "", ftRaster, true,
                                     PictureClassTable().FindClass("tdraw"));
     window.ApplicationActivate();
     EXPECT_EQ(*window.ExtensionList, first);
+    EXPECT_EQ(Services.FolderPromptTitles.size(), 1u);
 }
 
 TEST_F(MainStartup, TimerEventsAreSwallowedWhateverTheirId) {

@@ -1,0 +1,42 @@
+#include "app/DirectoryListing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+bool IsDirectoryEntry(const std::string& directory, const dirent& entry) {
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_DIR;
+    // Only links and file systems without entry types need a look at the target.
+    std::string path = directory;
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    return IsDirectory(path + entry.d_name);
+}
+} // namespace
+
+std::vector<TDirectoryEntry> ListDirectory(const std::string& path) {
+    std::vector<TDirectoryEntry> entries;
+    DIR* directory = ::opendir(path.c_str());
+    if (!directory)
+        return entries;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        entries.push_back({name, IsDirectoryEntry(path, *entry)});
+    }
+    ::closedir(directory);
+    return entries;
+}
+
+std::optional<TDirectoryIdentity> DirectoryIdentity(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return TDirectoryIdentity{uint64_t(status.st_dev), uint64_t(status.st_ino)};
+}
+
+bool IsDirectory(const std::string& path) {
+    return DirectoryIdentity(path).has_value();
+}
