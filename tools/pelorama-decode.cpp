@@ -15,6 +15,9 @@
 
 #ifdef HAVE_METAFILE
 #include "metafile/Metafile.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
 #endif
 
 #include <chrono>
@@ -132,6 +135,12 @@ int main(int argc, char** argv) {
                              "       pelorama-decode --formats\n");
         return 1;
     }
+#ifdef HAVE_METAFILE
+    // Metafile text needs Qt's fonts, which need an application object; no window is shown.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication application(argc, argv);
+#endif
     RegisterFileFormats(MetafileClass);
     if (listFormats)
         PrintFormats();
