@@ -136,9 +136,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 #ifdef HAVE_METAFILE
-    // Metafile text needs Qt's fonts, which need an application object; no window is shown.
+    // Metafile text needs Qt's fonts, which need an application object; no window is shown,
+    // and Qt's own notices would only mix with the log lines this tool prints.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QGuiApplication application(argc, argv);
 #endif
     RegisterFileFormats(MetafileClass);
