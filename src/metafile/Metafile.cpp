@@ -4,7 +4,6 @@
 #include "metafile/WmfPlayer.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
-#include "platform/PictureClassTable.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
 
@@ -100,10 +99,4 @@ void TMetafile::Draw(TBitmap& canvas, int32_t x, int32_t y) const {
             dst[2] = uint8_t(qRed(src[col]));
         }
     }
-}
-
-void RegisterMetafilePictureClass() {
-    PictureClassTable().RegisterFileFormat("wmf", "Windows metafiles", &TMetafile::ClassInfo);
-    PictureClassTable().RegisterFileFormat("emf", "Windows enhanced meta files",
-                                           &TMetafile::ClassInfo);
 }

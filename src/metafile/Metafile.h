@@ -29,6 +29,3 @@ private:
     int32_t FWidth = 0;
     int32_t FHeight = 0;
 };
-
-// Adds wmf and emf to the platform's picture-class table.
-void RegisterMetafilePictureClass();

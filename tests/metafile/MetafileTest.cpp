@@ -1,5 +1,6 @@
 #include "MetafileBuilders.h"
 
+#include "formats/FileFormatList.h"
 #include "metafile/Metafile.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
@@ -376,8 +377,8 @@ TEST(Metafile, MutatedPicturesFailCleanly) {
     }
 }
 
-TEST(Metafile, RegistersBothExtensions) {
-    RegisterMetafilePictureClass();
+TEST(Metafile, TheFormatRegistryRegistersBothExtensions) {
+    RegisterFileFormats(&TMetafile::ClassInfo);
     const TPictureClassTable& table = PictureClassTable();
     ASSERT_NE(table.FindEntry("wmf"), nullptr);
     ASSERT_NE(table.FindEntry("EMF"), nullptr);
@@ -385,6 +386,7 @@ TEST(Metafile, RegistersBothExtensions) {
     EXPECT_EQ(table.FindEntry("wmf")->Description, "Windows metafiles");
     EXPECT_EQ(table.FindEntry("emf")->Description, "Windows enhanced meta files");
     EXPECT_NE(dynamic_cast<TMetafile*>(TMetafile::ClassInfo.Create().get()), nullptr);
+    UnregisterFileFormats();
 }
 
 } // namespace
