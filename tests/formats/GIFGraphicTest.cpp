@@ -1,5 +1,4 @@
 #include "formats/GIFGraphic.h"
-#include "formats/FileFormatList.h"
 #include "platform/Exceptions.h"
 #include "support/Conformance.h"
 #include "support/PictureRendering.h"
@@ -182,11 +181,7 @@ TEST(GIFGraphic, DataEndingEarlyLeavesTheRestAtIndexZero) {
     EXPECT_EQ(Letters(*picture).back(), 'K');
 }
 
-class GIFConformance : public ::testing::Test {
-protected:
-    void SetUp() override { RegisterFileFormats(nullptr); }
-    void TearDown() override { UnregisterFileFormats(); }
-};
+using GIFConformance = TRegisteredFormatsTest;
 
 // GIF transparency is not applied, so the transparent files differ from the references by
 // design; their pictures are covered by the hand-made files above.

@@ -1,5 +1,4 @@
 #include "formats/PCXGraphic.h"
-#include "formats/FileFormatList.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "support/Conformance.h"
@@ -44,13 +43,6 @@ TBytes Header(const THeaderSpec& s) {
     return h;
 }
 
-TBytes Join(std::initializer_list<TBytes> parts) {
-    TBytes out;
-    for (const TBytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
 std::unique_ptr<TPCXGraphic> Load(const TBytes& bytes) {
     TMemoryStream stream(bytes.data(), bytes.size());
     auto pcx = std::make_unique<TPCXGraphic>();
@@ -76,14 +68,14 @@ TEST(PCXGraphic, FourPlanesShowTheHeaderPaletteOrGrays) {
     spec.Planes = 4;
     spec.XMax = 7;
     spec.Palette16 = Palette16();
-    const auto colour = Load(Join({Header(spec), FourPlaneLine()}));
+    const auto colour = Load(JoinBytes({Header(spec), FourPlaneLine()}));
     EXPECT_EQ(colour->PixelFormat(), TPixelFormat::pf4bit);
     const TBytes rgb = RenderRgbTopDown(*colour);
     for (int x = 0; x < 8; ++x)
         EXPECT_EQ(TBytes(rgb.begin() + 3 * x, rgb.begin() + 3 * x + 3),
                   TBytes({uint8_t(x * 16), uint8_t(x), uint8_t(255 - x)}));
     spec.PaletteInfo = 2;
-    const TBytes gray = RenderRgbTopDown(*Load(Join({Header(spec), FourPlaneLine()})));
+    const TBytes gray = RenderRgbTopDown(*Load(JoinBytes({Header(spec), FourPlaneLine()})));
     EXPECT_EQ(TBytes(gray.begin() + 3, gray.begin() + 6), TBytes({17, 17, 17}));
 }
 
@@ -94,7 +86,7 @@ TEST(PCXGraphic, VersionThreeTakesTheDefaultPalette) {
     spec.Planes = 4;
     spec.XMax = 7;
     spec.Palette16 = Palette16();
-    const auto pcx = Load(Join({Header(spec), FourPlaneLine()}));
+    const auto pcx = Load(JoinBytes({Header(spec), FourPlaneLine()}));
     EXPECT_EQ(pcx->Palette(), DefaultPalette16());
 }
 
@@ -105,15 +97,15 @@ TEST(PCXGraphic, EightBitFilesUseTheTrailingPaletteOnlyWithItsMarker) {
     TBytes vga(769, 0);
     vga[0] = 12;
     vga[1 + 3 * 5] = 200; // entry 5 red
-    const auto withPalette = Load(Join({Header(spec), {5, 0}, vga}));
+    const auto withPalette = Load(JoinBytes({Header(spec), {5, 0}, vga}));
     EXPECT_EQ(RenderRgbTopDown(*withPalette), TBytes({200, 0, 0, 0, 0, 0}));
     vga[0] = 0;
-    const auto without = Load(Join({Header(spec), {5, 0}, vga}));
+    const auto without = Load(JoinBytes({Header(spec), {5, 0}, vga}));
     // No palette of the file's own: the bitmap's default, and the last 769 bytes are no pixels.
     EXPECT_EQ(without->Height(), 1);
     EXPECT_NE(RenderRgbTopDown(*without), RenderRgbTopDown(*withPalette));
     spec.PaletteInfo = 2;
-    const auto gray = Load(Join({Header(spec), {5, 0}, vga}));
+    const auto gray = Load(JoinBytes({Header(spec), {5, 0}, vga}));
     EXPECT_EQ(RenderRgbTopDown(*gray), TBytes({5, 5, 5, 0, 0, 0}));
 }
 
@@ -122,7 +114,7 @@ TEST(PCXGraphic, ThreePlanesGiveRedGreenBlue) {
     spec.Planes = 3;
     spec.XMax = 1;
     spec.BytesPerLine = 2;
-    const auto pcx = Load(Join({Header(spec), {10, 20, 30, 40, 50, 60}}));
+    const auto pcx = Load(JoinBytes({Header(spec), {10, 20, 30, 40, 50, 60}}));
     EXPECT_EQ(pcx->PixelFormat(), TPixelFormat::pf24bit);
     EXPECT_EQ(RenderRgbTopDown(*pcx), TBytes({10, 30, 50, 20, 40, 60}));
 }
@@ -132,7 +124,7 @@ TEST(PCXGraphic, TwoBitFilesUseAFourBitBitmap) {
     spec.BitsPerPixel = 2;
     spec.XMax = 3;
     spec.Palette16 = Palette16();
-    const auto pcx = Load(Join({Header(spec), {0b00011011}}));
+    const auto pcx = Load(JoinBytes({Header(spec), {0b00011011}}));
     EXPECT_EQ(pcx->PixelFormat(), TPixelFormat::pf4bit);
 }
 
@@ -144,7 +136,7 @@ TEST(PCXGraphic, SizeIsMaximumMinusMinimumPlusOne) {
     spec.YMax = 8;
     spec.BytesPerLine = 3;
     spec.Encoding = 1;
-    const auto pcx = Load(Join({Header(spec), {0xC6, 9}, TBytes(769, 0)}));
+    const auto pcx = Load(JoinBytes({Header(spec), {0xC6, 9}, TBytes(769, 0)}));
     EXPECT_EQ(pcx->Width(), 3);
     EXPECT_EQ(pcx->Height(), 2);
     EXPECT_EQ(RenderRgbTopDown(*pcx), TBytes(18, 9)); // a run of six 9s, no palette of its own
@@ -153,27 +145,23 @@ TEST(PCXGraphic, SizeIsMaximumMinusMinimumPlusOne) {
 TEST(PCXGraphic, BadFilesEndInAnError) {
     THeaderSpec spec;
     spec.Planes = 2;
-    EXPECT_THROW(Load(Join({Header(spec), {1, 2}})), EInvalidGraphic);
+    EXPECT_THROW(Load(JoinBytes({Header(spec), {1, 2}})), EInvalidGraphic);
     THeaderSpec narrow;
     narrow.XMax = 9;
     narrow.BytesPerLine = 2; // ten pixels need ten bytes
-    EXPECT_THROW(Load(Join({Header(narrow), TBytes(2000, 0)})), EInvalidGraphic);
+    EXPECT_THROW(Load(JoinBytes({Header(narrow), TBytes(2000, 0)})), EInvalidGraphic);
     THeaderSpec huge;
     huge.XMax = 60000;
     huge.YMax = 60000;
     huge.BytesPerLine = 60001;
-    EXPECT_THROW(Load(Join({Header(huge), TBytes(2000, 0)})), EInvalidGraphic);
+    EXPECT_THROW(Load(JoinBytes({Header(huge), TBytes(2000, 0)})), EInvalidGraphic);
     TBytes notPcx = Header(THeaderSpec());
     notPcx[0] = 1;
     EXPECT_THROW(Load(notPcx), EInvalidGraphic);
     EXPECT_THROW(Load(TBytes(20, 10)), EReadError);
 }
 
-class PCXConformance : public ::testing::Test {
-protected:
-    void SetUp() override { RegisterFileFormats(nullptr); }
-    void TearDown() override { UnregisterFileFormats(); }
-};
+using PCXConformance = TRegisteredFormatsTest;
 
 TEST_F(PCXConformance, FilesMatchTheReferenceAndCorruptOnesFail) {
     const auto cases = ConformanceCases("pcx");

@@ -1,5 +1,4 @@
 #include "formats/PNGGraphic.h"
-#include "formats/FileFormatList.h"
 #include "formats/Icon.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
@@ -115,11 +114,7 @@ bool ComparableWithReference(const TConformanceCase& c) {
     return !(Has(c.Features, "palette") && Has(c.Features, "tRNS"));
 }
 
-class PNGConformance : public ::testing::Test {
-protected:
-    void SetUp() override { RegisterFileFormats(nullptr); }
-    void TearDown() override { UnregisterFileFormats(); }
-};
+using PNGConformance = TRegisteredFormatsTest;
 
 TEST_F(PNGConformance, ValidFilesMatchTheReferenceAndCorruptOnesFail) {
     const auto cases = ConformanceCases("png");

@@ -1,5 +1,4 @@
 #include "formats/PPMGraphic.h"
-#include "formats/FileFormatList.h"
 #include "platform/Exceptions.h"
 #include "support/Conformance.h"
 #include "support/PictureRendering.h"
@@ -100,11 +99,7 @@ TEST(PPMGraphic, CanLoadWantsPAndADigit) {
     EXPECT_FALSE(TPPMGraphic::CanLoad(badStream));
 }
 
-class PPMConformance : public ::testing::Test {
-protected:
-    void SetUp() override { RegisterFileFormats(nullptr); }
-    void TearDown() override { UnregisterFileFormats(); }
-};
+using PPMConformance = TRegisteredFormatsTest;
 
 // 16-bit samples are reduced by v div 257 where the references use v >> 8, and PAM (P7) is
 // not read: those files are only checked to load.

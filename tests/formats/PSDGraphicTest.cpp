@@ -1,6 +1,5 @@
 #include "formats/PSDGraphic.h"
 
-#include "formats/FileFormatList.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
 #include "support/Conformance.h"
@@ -273,14 +272,7 @@ TEST(PSDGraphic, RefusesAByteCountTableThatCannotHoldThePicture) {
     EXPECT_EQ(picture.Width(), 0);
 }
 
-// Documents written by ImageMagick against ImageMagick's own pixels (for RGBA and indexed
-// the pixels it wrote, as its reader mis-reads those documents).
-// Documents decoded through the picture-class table, as the viewer loads them.
-class PSDDecoding : public ::testing::Test {
-protected:
-    void SetUp() override { RegisterFileFormats(nullptr); }
-    void TearDown() override { UnregisterFileFormats(); }
-};
+using PSDDecoding = TRegisteredFormatsTest;
 
 TEST_F(PSDDecoding, MatchesImageMagickDocuments) {
     struct TCase {

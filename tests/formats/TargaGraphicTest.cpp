@@ -1,5 +1,4 @@
 #include "formats/TargaGraphic.h"
-#include "formats/FileFormatList.h"
 #include "platform/Exceptions.h"
 #include "support/Conformance.h"
 #include "support/PictureRendering.h"
@@ -33,13 +32,6 @@ TBytes Header(uint8_t imageType, uint16_t width, uint16_t height, uint8_t depth,
             descriptor};
 }
 
-TBytes Join(std::initializer_list<TBytes> parts) {
-    TBytes out;
-    for (const TBytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
 std::unique_ptr<TTargaGraphic> Load(const TBytes& bytes) {
     TMemoryStream stream(bytes.data(), bytes.size());
     auto tga = std::make_unique<TTargaGraphic>();
@@ -49,31 +41,31 @@ std::unique_ptr<TTargaGraphic> Load(const TBytes& bytes) {
 
 TEST(TargaGraphic, BottomUpFilesAreShownUpright) {
     // Two rows of one 24-bit pixel (blue, green, red): stored bottom row first.
-    const auto tga = Load(Join({Header(2, 1, 2, 24, 0), {1, 2, 3, 4, 5, 6}}));
+    const auto tga = Load(JoinBytes({Header(2, 1, 2, 24, 0), {1, 2, 3, 4, 5, 6}}));
     EXPECT_EQ(RenderRgbTopDown(*tga), TBytes({6, 5, 4, 3, 2, 1}));
-    const auto topDown = Load(Join({Header(2, 1, 2, 24, 0x20), {1, 2, 3, 4, 5, 6}}));
+    const auto topDown = Load(JoinBytes({Header(2, 1, 2, 24, 0x20), {1, 2, 3, 4, 5, 6}}));
     EXPECT_EQ(RenderRgbTopDown(*topDown), TBytes({3, 2, 1, 6, 5, 4}));
 }
 
 TEST(TargaGraphic, SixteenBitColourMapEntries) {
     const auto tga =
-        Load(Join({Header(1, 2, 1, 8, 0x20, 1, 2, 16), {0xFF, 0x7F, 0x1F, 0x00}, {0, 1}}));
+        Load(JoinBytes({Header(1, 2, 1, 8, 0x20, 1, 2, 16), {0xFF, 0x7F, 0x1F, 0x00}, {0, 1}}));
     EXPECT_EQ(RenderRgbTopDown(*tga), TBytes({248, 248, 248, 0, 0, 248}));
 }
 
 TEST(TargaGraphic, FifteenBitColourMapEntriesTakeTwoBytesEach) {
     const auto tga =
-        Load(Join({Header(1, 2, 1, 8, 0x20, 1, 2, 15), {0xFF, 0x7F, 0x1F, 0x00}, {1, 0}}));
+        Load(JoinBytes({Header(1, 2, 1, 8, 0x20, 1, 2, 15), {0xFF, 0x7F, 0x1F, 0x00}, {1, 0}}));
     EXPECT_EQ(RenderRgbTopDown(*tga), TBytes({0, 0, 248, 248, 248, 248}));
 }
 
 TEST(TargaGraphic, TwentyFourBitColourMapIsBlueGreenRed) {
-    const auto tga = Load(Join({Header(1, 1, 1, 8, 0x20, 1, 1, 24), {10, 20, 30}, {0}}));
+    const auto tga = Load(JoinBytes({Header(1, 1, 1, 8, 0x20, 1, 1, 24), {10, 20, 30}, {0}}));
     EXPECT_EQ(RenderRgbTopDown(*tga), TBytes({30, 20, 10}));
 }
 
 TEST(TargaGraphic, GrayscaleGetsAFullGrayRamp) {
-    const auto tga = Load(Join({Header(3, 3, 1, 8), {0, 128, 255}}));
+    const auto tga = Load(JoinBytes({Header(3, 3, 1, 8), {0, 128, 255}}));
     ASSERT_EQ(tga->Palette().size(), 256u);
     EXPECT_EQ(tga->Palette()[77], (TPaletteEntry{77, 77, 77, 0}));
     EXPECT_EQ(RenderRgbTopDown(*tga), TBytes({0, 0, 0, 128, 128, 128, 255, 255, 255}));
@@ -82,28 +74,28 @@ TEST(TargaGraphic, GrayscaleGetsAFullGrayRamp) {
 TEST(TargaGraphic, RunLengthPacketsCrossingRowsKeepTheStreamInStep) {
     // 2 x 2 gray: a run of 3 pixels (value 7) spills one pixel past row 0 and is cut there;
     // row 1 continues with the next packet, a raw packet of 2 pixels.
-    const auto tga = Load(Join({Header(11, 2, 2, 8), {0x82, 7, 0x01, 8, 9}}));
+    const auto tga = Load(JoinBytes({Header(11, 2, 2, 8), {0x82, 7, 0x01, 8, 9}}));
     EXPECT_EQ(RenderRgbTopDown(*tga), TBytes({7, 7, 7, 7, 7, 7, 8, 8, 8, 9, 9, 9}));
 }
 
 TEST(TargaGraphic, CanLoadChecksTheHeaderFields) {
-    const TBytes good = Join({Header(2, 1, 1, 24), {1, 2, 3}});
+    const TBytes good = JoinBytes({Header(2, 1, 1, 24), {1, 2, 3}});
     TMemoryStream stream(good.data(), good.size());
     EXPECT_TRUE(TTargaGraphic::CanLoad(stream));
     EXPECT_EQ(stream.Position(), 0);
-    const TBytes noEntrySize = Join({Header(2, 1, 1, 24, 0x20, 0, 0, 0), {1, 2, 3}});
+    const TBytes noEntrySize = JoinBytes({Header(2, 1, 1, 24, 0x20, 0, 0, 0), {1, 2, 3}});
     TMemoryStream bad(noEntrySize.data(), noEntrySize.size());
     EXPECT_FALSE(TTargaGraphic::CanLoad(bad));
 }
 
 TEST(TargaGraphic, SizesBeyondTheDataAreRefused) {
-    EXPECT_THROW(Load(Join({Header(2, 60000, 60000, 32), {1, 2, 3}})), EInvalidGraphic);
-    EXPECT_THROW(Load(Join({Header(10, 4000, 4000, 32), {1, 2, 3}})), EInvalidGraphic);
+    EXPECT_THROW(Load(JoinBytes({Header(2, 60000, 60000, 32), {1, 2, 3}})), EInvalidGraphic);
+    EXPECT_THROW(Load(JoinBytes({Header(10, 4000, 4000, 32), {1, 2, 3}})), EInvalidGraphic);
 }
 
 TEST(TargaGraphic, SavingWritesRunLengthWithAFixedColourMapHeader) {
-    const auto tga =
-        Load(Join({Header(2, 3, 2, 24), {1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6, 7, 8, 9, 4, 5, 6}}));
+    const auto tga = Load(
+        JoinBytes({Header(2, 3, 2, 24), {1, 2, 3, 1, 2, 3, 1, 2, 3, 4, 5, 6, 7, 8, 9, 4, 5, 6}}));
     TMemoryStream saved;
     tga->SaveToStream(saved);
     const TBytes& bytes = saved.Memory();
@@ -118,8 +110,8 @@ TEST(TargaGraphic, SavingWritesRunLengthWithAFixedColourMapHeader) {
 }
 
 TEST(TargaGraphic, SavedPalettedPicturesRoundTrip) {
-    const auto tga =
-        Load(Join({Header(1, 2, 2, 8, 0x20, 1, 2, 24), {10, 20, 30, 40, 50, 60}, {0, 1, 1, 1}}));
+    const auto tga = Load(
+        JoinBytes({Header(1, 2, 2, 8, 0x20, 1, 2, 24), {10, 20, 30, 40, 50, 60}, {0, 1, 1, 1}}));
     TMemoryStream saved;
     tga->SaveToStream(saved);
     EXPECT_EQ(saved.Memory()[2], 9);
@@ -127,11 +119,7 @@ TEST(TargaGraphic, SavedPalettedPicturesRoundTrip) {
     EXPECT_EQ(RenderRgbTopDown(*Load(saved.Memory())), RenderRgbTopDown(*tga));
 }
 
-class TargaConformance : public ::testing::Test {
-protected:
-    void SetUp() override { RegisterFileFormats(nullptr); }
-    void TearDown() override { UnregisterFileFormats(); }
-};
+using TargaConformance = TRegisteredFormatsTest;
 
 // 5-bit samples are widened by a shift of 3 (the references replicate the top bits), 16-bit
 // gray-alpha is not a kind the reader knows, and a 32-bit file whose alpha bytes are all 0 is
@@ -179,12 +167,12 @@ TEST_F(TargaConformance, TwinsDecodeAlike) {
 }
 
 TEST(TargaGraphic, RowsStoredRightToLeftAreTurnedRound) {
-    const auto tga = Load(Join({Header(3, 3, 1, 8, 0x30), {1, 2, 3}}));
+    const auto tga = Load(JoinBytes({Header(3, 3, 1, 8, 0x30), {1, 2, 3}}));
     EXPECT_EQ(RenderRgbTopDown(*tga), TBytes({3, 3, 3, 2, 2, 2, 1, 1, 1}));
 }
 
 TEST(TargaGraphic, RunLengthDataEndingBeforeTheLastRowFails) {
-    EXPECT_THROW(Load(Join({Header(11, 2, 3, 8), {0x81, 7}})), EInvalidGraphic);
+    EXPECT_THROW(Load(JoinBytes({Header(11, 2, 3, 8), {0x81, 7}})), EInvalidGraphic);
 }
 
 } // namespace

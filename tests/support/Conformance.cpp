@@ -1,5 +1,6 @@
 #include "support/Conformance.h"
 
+#include "formats/FileFormatList.h"
 #include "platform/Bitmap.h"
 #include "platform/PictureClassTable.h"
 #include "support/Sha256.h"
@@ -71,4 +72,19 @@ TRgbPicture DecodeToRgb(const std::string& path) {
         }
     }
     return picture;
+}
+
+void TRegisteredFormatsTest::SetUp() {
+    RegisterFileFormats(nullptr);
+}
+
+void TRegisteredFormatsTest::TearDown() {
+    UnregisterFileFormats();
+}
+
+std::vector<uint8_t> JoinBytes(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const std::vector<uint8_t>& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
 }

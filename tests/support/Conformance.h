@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -33,3 +36,13 @@ struct TRgbPicture {
 
 // Raises whatever the loader raises.
 TRgbPicture DecodeToRgb(const std::string& path);
+
+// Tests that load files by name, as the viewer does, need every format registered.
+class TRegisteredFormatsTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// The parts one after the other: hand-built files from their header and data pieces.
+std::vector<uint8_t> JoinBytes(std::initializer_list<std::vector<uint8_t>> parts);
