@@ -4,14 +4,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QTest>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 
 // A directory of numbered pictures to browse: picture N is 4 x 3 pixels of red N, so every
 // buffer tells which picture it holds.
@@ -58,12 +56,5 @@ protected:
         Window->show();
         Window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
-    }
-
-    static bool WaitFor(const std::function<bool()>& condition) {
-        const QDeadlineTimer deadline(30000);
-        while (!condition() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        return condition();
     }
 };
