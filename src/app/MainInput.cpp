@@ -29,13 +29,32 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         FormKeyDown(key->key(), key->modifiers());
         return true;
     }
-    if (watched == DisplaySurface)
-        return FilterSurfaceMouse(event);
+    if (watched == this || watched == DisplaySurface)
+        return FilterMouse(watched, event);
     return false;
 }
 
-bool TfrmMain::FilterSurfaceMouse(QEvent* event) {
-    if (event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonPress)
+bool TfrmMain::FilterMouse(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Wheel:
+        TurnWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return false;
+        actFullScreenExecute();
+        return true;
+    case QEvent::ContextMenu:
+        popMain->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+        // Only the picture drags; the black around it does not.
+        break;
+    default:
+        return false;
+    }
+    if (watched != DisplaySurface)
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint position = mouse->position().toPoint();
@@ -179,12 +198,11 @@ void TfrmMain::FormMouseWheelDown() {
     GoNext();
 }
 
-void TfrmMain::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
+void TfrmMain::TurnWheel(int angleDelta) {
     // Turning the other way starts a new notch.
-    if ((delta > 0 && WheelRemainder < 0) || (delta < 0 && WheelRemainder > 0))
+    if ((angleDelta > 0 && WheelRemainder < 0) || (angleDelta < 0 && WheelRemainder > 0))
         WheelRemainder = 0;
-    WheelRemainder += delta;
+    WheelRemainder += angleDelta;
     // Counted before stepping: a step processes pending events, which may turn the wheel again.
     const int notches = WheelRemainder / WheelNotch;
     WheelRemainder -= notches * WheelNotch;
@@ -192,16 +210,4 @@ void TfrmMain::wheelEvent(QWheelEvent* event) {
         FormMouseWheelUp();
     for (int i = 0; i < -notches; ++i)
         FormMouseWheelDown();
-    event->accept();
-}
-
-void TfrmMain::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The display surface's double-clicks arrive here too.
-    if (event->button() == Qt::LeftButton)
-        actFullScreenExecute();
-}
-
-void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
-    popMain->popup(event->globalPos());
-    event->accept();
 }

@@ -16,12 +16,9 @@
 #include <vector>
 
 class QAction;
-class QContextMenuEvent;
 class QFrame;
 class QLabel;
 class QMenu;
-class QMouseEvent;
-class QWheelEvent;
 class TFastIMG;
 
 // The viewer's main window: a border-less black window that shows one picture, fitted to the
@@ -172,16 +169,15 @@ protected:
     // Key preview for the window and its children, and the display surface's mouse.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void CreateComponents();
     void CreateActions();
     void ConnectActions();
     void CreateMenu();
-    bool FilterSurfaceMouse(QEvent* event);
+    // Mouse and wheel of the window and of the display surface.
+    bool FilterMouse(QObject* watched, QEvent* event);
+    void TurnWheel(int angleDelta);
     // In full screen the picture moves inside the screen, in window mode the window.
     void MovePictureOrWindow(int32_t dx, int32_t dy);
     void RaiseAboveOthers();
