@@ -72,9 +72,15 @@ bool TfrmMain::FilterMouse(QObject* watched, QEvent* event) {
         else if (DisplaySurface->testAttribute(Qt::WA_SetCursor))
             DisplaySurface->unsetCursor();
     }
+    // Relative to where the surface was last put, not to where the window system has it yet:
+    // while the window is dragged, its moves lag behind the pointer's events.
     const qreal ratio = devicePixelRatioF();
-    FormMouseMove(mouse->buttons(), int32_t(std::lround(mouse->position().x() * ratio)),
-                  int32_t(std::lround(mouse->position().y() * ratio)));
+    const TRect window = WindowBounds();
+    const TRect surface = DisplaySurface->BoundsRect();
+    const QPointF global = mouse->globalPosition();
+    FormMouseMove(mouse->buttons(),
+                  int32_t(std::lround(global.x() * ratio)) - window.Left - surface.Left,
+                  int32_t(std::lround(global.y() * ratio)) - window.Top - surface.Top);
     return false;
 }
 

@@ -58,6 +58,27 @@ wait_for_size() {
     done
 }
 
+wait_for_position() {
+    local expected=$1 deadline=$((SECONDS + 30)) WIDTH HEIGHT X Y SCREEN WINDOW
+    while :; do
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        [ "$X,$Y" = "$expected" ] && { echo "position: $expected"; return; }
+        [ $SECONDS -ge $deadline ] && fail "window is at $X,$Y where $expected was expected"
+        sleep 0.1
+    done
+}
+
+# Dragging the picture moves the window with the pointer.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+start_x=$X start_y=$Y
+xdotool mousemove $((X + 20)) $((Y + 10))
+xdotool mousedown 1
+for step in 1 2 3 4 5 6; do
+    xdotool mousemove $((start_x + 20 + step * 5)) $((start_y + 10 + step * 4))
+done
+xdotool mouseup 1
+wait_for_position "$((start_x + 30)),$((start_y + 24))"
+
 xdotool key Next
 wait_for_title "e2e-2.pgm - Pelorama"
 xdotool key End
