@@ -166,7 +166,8 @@ public:
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
     bool event(QEvent* event) override;
-    // Key preview for the window and its children, and the display surface's mouse.
+    // Key preview for the window and its children; mouse, wheel and menu of the window and
+    // of the display surface.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -181,6 +182,8 @@ private:
     // In full screen the picture moves inside the screen, in window mode the window.
     void MovePictureOrWindow(int32_t dx, int32_t dy);
     void RaiseAboveOthers();
+    // Shrink and Enlarge.
+    void FitOptionExecute(QAction* option);
     int32_t FileCount() const;
     std::unique_ptr<TFastBMP> LoadListed(int32_t position);
     void FormCreate();

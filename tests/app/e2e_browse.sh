@@ -5,17 +5,7 @@
 set -euo pipefail
 viewer=$1 data=$2
 
-if [ -z "${PELORAMA_E2E_DISPLAY:-}" ]; then
-    exec env PELORAMA_E2E_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
-viewer_pid=
-cleanup() {
-    [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/e2e_display.sh"
 
 mkdir "$work/pics"
 cp "$data/app/quadrants.bmp" "$work/pics/e2e-1.bmp"
@@ -37,35 +27,22 @@ window=$(timeout 60 xdotool search --sync --name '^e2e-1\.bmp - Pelorama$' | hea
 # No window manager here: give the window the keyboard directly.
 xdotool windowfocus --sync "$window"
 
-# Polls until the title is the expected one (the viewer works through its own event queue).
-wait_for_title() {
-    local expected=$1 deadline=$((SECONDS + 30)) seen
+# Polls (the viewer works through its own event queue) until the command prints the expected
+# text.
+wait_until() {
+    local what=$1 expected=$2 deadline=$((SECONDS + 30)) seen
+    shift 2
     while :; do
-        seen=$(xdotool getwindowname "$window" 2>/dev/null || true)
-        [ "$seen" = "$expected" ] && { echo "title: $seen"; return; }
-        [ $SECONDS -ge $deadline ] && fail "title is '$seen' where '$expected' was expected"
+        seen=$("$@" 2>/dev/null || true)
+        [ "$seen" = "$expected" ] && { echo "$what: $seen"; return; }
+        [ $SECONDS -ge $deadline ] && fail "$what is '$seen' where '$expected' was expected"
         sleep 0.1
     done
 }
-
-wait_for_size() {
-    local expected=$1 deadline=$((SECONDS + 30)) WIDTH HEIGHT X Y SCREEN WINDOW
-    while :; do
-        eval "$(xdotool getwindowgeometry --shell "$window")"
-        [ "${WIDTH}x$HEIGHT" = "$expected" ] && { echo "size: $expected"; return; }
-        [ $SECONDS -ge $deadline ] && fail "window is ${WIDTH}x$HEIGHT where $expected was expected"
-        sleep 0.1
-    done
-}
-
-wait_for_position() {
-    local expected=$1 deadline=$((SECONDS + 30)) WIDTH HEIGHT X Y SCREEN WINDOW
-    while :; do
-        eval "$(xdotool getwindowgeometry --shell "$window")"
-        [ "$X,$Y" = "$expected" ] && { echo "position: $expected"; return; }
-        [ $SECONDS -ge $deadline ] && fail "window is at $X,$Y where $expected was expected"
-        sleep 0.1
-    done
+title() { xdotool getwindowname "$window"; }
+position() { xdotool getwindowgeometry --shell "$window" | sed -n 's/^[XY]=//p' | paste -sd,; }
+size() {
+    xdotool getwindowgeometry --shell "$window" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | paste -sdx
 }
 
 # Dragging the picture moves the window with the pointer.
@@ -77,16 +54,16 @@ for step in 1 2 3 4 5 6; do
     xdotool mousemove $((start_x + 20 + step * 5)) $((start_y + 10 + step * 4))
 done
 xdotool mouseup 1
-wait_for_position "$((start_x + 30)),$((start_y + 24))"
+wait_until position "$((start_x + 30)),$((start_y + 24))" position
 
 xdotool key Next
-wait_for_title "e2e-2.pgm - Pelorama"
+wait_until title "e2e-2.pgm - Pelorama" title
 xdotool key End
-wait_for_title "e2e-4.tga - Pelorama"
+wait_until title "e2e-4.tga - Pelorama" title
 xdotool key Home
-wait_for_title "e2e-1.bmp - Pelorama"
+wait_until title "e2e-1.bmp - Pelorama" title
 xdotool key f
-wait_for_size 1024x768
+wait_until size 1024x768 size
 xdotool key Escape
 
 # Escape quits with exit code 0.
