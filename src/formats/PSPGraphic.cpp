@@ -197,9 +197,12 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& plan
     const uint8_t* source = packed.data();
     uint8_t* dest = plane.data();
     switch (ImageProperties.Compression) {
-    case ctRLE:
-        TPSPRLEDecoder().Decode(source, dest, int32_t(compressedSize), int32_t(plane.size()));
+    case ctRLE: {
+        TPSPRLEDecoder decoder;
+        decoder.Decode(source, dest, int32_t(compressedSize), int32_t(plane.size()));
+        dest += decoder.UnpackedCount();
         break;
+    }
     case ctLZ77: {
         TLZ77Decoder decoder(Z_FINISH, false);
         decoder.DecodeInit();

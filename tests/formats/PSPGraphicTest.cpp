@@ -229,24 +229,24 @@ TEST(PSPGraphic, OneAndFourBitRowsTightOrPadded) {
         {"4-bit tight", 4, 5, {0x10, 0x01, 0x10, 0x01, 0x10, 0x00}, "X..XX.XX.."},
         {"4-bit padded", 4, 5, {0x10, 0x01, 0x10, 0, 0x01, 0x10, 0x00, 0}, "X..XX.XX.."},
     };
-    for (const TCase& c : cases) {
-        TPSPFile f;
-        f.MajorVersion = 5;
-        f.Compression = 2;
-        f.BitDepth = c.Depth;
-        f.Width = c.Width;
-        f.Height = 2;
-        f.Palette.assign(size_t(1) << c.Depth, 0xFFFFFF);
-        f.Palette[1] = 0x000000;
-        f.Layers = {{0, {{0, c.Plane}}}};
-        TPSPGraphic picture;
-        Load(picture, BuildPSP(f));
-        const TBytes rgb = RenderRgbTopDown(picture);
-        std::string shades;
-        for (size_t i = 0; i < rgb.size(); i += 3)
-            shades += rgb[i] == 0 ? 'X' : '.';
-        EXPECT_EQ(shades, c.Expected) << c.Name;
-    }
+    for (const TCase& c : cases)
+        for (uint16_t compression : {0, 1, 2}) {
+            TPSPFile f;
+            f.Compression = compression;
+            f.BitDepth = c.Depth;
+            f.Width = c.Width;
+            f.Height = 2;
+            f.Palette.assign(size_t(1) << c.Depth, 0xFFFFFF);
+            f.Palette[1] = 0x000000;
+            f.Layers = {{0, {{0, c.Plane}}}};
+            TPSPGraphic picture;
+            Load(picture, BuildPSP(f));
+            const TBytes rgb = RenderRgbTopDown(picture);
+            std::string shades;
+            for (size_t i = 0; i < rgb.size(); i += 3)
+                shades += rgb[i] == 0 ? 'X' : '.';
+            EXPECT_EQ(shades, c.Expected) << c.Name << ", compression " << compression;
+        }
 }
 
 TEST(PSPGraphic, VectorAndFloatingLayersBeforeTheRasterLayerAreSkipped) {
