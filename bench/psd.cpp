@@ -1,11 +1,12 @@
 // The Photoshop reader on a 24-megapixel RGB document, uncompressed and PackBits, decoded
 // from memory, beside a plain copy of the same pixel bytes.
+#include "CopyFloor.h"
 #include "formats/PSDGraphic.h"
 #include "platform/Streams.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -115,15 +116,9 @@ void BM_PsdPackBits(benchmark::State& state) {
     Decode(state, file);
 }
 
-// The floor: the picture's 24-bit pixel bytes copied once into fresh memory, as a reader
-// fills a freshly sized bitmap.
+// The floor: the picture's 24-bit pixel bytes copied once into fresh memory.
 void BM_Memcpy24(benchmark::State& state) {
-    const TBytes source(size_t(Width) * Height * 3, 7);
-    for (auto _ : state) {
-        TBytes target(source.size());
-        std::memcpy(target.data(), source.data(), source.size());
-        benchmark::DoNotOptimize(target.data());
-    }
+    CopyIntoFreshMemory(state, size_t(Width) * Height * 3);
     state.counters["MP/s"] =
         benchmark::Counter(Megapixels, benchmark::Counter::kIsIterationInvariantRate);
 }
