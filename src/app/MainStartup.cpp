@@ -45,6 +45,9 @@ void TfrmMain::FormCreate() {
                      });
 
     CustomCommands.assign(4, " ");
+    // Twice: the window's edges follow the state the settings left.
+    actSizingBorderExecute();
+    actSizingBorderExecute();
 
     const TRect workArea = Services.WorkArea();
     WorkAreaRight = workArea.Right;
@@ -60,6 +63,9 @@ void TfrmMain::FormCreate() {
     DisplaySurface->SetAutoSize(true);
     DisplaySurface->SetBilinearResize(actFiltering->isChecked());
     DisplaySurface->SetDrawStyle(dsResize);
+    // Moves without a button record the drag origin.
+    DisplaySurface->setMouseTracking(true);
+    qApp->installEventFilter(this);
 
     actDebugConsole->setVisible(true);
 

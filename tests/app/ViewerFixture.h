@@ -4,10 +4,14 @@
 #include "TestPictures.h"
 #include "app/MainWindow.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,4 +59,12 @@ inline TRgb TopDownPixel(const TFastBMP& buffer, int32_t x, int32_t y) {
 
 inline bool operator==(const TRgb& a, const TRgb& b) {
     return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
+}
+
+// Runs pending events until the condition holds or half a minute has passed.
+inline bool WaitFor(const std::function<bool()>& condition) {
+    const QDeadlineTimer deadline(30000);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return condition();
 }
