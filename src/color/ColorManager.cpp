@@ -52,6 +52,11 @@ bool HasAlphaSample(TPixelScheme scheme) {
     return scheme == psGrayAlpha || scheme == psRGBA || scheme == psBGRA;
 }
 
+// Schemes whose routines read three or four samples a pixel.
+bool IsColourScheme(TPixelScheme scheme) {
+    return scheme >= psRGB && scheme <= psPhotoYCC;
+}
+
 bool IsRgbOrder(TPixelScheme scheme) {
     return scheme == psRGB || scheme == psRGBA;
 }
@@ -204,6 +209,12 @@ void TColorManager::SelectConverter() {
         HasAlphaSample(FSourceScheme) ? (FSourceFlags | cfAlpha) : (FSourceFlags & ~cfAlpha);
     FTargetFlags =
         HasAlphaSample(FTargetScheme) ? (FTargetFlags | cfAlpha) : (FTargetFlags & ~cfAlpha);
+    // A colour source declared with one or two samples a pixel has rows too short for the
+    // three or four samples its routine reads.
+    if (IsColourScheme(FSourceScheme) && FSourceSamples < 3) {
+        FNeedsSelection = false;
+        return;
+    }
     switch (FSourceScheme) {
     case psIndexed:
         FConverter = IndexRoutine(FSourceBits, FTargetBits);

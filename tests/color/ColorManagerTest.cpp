@@ -185,6 +185,26 @@ TEST(ColorManager, PairsWithoutARoutineFailAtTheFirstConversion) {
     }
 }
 
+// A colour routine reads three or four samples a pixel: a source declared with one or two
+// has rows too short for it.
+TEST(ColorManager, ColourSourcesWithFewerThanThreeSamplesHaveNoRoutine) {
+    for (const TPixelScheme scheme : {psRGB, psBGRA, psCMYK, psLab, psYCbCr}) {
+        for (const uint32_t samples : {1u, 2u}) {
+            TColorManager manager = MakeManager(scheme, 8, psBGR, 8);
+            manager.SetSourceSamples(samples);
+            const std::vector<uint8_t> source(2);
+            EXPECT_EQ(ErrorOf([&] { Convert(manager, source, std::vector<uint8_t>(3), 1); }),
+                      NoMethodText)
+                << int(scheme) << " with " << samples;
+        }
+    }
+    TColorManager manager = MakeManager(psRGB, 8, psBGR, 8);
+    manager.SetSourceSamples(1);
+    manager.SetSourceScheme(psGray);
+    manager.SetTargetScheme(psGray);
+    EXPECT_EQ(Convert(manager, {7}, std::vector<uint8_t>(1), 1), std::vector<uint8_t>{7});
+}
+
 TEST(ColorManager, SourceBitsThreeIsAcceptedAndColourRoutinesWriteNothing) {
     TColorManager manager = MakeManager(psRGB, 3, psBGR, 8);
     const std::vector<uint8_t> source{1, 2, 3};
