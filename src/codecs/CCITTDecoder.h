@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-// Common part of the one-dimensional fax decoders (ITU-T T.4 modified Huffman runs): the
-// white and black code trees, a bit reader over the packed strip and a writer of runs into
+// Common part of the fax decoders (ITU-T T.4 modified Huffman runs): the white and black code
+// trees, a bit reader over the packed strip and a writer of runs into
 // rows of one bit per pixel, most significant bit first, 1 = black. Dest is cleared first,
 // so missing data leave white. Source and dest are not advanced for the caller.
 class TCCITTDecoder : public TDecoder {
@@ -41,6 +41,9 @@ protected:
     // Moves to the next row; false when dest has no room for another row.
     bool EndRow();
     bool RowStarted() const { return FColumn > 0; }
+    // Pixels of the current row written so far, and the row itself.
+    uint32_t Column() const { return FColumn; }
+    const uint8_t* CurrentRow() const { return FRowStart; }
     bool RoomLeft() const { return FRowStart + FRowBytes <= FDestEnd; }
 
     const uint32_t FT4Options;
