@@ -3,7 +3,6 @@
 #include "codecs/Decoder.h"
 
 #include <cstdint>
-#include <vector>
 
 // Common part of the fax decoders (ITU-T T.4 modified Huffman runs): the white and black code
 // trees, a bit reader over the packed strip and a writer of runs into
@@ -17,21 +16,30 @@ public:
         bytesStored = 0;
     }
 
-protected:
+    // Run values that are no runs.
     static constexpr int32_t CodeEOL = -1;
     static constexpr int32_t CodeInvalid = -2;
 
+protected:
     // Prepares reader and writer for one strip and clears dest.
     void Begin(const uint8_t* source, uint8_t* dest, int32_t packedSize, int32_t unpackedSize);
-    bool HasBits() const { return FBitsLeft > 0 || FSourcePos < FSourceEnd; }
+    bool HasBits() const { return FBitPos < FBitEnd; }
     // The next bit, or -1 when the data are exhausted.
-    int ReadBit();
+    int ReadBit() {
+        if (FBitPos >= FBitEnd)
+            return -1;
+        const int bit = (SourceByte(FBitPos >> 3) >> (7 - (FBitPos & 7))) & 1;
+        ++FBitPos;
+        return bit;
+    }
     // Drops the rest of the current source byte.
-    void SkipToByte() { FBitsLeft = 0; }
-    size_t SourceOffset() const { return size_t(FSourcePos - FSourceStart); }
+    void SkipToByte() { FBitPos = (FBitPos + 7) & ~uint64_t(7); }
+    // Source bytes taken so far, a partly read one included.
+    size_t SourceOffset() const { return size_t((FBitPos + 7) >> 3); }
+    // Skips one whole byte at a byte boundary, if there is one.
     void SkipSourceByte() {
-        if (FSourcePos < FSourceEnd)
-            ++FSourcePos;
+        if (FBitPos < FBitEnd)
+            FBitPos += 8;
     }
     // Sum of make-up and terminating codes, CodeEOL, CodeInvalid; what was read so far when
     // the data end in the middle of a code.
@@ -49,24 +57,18 @@ protected:
     const uint32_t FT4Options;
     const uint32_t FWidth;
     const bool FWordAligned;
-    const bool FReverseBits;
     bool FBlack = false; // colour of the next run
 
 private:
-    struct TNode {
-        int32_t Child[2] = {0, 0};
-        int32_t Value = 0;
-        bool Leaf = false;
-    };
-    static void Insert(std::vector<TNode>& tree, uint32_t code, int bits, int32_t value);
+    // The source byte at INDEX in most-significant-first order; 0 past the end.
+    uint8_t SourceByte(uint64_t index) const {
+        return index < (FBitEnd >> 3) ? FByteOrder[FSource[index]] : 0;
+    }
 
-    std::vector<TNode> FWhiteTree;
-    std::vector<TNode> FBlackTree;
-    const uint8_t* FSourceStart = nullptr;
-    const uint8_t* FSourcePos = nullptr;
-    const uint8_t* FSourceEnd = nullptr;
-    uint8_t FCurrentByte = 0;
-    int FBitsLeft = 0;
+    const uint8_t* FByteOrder; // identity, or bit reversal for fill order 2
+    const uint8_t* FSource = nullptr;
+    uint64_t FBitPos = 0;
+    uint64_t FBitEnd = 0;
     uint8_t* FRowStart = nullptr;
     uint8_t* FDestEnd = nullptr;
     size_t FRowBytes = 0;
