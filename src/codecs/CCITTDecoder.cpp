@@ -51,20 +51,14 @@ constexpr TCode ExtendedMakeUp[13] = {{0x8, 11},  {0xC, 11},  {0xD, 11},  {0x12,
                                       {0x1D, 12}, {0x1E, 12}, {0x1F, 12}};
 
 // Fill order 2 stores the first pixel in the least significant bit.
-struct TByteOrder {
-    uint8_t Table[256];
-    constexpr explicit TByteOrder(bool reversed) : Table() {
-        for (int i = 0; i < 256; ++i) {
-            int r = 0;
-            for (int b = 0; b < 8; ++b)
-                if (i & (1 << b))
-                    r |= 0x80 >> b;
-            Table[i] = uint8_t(reversed ? r : i);
-        }
-    }
-};
-constexpr TByteOrder Identity(false);
-constexpr TByteOrder BitReversal(true);
+constexpr std::array<uint8_t, 256> BitReversal = [] {
+    std::array<uint8_t, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        for (int b = 0; b < 8; ++b)
+            if (i & (1 << b))
+                table[size_t(i)] |= uint8_t(0x80 >> b);
+    return table;
+}();
 
 // Runs are looked up by the next 13 bits, the longest code. An entry holds the code's value
 // and length; a bit sequence that is no code holds CodeInvalid and the bits up to and
@@ -146,8 +140,7 @@ const TLookupTable& RunTable(bool black) {
 } // namespace
 
 TCCITTDecoder::TCCITTDecoder(uint32_t t4Options, uint32_t width, bool wordAligned, bool reverseBits)
-    : FT4Options(t4Options), FWidth(width), FWordAligned(wordAligned),
-      FByteOrder(reverseBits ? BitReversal.Table : Identity.Table) {
+    : FT4Options(t4Options), FWidth(width), FWordAligned(wordAligned), FReverseBits(reverseBits) {
     RunTable(false);
 }
 
@@ -156,6 +149,12 @@ void TCCITTDecoder::Begin(const uint8_t* source, uint8_t* dest, int32_t packedSi
     const size_t packed = size_t(std::max(packedSize, 0));
     const size_t unpacked = size_t(std::max(unpackedSize, 0));
     FSource = source;
+    if (FReverseBits) {
+        FReversed.resize(packed);
+        for (size_t i = 0; i < packed; ++i)
+            FReversed[i] = BitReversal[source[i]];
+        FSource = FReversed.data();
+    }
     FBitPos = 0;
     FBitEnd = uint64_t(packed) * 8;
     FRowStart = dest;
@@ -167,14 +166,24 @@ void TCCITTDecoder::Begin(const uint8_t* source, uint8_t* dest, int32_t packedSi
         std::memset(dest, 0, unpacked);
 }
 
+uint32_t TCCITTDecoder::PeekBits() const {
+    const uint64_t byte = FBitPos >> 3;
+    uint32_t window;
+    if (byte + 4 <= (FBitEnd >> 3)) {
+        std::memcpy(&window, FSource + byte, 4);
+        window = __builtin_bswap32(window);
+    } else {
+        window = uint32_t(SourceByte(byte)) << 24 | uint32_t(SourceByte(byte + 1)) << 16 |
+                 uint32_t(SourceByte(byte + 2)) << 8 | SourceByte(byte + 3);
+    }
+    return window << (FBitPos & 7);
+}
+
 int32_t TCCITTDecoder::ReadRun(bool black) {
     const TLookupTable& table = RunTable(black);
     int32_t sum = 0;
     while (FBitPos < FBitEnd) {
-        const uint64_t byte = FBitPos >> 3;
-        const uint32_t window = uint32_t(SourceByte(byte)) << 16 |
-                                uint32_t(SourceByte(byte + 1)) << 8 | SourceByte(byte + 2);
-        const TLookupEntry entry = table[(window >> (11 - (FBitPos & 7))) & 0x1FFF];
+        const TLookupEntry entry = table[PeekBits() >> (32 - LookupBits)];
         // A code cut off by the end of the data yields what was summed before it.
         if (entry.Bits > FBitEnd - FBitPos)
             break;
@@ -193,17 +202,19 @@ bool TCCITTDecoder::WriteRun(int32_t count) {
     if (!RoomLeft() || count <= 0)
         return FColumn >= FWidth;
     const uint32_t end = FColumn + std::min<uint32_t>(uint32_t(count), FWidth - FColumn);
-    if (FBlack) {
-        uint32_t x = FColumn;
-        for (; x < end && (x & 7); ++x)
-            FRowStart[x >> 3] |= uint8_t(0x80 >> (x & 7));
-        const uint32_t wholeEnd = end & ~7u;
-        if (x < wholeEnd) {
-            std::memset(FRowStart + (x >> 3), 0xFF, (wholeEnd - x) >> 3);
-            x = wholeEnd;
+    if (FBlack && end > FColumn) {
+        // Pixels FColumn .. end - 1: a partial first byte, whole bytes, a partial last byte.
+        const uint32_t first = FColumn >> 3;
+        const uint32_t last = (end - 1) >> 3;
+        const uint8_t head = uint8_t(0xFF >> (FColumn & 7));
+        const uint8_t tail = uint8_t(0xFF << (7 - ((end - 1) & 7)));
+        if (first == last) {
+            FRowStart[first] |= head & tail;
+        } else {
+            FRowStart[first] |= head;
+            std::memset(FRowStart + first + 1, 0xFF, last - first - 1);
+            FRowStart[last] |= tail;
         }
-        for (; x < end; ++x)
-            FRowStart[x >> 3] |= uint8_t(0x80 >> (x & 7));
     }
     FColumn = end;
     return FColumn >= FWidth;

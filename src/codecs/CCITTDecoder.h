@@ -3,6 +3,7 @@
 #include "codecs/Decoder.h"
 
 #include <cstdint>
+#include <vector>
 
 // Common part of the fax decoders (ITU-T T.4 modified Huffman runs): the white and black code
 // trees, a bit reader over the packed strip and a writer of runs into
@@ -60,12 +61,14 @@ protected:
     bool FBlack = false; // colour of the next run
 
 private:
-    // The source byte at INDEX in most-significant-first order; 0 past the end.
-    uint8_t SourceByte(uint64_t index) const {
-        return index < (FBitEnd >> 3) ? FByteOrder[FSource[index]] : 0;
-    }
+    // The source byte at INDEX; 0 past the end.
+    uint8_t SourceByte(uint64_t index) const { return index < (FBitEnd >> 3) ? FSource[index] : 0; }
+    // The next 32 bits from the bit position, of which at least 25 are read from the
+    // source; 0 past its end.
+    uint32_t PeekBits() const;
 
-    const uint8_t* FByteOrder; // identity, or bit reversal for fill order 2
+    const bool FReverseBits;
+    std::vector<uint8_t> FReversed; // the strip in most-significant-first order for fill order 2
     const uint8_t* FSource = nullptr;
     uint64_t FBitPos = 0;
     uint64_t FBitEnd = 0;
