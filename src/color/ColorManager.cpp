@@ -136,10 +136,20 @@ void TColorManager::SetGammaValues(float mainGamma, float displayGamma) {
 
 // Every lookup in the table is by an 8-bit colour value and yields one, whatever the depths
 // of the picture, so the table always spans 0..255 on both sides.
-void TColorManager::BuildGammaTable() {
-    const long double exponent = 1.0L / (static_cast<long double>(FMainGamma) * FDisplayGamma);
+std::array<uint8_t, 256> TColorManager::GammaTableFor(float mainGamma, float displayGamma) {
+    std::array<uint8_t, 256> table;
+    const long double exponent = 1.0L / (static_cast<long double>(mainGamma) * displayGamma);
     for (int i = 0; i < 256; ++i)
-        FGammaTable[i] = static_cast<uint8_t>(Round(std::pow(i / 255.0L, exponent) * 255));
+        table[size_t(i)] = static_cast<uint8_t>(Round(std::pow(i / 255.0L, exponent) * 255));
+    return table;
+}
+
+void TColorManager::BuildGammaTable() {
+    // Every manager is created with the default gammas: their table is computed once.
+    static const std::array<uint8_t, 256> defaultTable = GammaTableFor(1.0f, 2.2f);
+    FGammaTable = FMainGamma == 1.0f && FDisplayGamma == 2.2f
+                      ? defaultTable
+                      : GammaTableFor(FMainGamma, FDisplayGamma);
 }
 
 void TColorManager::SetYCbCrSetup(std::span<const float> coefficients, uint32_t horizontal,
