@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-// Common part of the fax decoders (ITU-T T.4 modified Huffman runs): the white and black code
-// trees, a bit reader over the packed strip and a writer of runs into
-// rows of one bit per pixel, most significant bit first, 1 = black. Dest is cleared first,
-// so missing data leave white. Source and dest are not advanced for the caller.
+// Common part of the fax decoders (ITU-T T.4 modified Huffman runs): the white and black run
+// codes, a bit reader over the packed strip and a writer of runs into rows of one bit per
+// pixel, most significant bit first, 1 = black. Dest is cleared first, so missing data leave
+// white. Source and dest are not advanced for the caller.
 class TCCITTDecoder : public TDecoder {
 public:
     TCCITTDecoder(uint32_t t4Options, uint32_t width, bool wordAligned, bool reverseBits);
