@@ -53,7 +53,8 @@ protected:
     // Pixels of the current row written so far, and the row itself.
     uint32_t Column() const { return FColumn; }
     const uint8_t* CurrentRow() const { return FRowStart; }
-    bool RoomLeft() const { return FRowStart + FRowBytes <= FDestEnd; }
+    // Compared as a distance, which is also defined for the null dest of an empty strip.
+    bool RoomLeft() const { return size_t(FDestEnd - FRowStart) >= FRowBytes; }
 
     const uint32_t FT4Options;
     const uint32_t FWidth;

@@ -58,6 +58,17 @@ std::vector<uint8_t> Bits(const std::string& text) {
     return bytes;
 }
 
+// Found by fuzz_CCITTFax3Decoder (input 00 00 40 08 00 0A): an empty strip's dest may be
+// null, and the room left in it was computed as a pointer past null.
+TEST(CCITTFax3Decoder, EmptyDestWithoutStorageWritesNothing) {
+    TCCITTFax3Decoder decoder(0x40, 8, false, false);
+    const std::vector<uint8_t> packed{0x0A};
+    const uint8_t* source = packed.data();
+    uint8_t* dest = nullptr;
+    decoder.Decode(source, dest, 1, 0);
+    EXPECT_EQ(dest, nullptr);
+}
+
 constexpr uint32_t TwoDimensional = 1;
 
 // Width 16. Row 1, runs: white 4, black 4, white 8. Row 2 against it: VR1 (black from 5),
