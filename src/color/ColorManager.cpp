@@ -9,6 +9,7 @@
 #include "color/YCbCrConversion.h"
 #include "platform/Exceptions.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -185,6 +186,18 @@ TPixelFormat TColorManager::NativePixelFormat(int side) const {
     }
 }
 
+namespace {
+
+// The weights come from files: a green weight of 0 or a huge one must not overflow a table.
+// Any contribution beyond 65536 clamps the pixel the same way.
+int32_t ChromaContribution(long double value) {
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int32_t>(Round(std::clamp(value, -65536.0L, 65536.0L)));
+}
+
+} // namespace
+
 void TColorManager::BuildChromaTables() {
     const long double kr = FLumaCoefficients[0];
     const long double kg = FLumaCoefficients[1];
@@ -201,10 +214,10 @@ void TColorManager::BuildChromaTables() {
     for (int i = 0; i < 256; ++i) {
         const int dCr = photo ? i - 137 : i - 128;
         const int dCb = photo ? i - 156 : i - 128;
-        FChromaTables.CrToRed[i] = static_cast<int32_t>(Round(fr * dCr));
-        FChromaTables.CbToBlue[i] = static_cast<int32_t>(Round(fb * dCb));
-        FChromaTables.CrToGreen[i] = static_cast<int32_t>(-Round(gr * dCr));
-        FChromaTables.CbToGreen[i] = static_cast<int32_t>(-Round(gb * dCb));
+        FChromaTables.CrToRed[i] = ChromaContribution(fr * dCr);
+        FChromaTables.CbToBlue[i] = ChromaContribution(fb * dCb);
+        FChromaTables.CrToGreen[i] = -ChromaContribution(gr * dCr);
+        FChromaTables.CbToGreen[i] = -ChromaContribution(gb * dCb);
     }
 }
 

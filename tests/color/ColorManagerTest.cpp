@@ -237,6 +237,17 @@ TEST(ColorManager, GammaTableSpansEightBitsAlsoForShallowPictures) {
         ASSERT_EQ(manager.GammaTable()[i], ReferenceGamma(i, 1 / 2.2)) << i;
 }
 
+// Found by fuzzing the TIFF reader: weights come from files, and a green weight at or near 0
+// gave the chroma tables values that do not fit an integer.
+TEST(ColorManager, ZeroGreenWeightKeepsTheChromaTablesFinite) {
+    TColorManager manager = MakeManager(psYCbCr, 8, psBGR, 8);
+    const std::array<float, 3> weights{0.299f, 0.0f, 0.114f};
+    manager.SetYCbCrSetup(weights, 1, 1);
+    const std::vector<uint8_t> target = Convert(manager, {128, 0, 255}, std::vector<uint8_t>(3), 1);
+    EXPECT_EQ(target[0], 0);   // blue: Cb far below its middle
+    EXPECT_EQ(target[2], 255); // red: Cr far above it
+}
+
 TEST(ColorManager, YCbCrSetupStoresWeightsBeforeCheckingSubsampling) {
     struct Case {
         std::vector<float> weights;

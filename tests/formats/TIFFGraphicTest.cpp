@@ -431,6 +431,17 @@ TEST(TIFFGraphic, FewerSamplesThanTheSchemeNeedsAreRefused) {
 
 namespace {
 
+// Found by fuzzing: YCbCr weights of red 585304 and green 0.0000013 overflowed the chroma
+// tables.
+TEST(TIFFGraphic, DegenerateYCbCrWeightsLoadWithoutFault) {
+    TTIFFGraphic picture;
+    try {
+        picture.LoadFromFile(DataDir + "fuzz-ycbcr-extreme-weights.tif");
+    } catch (const Exception&) {
+        // refusing the file is as good as showing it; only a fault would not be
+    }
+}
+
 // Found by fuzzing: 3-bit gray had the conversion read past the end of the strip.
 TEST(TIFFGraphic, SampleDepthsWithoutConversionAreRefused) {
     TTIFFGraphic picture;
