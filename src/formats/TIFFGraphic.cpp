@@ -616,8 +616,9 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     if (ColorManager.TargetScheme() == psIndexed) {
         std::vector<uint8_t> bytes;
         size_t index;
+        // A map of fewer than three values holds no entry.
         if (FindTag(tagColorMap, index) && FieldSize(FDirectory[index].DataType) == 2 &&
-            EntryBytes(FDirectory[index], bytes)) {
+            FDirectory[index].DataLength >= 3 && EntryBytes(FDirectory[index], bytes)) {
             // The planes start at thirds of the stored map; a map of more than 256 entries per
             // plane keeps its first 256 of each.
             const size_t plane = FDirectory[index].DataLength / 3;

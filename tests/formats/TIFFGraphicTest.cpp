@@ -442,6 +442,17 @@ TEST(TIFFGraphic, DegenerateYCbCrWeightsLoadWithoutFault) {
     }
 }
 
+// Found by fuzzing: a ColorMap of fewer than three values made an empty map that was copied
+// through a null pointer.
+TEST(TIFFGraphic, ColorMapWithoutAnEntryIsIgnored) {
+    TTIFFGraphic picture;
+    try {
+        picture.LoadFromFile(DataDir + "fuzz-short-colormap.tif");
+    } catch (const Exception&) {
+        // refusing the file is as good as showing it; only a fault would not be
+    }
+}
+
 // Found by fuzzing: 3-bit gray had the conversion read past the end of the strip.
 TEST(TIFFGraphic, SampleDepthsWithoutConversionAreRefused) {
     TTIFFGraphic picture;
