@@ -1,7 +1,9 @@
 #include "codecs/CCITTDecoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -49,65 +51,112 @@ constexpr TCode ExtendedMakeUp[13] = {{0x8, 11},  {0xC, 11},  {0xD, 11},  {0x12,
                                       {0x1D, 12}, {0x1E, 12}, {0x1F, 12}};
 
 // Fill order 2 stores the first pixel in the least significant bit.
-struct TBitReversal {
-    uint8_t Table[256];
-    constexpr TBitReversal() : Table() {
-        for (int i = 0; i < 256; ++i) {
-            int r = 0;
-            for (int b = 0; b < 8; ++b)
-                if (i & (1 << b))
-                    r |= 0x80 >> b;
-            Table[i] = uint8_t(r);
+constexpr std::array<uint8_t, 256> BitReversal = [] {
+    std::array<uint8_t, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        for (int b = 0; b < 8; ++b)
+            if (i & (1 << b))
+                table[size_t(i)] |= uint8_t(0x80 >> b);
+    return table;
+}();
+
+// Runs are looked up by the next 13 bits, the longest code. An entry holds the code's value
+// and length; a bit sequence that is no code holds CodeInvalid and the bits up to and
+// including the first one that leaves every code, as a bit-by-bit walk would take them.
+constexpr int LookupBits = 13;
+
+struct TLookupEntry {
+    int16_t Value = 0;
+    uint8_t Bits = 0;
+};
+
+using TLookupTable = std::array<TLookupEntry, 1 << LookupBits>;
+
+struct TCodeTree {
+    struct TNode {
+        int32_t Child[2] = {0, 0};
+        int32_t Value = 0;
+        bool Leaf = false;
+    };
+    std::vector<TNode> Nodes{1};
+
+    void Insert(uint32_t code, int bits, int32_t value) {
+        int32_t node = 0;
+        for (int b = bits - 1; b >= 0; --b) {
+            const int bit = (code >> b) & 1;
+            if (Nodes[size_t(node)].Child[bit] == 0) {
+                Nodes[size_t(node)].Child[bit] = int32_t(Nodes.size());
+                Nodes.emplace_back();
+            }
+            node = Nodes[size_t(node)].Child[bit];
         }
+        Nodes[size_t(node)].Value = value;
+        Nodes[size_t(node)].Leaf = true;
+    }
+
+    TLookupEntry Walk(uint32_t window, int32_t invalid) const {
+        int32_t node = 0;
+        for (int k = 1; k <= LookupBits; ++k) {
+            node = Nodes[size_t(node)].Child[(window >> (LookupBits - k)) & 1];
+            if (node == 0)
+                return {int16_t(invalid), uint8_t(k)};
+            if (Nodes[size_t(node)].Leaf)
+                return {int16_t(Nodes[size_t(node)].Value), uint8_t(k)};
+        }
+        return {int16_t(invalid), uint8_t(LookupBits)};
     }
 };
-constexpr TBitReversal BitReversal;
+
+// The white and black tables, built once from the code trees of ITU-T T.4.
+const TLookupTable& RunTable(bool black) {
+    constexpr int32_t eol = TCCITTDecoder::CodeEOL;
+    constexpr int32_t invalid = TCCITTDecoder::CodeInvalid;
+    static const std::array<TLookupTable, 2> tables = [] {
+        std::array<TLookupTable, 2> built;
+        for (const bool treeBlack : {false, true}) {
+            TCodeTree tree;
+            for (int32_t run = 0; run < 64; ++run) {
+                const TCode c = treeBlack ? BlackTerminating[run] : WhiteTerminating[run];
+                tree.Insert(c.Code, c.Bits, run);
+            }
+            for (int32_t i = 0; i < 40; ++i) {
+                const TCode c =
+                    i < 27 ? (treeBlack ? BlackMakeUp[i] : WhiteMakeUp[i]) : ExtendedMakeUp[i - 27];
+                tree.Insert(c.Code, c.Bits, 64 * (i + 1));
+            }
+            tree.Insert(0x001, 12, eol);
+            tree.Insert(0x001, 9, invalid);
+            tree.Insert(0x001, 10, invalid);
+            tree.Insert(0x001, 11, invalid);
+            tree.Insert(0x000, 12, invalid);
+            for (uint32_t window = 0; window < built[treeBlack].size(); ++window)
+                built[treeBlack][window] = tree.Walk(window, invalid);
+        }
+        return built;
+    }();
+    return tables[black];
+}
 
 } // namespace
 
 TCCITTDecoder::TCCITTDecoder(uint32_t t4Options, uint32_t width, bool wordAligned, bool reverseBits)
     : FT4Options(t4Options), FWidth(width), FWordAligned(wordAligned), FReverseBits(reverseBits) {
-    for (auto* tree : {&FWhiteTree, &FBlackTree}) {
-        const bool black = tree == &FBlackTree;
-        tree->emplace_back(); // root
-        for (int32_t run = 0; run < 64; ++run) {
-            const TCode c = black ? BlackTerminating[run] : WhiteTerminating[run];
-            Insert(*tree, c.Code, c.Bits, run);
-        }
-        for (int32_t i = 0; i < 40; ++i) {
-            const TCode c =
-                i < 27 ? (black ? BlackMakeUp[i] : WhiteMakeUp[i]) : ExtendedMakeUp[i - 27];
-            Insert(*tree, c.Code, c.Bits, 64 * (i + 1));
-        }
-        Insert(*tree, 0x001, 12, CodeEOL);
-        Insert(*tree, 0x001, 9, CodeInvalid);
-        Insert(*tree, 0x001, 10, CodeInvalid);
-        Insert(*tree, 0x001, 11, CodeInvalid);
-        Insert(*tree, 0x000, 12, CodeInvalid);
-    }
-}
-
-void TCCITTDecoder::Insert(std::vector<TNode>& tree, uint32_t code, int bits, int32_t value) {
-    int32_t node = 0;
-    for (int b = bits - 1; b >= 0; --b) {
-        const int bit = (code >> b) & 1;
-        if (tree[size_t(node)].Child[bit] == 0) {
-            tree[size_t(node)].Child[bit] = int32_t(tree.size());
-            tree.emplace_back();
-        }
-        node = tree[size_t(node)].Child[bit];
-    }
-    tree[size_t(node)].Value = value;
-    tree[size_t(node)].Leaf = true;
+    RunTable(false);
 }
 
 void TCCITTDecoder::Begin(const uint8_t* source, uint8_t* dest, int32_t packedSize,
                           int32_t unpackedSize) {
     const size_t packed = size_t(std::max(packedSize, 0));
     const size_t unpacked = size_t(std::max(unpackedSize, 0));
-    FSourceStart = FSourcePos = source;
-    FSourceEnd = source + packed;
-    FBitsLeft = 0;
+    FSource = source;
+    if (FReverseBits) {
+        FReversed.resize(packed);
+        for (size_t i = 0; i < packed; ++i)
+            FReversed[i] = BitReversal[source[i]];
+        FSource = FReversed.data();
+    }
+    FBitPos = 0;
+    FBitEnd = uint64_t(packed) * 8;
     FRowStart = dest;
     FDestEnd = dest + unpacked;
     FRowBytes = (size_t(FWidth) + 7) / 8;
@@ -117,56 +166,55 @@ void TCCITTDecoder::Begin(const uint8_t* source, uint8_t* dest, int32_t packedSi
         std::memset(dest, 0, unpacked);
 }
 
-int TCCITTDecoder::ReadBit() {
-    if (FBitsLeft == 0) {
-        if (FSourcePos >= FSourceEnd)
-            return -1;
-        FCurrentByte = FReverseBits ? BitReversal.Table[*FSourcePos] : *FSourcePos;
-        ++FSourcePos;
-        FBitsLeft = 8;
+uint32_t TCCITTDecoder::PeekBits() const {
+    const uint64_t byte = FBitPos >> 3;
+    uint32_t window;
+    if (byte + 4 <= (FBitEnd >> 3)) {
+        std::memcpy(&window, FSource + byte, 4);
+        window = __builtin_bswap32(window);
+    } else {
+        window = uint32_t(SourceByte(byte)) << 24 | uint32_t(SourceByte(byte + 1)) << 16 |
+                 uint32_t(SourceByte(byte + 2)) << 8 | SourceByte(byte + 3);
     }
-    --FBitsLeft;
-    return (FCurrentByte >> FBitsLeft) & 1;
+    return window << (FBitPos & 7);
 }
 
 int32_t TCCITTDecoder::ReadRun(bool black) {
-    const std::vector<TNode>& tree = black ? FBlackTree : FWhiteTree;
+    const TLookupTable& table = RunTable(black);
     int32_t sum = 0;
-    int32_t node = 0;
-    for (;;) {
-        const int bit = ReadBit();
-        if (bit < 0)
+    while (FBitPos < FBitEnd) {
+        const TLookupEntry entry = table[PeekBits() >> (32 - LookupBits)];
+        // A code cut off by the end of the data yields what was summed before it.
+        if (entry.Bits > FBitEnd - FBitPos)
+            break;
+        FBitPos += entry.Bits;
+        if (entry.Value < 0)
+            return entry.Value;
+        sum += entry.Value;
+        if (entry.Value < 64)
             return sum;
-        node = tree[size_t(node)].Child[bit];
-        if (node == 0)
-            return CodeInvalid; // a bit sequence that is no code
-        const TNode& n = tree[size_t(node)];
-        if (!n.Leaf)
-            continue;
-        if (n.Value < 0)
-            return n.Value;
-        sum += n.Value;
-        if (n.Value < 64)
-            return sum;
-        node = 0; // a make-up code: its terminating code follows
     }
+    FBitPos = FBitEnd;
+    return sum;
 }
 
 bool TCCITTDecoder::WriteRun(int32_t count) {
     if (!RoomLeft() || count <= 0)
         return FColumn >= FWidth;
     const uint32_t end = FColumn + std::min<uint32_t>(uint32_t(count), FWidth - FColumn);
-    if (FBlack) {
-        uint32_t x = FColumn;
-        for (; x < end && (x & 7); ++x)
-            FRowStart[x >> 3] |= uint8_t(0x80 >> (x & 7));
-        const uint32_t wholeEnd = end & ~7u;
-        if (x < wholeEnd) {
-            std::memset(FRowStart + (x >> 3), 0xFF, (wholeEnd - x) >> 3);
-            x = wholeEnd;
+    if (FBlack && end > FColumn) {
+        // Pixels FColumn .. end - 1: a partial first byte, whole bytes, a partial last byte.
+        const uint32_t first = FColumn >> 3;
+        const uint32_t last = (end - 1) >> 3;
+        const uint8_t head = uint8_t(0xFF >> (FColumn & 7));
+        const uint8_t tail = uint8_t(0xFF << (7 - ((end - 1) & 7)));
+        if (first == last) {
+            FRowStart[first] |= head & tail;
+        } else {
+            FRowStart[first] |= head;
+            std::memset(FRowStart + first + 1, 0xFF, last - first - 1);
+            FRowStart[last] |= tail;
         }
-        for (; x < end; ++x)
-            FRowStart[x >> 3] |= uint8_t(0x80 >> (x & 7));
     }
     FColumn = end;
     return FColumn >= FWidth;

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-// Common part of the one-dimensional fax decoders (ITU-T T.4 modified Huffman runs): the
-// white and black code trees, a bit reader over the packed strip and a writer of runs into
-// rows of one bit per pixel, most significant bit first, 1 = black. Dest is cleared first,
-// so missing data leave white. Source and dest are not advanced for the caller.
+// Common part of the fax decoders (ITU-T T.4 modified Huffman runs): the white and black run
+// codes, a bit reader over the packed strip and a writer of runs into rows of one bit per
+// pixel, most significant bit first, 1 = black. Dest is cleared first, so missing data leave
+// white. Source and dest are not advanced for the caller.
 class TCCITTDecoder : public TDecoder {
 public:
     TCCITTDecoder(uint32_t t4Options, uint32_t width, bool wordAligned, bool reverseBits);
@@ -17,21 +17,30 @@ public:
         bytesStored = 0;
     }
 
-protected:
+    // Run values that are no runs.
     static constexpr int32_t CodeEOL = -1;
     static constexpr int32_t CodeInvalid = -2;
 
+protected:
     // Prepares reader and writer for one strip and clears dest.
     void Begin(const uint8_t* source, uint8_t* dest, int32_t packedSize, int32_t unpackedSize);
-    bool HasBits() const { return FBitsLeft > 0 || FSourcePos < FSourceEnd; }
+    bool HasBits() const { return FBitPos < FBitEnd; }
     // The next bit, or -1 when the data are exhausted.
-    int ReadBit();
+    int ReadBit() {
+        if (FBitPos >= FBitEnd)
+            return -1;
+        const int bit = (SourceByte(FBitPos >> 3) >> (7 - (FBitPos & 7))) & 1;
+        ++FBitPos;
+        return bit;
+    }
     // Drops the rest of the current source byte.
-    void SkipToByte() { FBitsLeft = 0; }
-    size_t SourceOffset() const { return size_t(FSourcePos - FSourceStart); }
+    void SkipToByte() { FBitPos = (FBitPos + 7) & ~uint64_t(7); }
+    // Source bytes taken so far, a partly read one included.
+    size_t SourceOffset() const { return size_t((FBitPos + 7) >> 3); }
+    // Skips one whole byte at a byte boundary, if there is one.
     void SkipSourceByte() {
-        if (FSourcePos < FSourceEnd)
-            ++FSourcePos;
+        if (FBitPos < FBitEnd)
+            FBitPos += 8;
     }
     // Sum of make-up and terminating codes, CodeEOL, CodeInvalid; what was read so far when
     // the data end in the middle of a code.
@@ -41,29 +50,29 @@ protected:
     // Moves to the next row; false when dest has no room for another row.
     bool EndRow();
     bool RowStarted() const { return FColumn > 0; }
-    bool RoomLeft() const { return FRowStart + FRowBytes <= FDestEnd; }
+    // Pixels of the current row written so far, and the row itself.
+    uint32_t Column() const { return FColumn; }
+    const uint8_t* CurrentRow() const { return FRowStart; }
+    // Compared as a distance, which is also defined for the null dest of an empty strip.
+    bool RoomLeft() const { return size_t(FDestEnd - FRowStart) >= FRowBytes; }
 
     const uint32_t FT4Options;
     const uint32_t FWidth;
     const bool FWordAligned;
-    const bool FReverseBits;
     bool FBlack = false; // colour of the next run
 
 private:
-    struct TNode {
-        int32_t Child[2] = {0, 0};
-        int32_t Value = 0;
-        bool Leaf = false;
-    };
-    static void Insert(std::vector<TNode>& tree, uint32_t code, int bits, int32_t value);
+    // The source byte at INDEX; 0 past the end.
+    uint8_t SourceByte(uint64_t index) const { return index < (FBitEnd >> 3) ? FSource[index] : 0; }
+    // The next 32 bits from the bit position, of which at least 25 are read from the
+    // source; 0 past its end.
+    uint32_t PeekBits() const;
 
-    std::vector<TNode> FWhiteTree;
-    std::vector<TNode> FBlackTree;
-    const uint8_t* FSourceStart = nullptr;
-    const uint8_t* FSourcePos = nullptr;
-    const uint8_t* FSourceEnd = nullptr;
-    uint8_t FCurrentByte = 0;
-    int FBitsLeft = 0;
+    const bool FReverseBits;
+    std::vector<uint8_t> FReversed; // the strip in most-significant-first order for fill order 2
+    const uint8_t* FSource = nullptr;
+    uint64_t FBitPos = 0;
+    uint64_t FBitEnd = 0;
     uint8_t* FRowStart = nullptr;
     uint8_t* FDestEnd = nullptr;
     size_t FRowBytes = 0;

@@ -2,9 +2,11 @@
 
 #include "codecs/CCITTDecoder.h"
 
-// TIFF compression 3: one-dimensional group 3 fax, every row introduced by an EOL code.
-// Rows coded two-dimensionally (T4Options bit 0, tag bit 0 after the EOL) cannot be decoded
-// here and stay white.
+#include <vector>
+
+// TIFF compression 3: group 3 fax, every row introduced by an EOL code. With T4Options bit 0
+// a tag bit follows each EOL: 1 for a row of runs, 0 for a row coded two-dimensionally
+// (ITU-T T.4 section 4.2) against the row above it.
 class TCCITTFax3Decoder : public TCCITTDecoder {
 public:
     using TCCITTDecoder::TCCITTDecoder;
@@ -15,4 +17,12 @@ public:
 private:
     // Reads past the next EOL (any number of fill zeros, then a 1); false when the data end.
     bool SynchroniseOnEOL();
+    // Both return true when the row ended on an EOL code.
+    bool DecodeOneDimensionalRow();
+    bool DecodeTwoDimensionalRow();
+    // The colour changes of the current row become the reference for the next one.
+    void TakeReference();
+
+    // Columns where the reference row changes colour; the first change is to black.
+    std::vector<uint32_t> FReference;
 };

@@ -9,6 +9,7 @@
 #include "color/YCbCrConversion.h"
 #include "platform/Exceptions.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -50,6 +51,11 @@ bool IsSubsampling(uint32_t value) {
 
 bool HasAlphaSample(TPixelScheme scheme) {
     return scheme == psGrayAlpha || scheme == psRGBA || scheme == psBGRA;
+}
+
+// Schemes whose routines read three or four samples a pixel.
+bool IsColourScheme(TPixelScheme scheme) {
+    return scheme >= psRGB && scheme <= psPhotoYCC;
 }
 
 bool IsRgbOrder(TPixelScheme scheme) {
@@ -131,10 +137,20 @@ void TColorManager::SetGammaValues(float mainGamma, float displayGamma) {
 
 // Every lookup in the table is by an 8-bit colour value and yields one, whatever the depths
 // of the picture, so the table always spans 0..255 on both sides.
-void TColorManager::BuildGammaTable() {
-    const long double exponent = 1.0L / (static_cast<long double>(FMainGamma) * FDisplayGamma);
+std::array<uint8_t, 256> TColorManager::GammaTableFor(float mainGamma, float displayGamma) {
+    std::array<uint8_t, 256> table;
+    const long double exponent = 1.0L / (static_cast<long double>(mainGamma) * displayGamma);
     for (int i = 0; i < 256; ++i)
-        FGammaTable[i] = static_cast<uint8_t>(Round(std::pow(i / 255.0L, exponent) * 255));
+        table[size_t(i)] = static_cast<uint8_t>(Round(std::pow(i / 255.0L, exponent) * 255));
+    return table;
+}
+
+void TColorManager::BuildGammaTable() {
+    // Every manager is created with the default gammas: their table is computed once.
+    static const std::array<uint8_t, 256> defaultTable = GammaTableFor(1.0f, 2.2f);
+    FGammaTable = FMainGamma == 1.0f && FDisplayGamma == 2.2f
+                      ? defaultTable
+                      : GammaTableFor(FMainGamma, FDisplayGamma);
 }
 
 void TColorManager::SetYCbCrSetup(std::span<const float> coefficients, uint32_t horizontal,
@@ -170,6 +186,18 @@ TPixelFormat TColorManager::NativePixelFormat(int side) const {
     }
 }
 
+namespace {
+
+// The weights come from files: a green weight of 0 or a huge one must not overflow a table.
+// Any contribution beyond 65536 clamps the pixel the same way.
+int32_t ChromaContribution(long double value) {
+    if (std::isnan(value))
+        return 0;
+    return static_cast<int32_t>(Round(std::clamp(value, -65536.0L, 65536.0L)));
+}
+
+} // namespace
+
 void TColorManager::BuildChromaTables() {
     const long double kr = FLumaCoefficients[0];
     const long double kg = FLumaCoefficients[1];
@@ -186,10 +214,10 @@ void TColorManager::BuildChromaTables() {
     for (int i = 0; i < 256; ++i) {
         const int dCr = photo ? i - 137 : i - 128;
         const int dCb = photo ? i - 156 : i - 128;
-        FChromaTables.CrToRed[i] = static_cast<int32_t>(Round(fr * dCr));
-        FChromaTables.CbToBlue[i] = static_cast<int32_t>(Round(fb * dCb));
-        FChromaTables.CrToGreen[i] = static_cast<int32_t>(-Round(gr * dCr));
-        FChromaTables.CbToGreen[i] = static_cast<int32_t>(-Round(gb * dCb));
+        FChromaTables.CrToRed[i] = ChromaContribution(fr * dCr);
+        FChromaTables.CbToBlue[i] = ChromaContribution(fb * dCb);
+        FChromaTables.CrToGreen[i] = -ChromaContribution(gr * dCr);
+        FChromaTables.CbToGreen[i] = -ChromaContribution(gb * dCb);
     }
 }
 
@@ -204,6 +232,12 @@ void TColorManager::SelectConverter() {
         HasAlphaSample(FSourceScheme) ? (FSourceFlags | cfAlpha) : (FSourceFlags & ~cfAlpha);
     FTargetFlags =
         HasAlphaSample(FTargetScheme) ? (FTargetFlags | cfAlpha) : (FTargetFlags & ~cfAlpha);
+    // A colour source declared with one or two samples a pixel has rows too short for the
+    // three or four samples its routine reads.
+    if (IsColourScheme(FSourceScheme) && FSourceSamples < 3) {
+        FNeedsSelection = false;
+        return;
+    }
     switch (FSourceScheme) {
     case psIndexed:
         FConverter = IndexRoutine(FSourceBits, FTargetBits);

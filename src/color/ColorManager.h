@@ -100,6 +100,7 @@ public:
     void SelectConverter();
 
 private:
+    static std::array<uint8_t, 256> GammaTableFor(float mainGamma, float displayGamma);
     void BuildGammaTable();
     void BuildChromaTables();
     TRowContext Context() const;

@@ -15,29 +15,31 @@ uint32_t MaxValue(uint8_t bits) {
     return (1u << bits) - 1;
 }
 
-// Reads consecutive fields of a packed source, most significant bits first.
+// Reads consecutive fields of a packed source, most significant bits first. At depths that
+// do not divide 8 a field may continue in the next byte; no byte past the last field is read.
 class TPackedReader {
 public:
     TPackedReader(const uint8_t* data, uint8_t bits)
-        : FByte(data), FBits(bits), FShift(8 - bits), FFieldMask(uint8_t(MaxValue(bits))) {}
+        : FData(data), FBits(bits), FFieldMask(MaxValue(bits)) {}
     uint8_t Next() {
-        const uint8_t v = (*FByte >> FShift) & FFieldMask;
-        FShift -= FBits;
-        if (FShift < 0) {
-            FShift = 8 - FBits;
-            ++FByte;
-        }
-        return v;
+        const uint8_t* at = FData + (FPosition >> 3);
+        const uint32_t offset = FPosition & 7;
+        uint32_t window = uint32_t(at[0]) << 8;
+        if (offset + FBits > 8)
+            window |= at[1];
+        FPosition += FBits;
+        return uint8_t((window >> (16 - FBits - offset)) & FFieldMask);
     }
 
 private:
-    const uint8_t* FByte;
-    int FBits;
-    int FShift;
-    uint8_t FFieldMask;
+    const uint8_t* FData;
+    const uint32_t FBits;
+    const uint32_t FFieldMask;
+    size_t FPosition = 0; // in bits
 };
 
-// Writes the fields of a packed target one pixel after the other, keeping the other bits.
+// Writes the fields of a packed target one pixel after the other, keeping the other bits. A
+// new byte starts after every 8 / bits pixels.
 class TPackedWriter {
 public:
     TPackedWriter(uint8_t* data, uint8_t bits)
@@ -92,8 +94,7 @@ void ConvertIndexDepth(const TRowContext& context, std::span<const void* const> 
         return;
     const uint8_t* source = FirstSource(sources);
     if (sourceBits == targetBits && mask == 0xFF) {
-        const uint32_t perByte = 8 / targetBits;
-        std::memmove(target, source, (size_t(count) + perByte - 1) / perByte);
+        std::memmove(target, source, (uint64_t(count) * targetBits + 7) / 8);
         return;
     }
     std::array<uint8_t, 256> rescaled;

@@ -8,12 +8,14 @@
 #include "codecs/TIFFLZWDecoder.h"
 #include "codecs/ThunderDecoder.h"
 #include "formats/GraphicStrings.h"
+#include "formats/YCbCrUpsampling.h"
 #include "platform/PictureLimits.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <set>
+#include <span>
 
 const TGraphicClassInfo TTIFFGraphic::ClassInfo = {"TTIFFGraphic", CreateGraphic<TTIFFGraphic>};
 
@@ -152,6 +154,26 @@ TPixelScheme MapPhotometric(uint32_t value, uint32_t samplesPerPixel) {
         return psLab;
     default:
         return psUnknown;
+    }
+}
+
+// The samples of one pixel that the conversion of the scheme reads.
+uint32_t SamplesNeeded(TPixelScheme scheme) {
+    switch (scheme) {
+    case psRGBA:
+    case psBGRA:
+    case psCMYK:
+        return 4;
+    case psRGB:
+    case psBGR:
+    case psLab:
+    case psYCbCr:
+    case psCMY:
+        return 3;
+    case psGrayAlpha:
+        return 2;
+    default:
+        return 1;
     }
 }
 
@@ -495,7 +517,8 @@ void TTIFFGraphic::SetupTIFFColorManager() {
     const TImageProperties& p = ImageProperties;
     TPixelScheme source = p.ColorScheme;
     // libjpeg delivers three-component strips as blue, green, red; others as stored.
-    if ((p.Compression == ctJPEG || p.Compression == ctOJPEG) && p.SamplesPerPixel == 3)
+    if ((p.Compression == ctJPEG || p.Compression == ctOJPEG) && p.SamplesPerPixel == 3 &&
+        !SeparatePlanes())
         source = psBGR;
     TPixelScheme target = source;
     switch (source) {
@@ -518,19 +541,22 @@ void TTIFFGraphic::SetupTIFFColorManager() {
     default:
         break;
     }
+    // Separate planes reach the conversion one plane per sample; gray and palette pictures
+    // take their first plane only, so an extra sample is dropped.
+    uint8_t samples = p.SamplesPerPixel;
+    if (SeparatePlanes() && SamplesNeeded(source) < 3) {
+        if (source == psGrayAlpha)
+            source = psIndexed;
+        samples = 1;
+    }
     // Each row is converted from the samples the scheme needs; a file that stores fewer
     // would have the conversion read past the row.
-    const uint32_t needed = source == psRGBA || source == psBGRA || source == psCMYK ? 4
-                            : source == psRGB || source == psBGR || source == psLab ||
-                                    source == psYCbCr || source == psCMY
-                                ? 3
-                            : source == psGrayAlpha ? 2
-                                                    : 1;
+    const uint32_t needed = SamplesNeeded(source);
     // The conversion routines read whole bytes of 1-, 2-, 4-, 8- and 16-bit samples only;
     // other depths would have them read past the row.
     const bool knownDepth = p.BitsPerSample == 1 || p.BitsPerSample == 2 || p.BitsPerSample == 4 ||
                             p.BitsPerSample == 8 || p.BitsPerSample == 16;
-    if (p.SamplesPerPixel < needed || !knownDepth)
+    if (samples < needed || !knownDepth)
         GraphicErrorFmt(gesInvalidColorFormat, gesFormatTIFF);
     TConversionFlags flags = BigEndian() ? cfSwapBytes : 0;
     if (source == psLab)
@@ -540,8 +566,8 @@ void TTIFFGraphic::SetupTIFFColorManager() {
     ColorManager.SetTargetBits(TargetBits(target, p.BitsPerSample));
     ColorManager.SetSourceScheme(source);
     ColorManager.SetTargetScheme(target);
-    ColorManager.SetSourceSamples(p.SamplesPerPixel);
-    ColorManager.SetTargetSamples(source == psCMYK ? 3 : p.SamplesPerPixel);
+    ColorManager.SetSourceSamples(samples);
+    ColorManager.SetTargetSamples(source == psCMYK ? 3 : samples);
     SetPixelFormat(source == psGrayAlpha ? TPixelFormat::pf8bit
                                          : ColorManager.NativePixelFormat(TargetSide));
 }
@@ -590,8 +616,9 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     if (ColorManager.TargetScheme() == psIndexed) {
         std::vector<uint8_t> bytes;
         size_t index;
+        // A map of fewer than three values holds no entry.
         if (FindTag(tagColorMap, index) && FieldSize(FDirectory[index].DataType) == 2 &&
-            EntryBytes(FDirectory[index], bytes)) {
+            FDirectory[index].DataLength >= 3 && EntryBytes(FDirectory[index], bytes)) {
             // The planes start at thirds of the stored map; a map of more than 256 entries per
             // plane keeps its first 256 of each.
             const size_t plane = FDirectory[index].DataLength / 3;
@@ -611,7 +638,9 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
         ColorManager.SetYCbCrSetup(FYCbCrCoefficients, p.YCbCrSubSampling[0],
                                    p.YCbCrSubSampling[1]);
 
-    p.RowBytes = uint32_t((uint64_t(p.BitsPerPixel) * uint32_t(p.Width) + 7) / 8);
+    // A row of a separate plane holds one sample per pixel.
+    const uint32_t rowBits = SeparatePlanes() ? p.BitsPerSample : p.BitsPerPixel;
+    p.RowBytes = uint32_t((uint64_t(rowBits) * uint32_t(p.Width) + 7) / 8);
     p.RowIndex = 0;
     std::unique_ptr<TDecoder> decoder = CreateDecoder();
     if (decoder)
@@ -629,48 +658,100 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
         decoder->DecodeEnd();
 }
 
+bool TTIFFGraphic::SeparatePlanes() const {
+    return ImageProperties.PlanarConfiguration == 2 && ImageProperties.SamplesPerPixel > 1;
+}
+
+void TTIFFGraphic::ReadStrip(TDecoder* decoder, uint32_t offset, uint32_t byteCount,
+                             std::vector<uint8_t>& packed, std::vector<uint8_t>& unpacked) {
+    const int64_t fileSize = FileSize();
+    const int64_t start = std::min<int64_t>(offset, fileSize);
+    Stream->SetPosition(BasePosition + start);
+    if (!decoder) {
+        const int64_t got =
+            std::max<int64_t>(0, Stream->Read(unpacked.data(), int64_t(unpacked.size())));
+        std::fill(unpacked.begin() + got, unpacked.end(), 0);
+        return;
+    }
+    // The byte count is trusted no further than the file's end.
+    packed.resize(size_t(std::min<int64_t>(byteCount, fileSize - start)));
+    Stream->ReadBuffer(packed.data(), int64_t(packed.size()));
+    // Decoders may leave the rest of a short strip unwritten.
+    std::fill(unpacked.begin(), unpacked.end(), 0);
+    const uint8_t* source = packed.data();
+    uint8_t* dest = unpacked.data();
+    decoder->Decode(source, dest, int32_t(packed.size()), int32_t(unpacked.size()));
+}
+
+void TTIFFGraphic::TransferRow(std::span<const void* const> samples) {
+    TImageProperties& p = ImageProperties;
+    ColorManager.ConvertPixels(samples, ScanLine(int32_t(p.RowIndex)), uint32_t(p.Width));
+    ++p.RowIndex;
+    RowTransferred(int32_t(p.RowIndex));
+}
+
 void TTIFFGraphic::LoadStrips(TDecoder* decoder) {
     TImageProperties& p = ImageProperties;
     const std::vector<uint32_t> offsets = ReadTagCardinals(tagStripOffsets);
     const std::vector<uint32_t> byteCounts = ReadTagCardinals(tagStripByteCounts);
     const bool predict = p.Compression != ctNone && p.Predictor == 2;
-    const int64_t fileSize = FileSize();
+    // Separate planes store all strips of the first sample, then all of the second, and so
+    // on; strip i of every plane holds the same rows.
+    const uint32_t planes = SeparatePlanes() ? p.SamplesPerPixel : 1;
+    const uint32_t convertedPlanes = planes == 1 || ColorManager.SourceSamples() == 1 ? 1 : planes;
+    const uint32_t predictorSamples = planes == 1 ? p.SamplesPerPixel : 1;
+    const size_t stripsPerPlane = offsets.size() / planes;
+    // Subsampled YCbCr comes in bands of data units (JPEG strips arrive expanded already).
+    const uint32_t h = ColorManager.HorizontalSubsampling();
+    const uint32_t v = ColorManager.VerticalSubsampling();
+    const bool subsampled =
+        ColorManager.SourceScheme() == psYCbCr && planes == 1 && p.BitsPerSample == 8 && h * v > 1;
+    const uint32_t bandRows = subsampled ? v : 1;
+    const uint64_t bandBytes = subsampled ? YCbCrBandBytes(uint32_t(p.Width), h, v) : p.RowBytes;
+    std::vector<uint8_t> expanded(subsampled ? size_t(v) * uint32_t(p.Width) * 3 : 0);
+
     StartTransferring();
     p.StripTotal = uint32_t(offsets.size());
-    std::vector<uint8_t> buffer;
-    for (p.StripIndex = 0; p.StripIndex < offsets.size() && p.RowIndex < uint32_t(p.Height);
-         ++p.StripIndex) {
-        const uint32_t i = p.StripIndex;
+    std::vector<uint8_t> packed;
+    std::vector<std::vector<uint8_t>> unpacked(convertedPlanes);
+    const void* rows[4] = {};
+    for (size_t strip = 0; strip < stripsPerPlane && p.RowIndex < uint32_t(p.Height); ++strip) {
+        p.StripIndex = uint32_t(strip);
         const uint32_t rowsPerStrip =
-            p.RowsPerStrip[std::min<size_t>(i, p.RowsPerStrip.size() - 1)];
+            p.RowsPerStrip[std::min<size_t>(strip, p.RowsPerStrip.size() - 1)];
         // Rows beyond the picture's end are never shown, so they are never unpacked.
-        const uint64_t rows = std::min<uint64_t>(rowsPerStrip, uint32_t(p.Height) - p.RowIndex);
-        const uint64_t unpacked = rows * p.RowBytes;
-        if (unpacked > uint64_t(INT32_MAX))
+        uint32_t rowsLeft = std::min<uint32_t>(rowsPerStrip, uint32_t(p.Height) - p.RowIndex);
+        const uint64_t size = (uint64_t(rowsLeft) + bandRows - 1) / bandRows * bandBytes;
+        if (size > uint64_t(INT32_MAX))
             InvalidTIFF();
-        buffer.assign(size_t(unpacked), 0);
-        const int64_t start = std::min<int64_t>(offsets[i], fileSize);
-        Stream->SetPosition(BasePosition + start);
-        if (decoder) {
-            const int64_t packedCount = i < byteCounts.size() ? byteCounts[i] : 0;
-            std::vector<uint8_t> packed(size_t(std::min(packedCount, fileSize - start)));
-            Stream->ReadBuffer(packed.data(), int64_t(packed.size()));
-            const uint8_t* source = packed.data();
-            uint8_t* dest = buffer.data();
-            decoder->Decode(source, dest, int32_t(packed.size()), int32_t(unpacked));
-        } else {
-            Stream->Read(buffer.data(), int64_t(unpacked));
+        for (uint32_t plane = 0; plane < convertedPlanes; ++plane) {
+            const size_t i = plane * stripsPerPlane + strip;
+            unpacked[plane].resize(size_t(size));
+            ReadStrip(decoder, offsets[i], i < byteCounts.size() ? byteCounts[i] : 0, packed,
+                      unpacked[plane]);
         }
-        for (size_t at = 0;
-             p.RowIndex < uint32_t(p.Height) && at + p.RowBytes <= buffer.size() && p.RowBytes > 0;
-             at += p.RowBytes) {
-            uint8_t* row = buffer.data() + at;
-            if (predict)
-                UndoPredictor(row, uint32_t(p.Width), p.SamplesPerPixel, p.BitsPerSample,
-                              BigEndian());
-            ColorManager.ConvertPixels(row, ScanLine(int32_t(p.RowIndex)), uint32_t(p.Width));
-            ++p.RowIndex;
-            RowTransferred(int32_t(p.RowIndex));
+        for (size_t at = 0; rowsLeft > 0 && at + bandBytes <= size && bandBytes > 0;
+             at += bandBytes) {
+            if (subsampled) {
+                const uint32_t bandHeight = std::min(v, rowsLeft);
+                ExpandYCbCrBand(unpacked[0].data() + at, uint32_t(p.Width), h, v, bandHeight,
+                                expanded.data());
+                for (uint32_t r = 0; r < bandHeight; ++r) {
+                    rows[0] = expanded.data() + size_t(r) * uint32_t(p.Width) * 3;
+                    TransferRow({rows, 1});
+                }
+                rowsLeft -= bandHeight;
+                continue;
+            }
+            for (uint32_t plane = 0; plane < convertedPlanes; ++plane) {
+                uint8_t* row = unpacked[plane].data() + at;
+                if (predict)
+                    UndoPredictor(row, uint32_t(p.Width), predictorSamples, p.BitsPerSample,
+                                  BigEndian());
+                rows[plane] = row;
+            }
+            TransferRow({rows, convertedPlanes});
+            --rowsLeft;
         }
     }
 }

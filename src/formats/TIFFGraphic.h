@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // One 12-byte entry of an image file directory. Value holds the four value bytes as stored in
@@ -17,8 +18,8 @@ struct TTIFFEntry {
 };
 
 // Reads the first picture of TIFF files: strips that are uncompressed or PackBits, LZW,
-// deflate, CCITT one-dimensional fax, JPEG or ThunderScan compressed. Tiled pictures load
-// as an empty bitmap.
+// deflate, CCITT group 3 fax, JPEG or ThunderScan compressed, samples interleaved or in
+// separate planes, YCbCr also subsampled. Tiled pictures load as an empty bitmap.
 class TTIFFGraphic : public TGraphicReader {
 public:
     static const TGraphicClassInfo ClassInfo;
@@ -58,7 +59,14 @@ private:
     bool ForEachInteger(uint32_t tag, Sink sink) const;
     void ReadTIFFProperties();
     void SetupTIFFColorManager();
+    bool SeparatePlanes() const;
+    // Unpacks one strip into UNPACKED, whose size is the strip's unpacked size; what the
+    // strip does not yield stays 0. PACKED is scratch space kept between strips.
+    void ReadStrip(TDecoder* decoder, uint32_t offset, uint32_t byteCount,
+                   std::vector<uint8_t>& packed, std::vector<uint8_t>& unpacked);
     void LoadStrips(TDecoder* decoder);
+    // Converts the samples of the next bitmap row (one pointer, or one per plane).
+    void TransferRow(std::span<const void* const> samples);
     std::unique_ptr<TDecoder> CreateDecoder();
 
     std::vector<TTIFFEntry> FDirectory;

@@ -185,6 +185,26 @@ TEST(ColorManager, PairsWithoutARoutineFailAtTheFirstConversion) {
     }
 }
 
+// A colour routine reads three or four samples a pixel: a source declared with one or two
+// has rows too short for it.
+TEST(ColorManager, ColourSourcesWithFewerThanThreeSamplesHaveNoRoutine) {
+    for (const TPixelScheme scheme : {psRGB, psBGRA, psCMYK, psLab, psYCbCr}) {
+        for (const uint32_t samples : {1u, 2u}) {
+            TColorManager manager = MakeManager(scheme, 8, psBGR, 8);
+            manager.SetSourceSamples(samples);
+            const std::vector<uint8_t> source(2);
+            EXPECT_EQ(ErrorOf([&] { Convert(manager, source, std::vector<uint8_t>(3), 1); }),
+                      NoMethodText)
+                << int(scheme) << " with " << samples;
+        }
+    }
+    TColorManager manager = MakeManager(psRGB, 8, psBGR, 8);
+    manager.SetSourceSamples(1);
+    manager.SetSourceScheme(psGray);
+    manager.SetTargetScheme(psGray);
+    EXPECT_EQ(Convert(manager, {7}, std::vector<uint8_t>(1), 1), std::vector<uint8_t>{7});
+}
+
 TEST(ColorManager, SourceBitsThreeIsAcceptedAndColourRoutinesWriteNothing) {
     TColorManager manager = MakeManager(psRGB, 3, psBGR, 8);
     const std::vector<uint8_t> source{1, 2, 3};
@@ -215,6 +235,17 @@ TEST(ColorManager, GammaTableSpansEightBitsAlsoForShallowPictures) {
     manager.SetGammaValues(1.0f, 2.2f);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(manager.GammaTable()[i], ReferenceGamma(i, 1 / 2.2)) << i;
+}
+
+// Found by fuzzing the TIFF reader: weights come from files, and a green weight at or near 0
+// gave the chroma tables values that do not fit an integer.
+TEST(ColorManager, ZeroGreenWeightKeepsTheChromaTablesFinite) {
+    TColorManager manager = MakeManager(psYCbCr, 8, psBGR, 8);
+    const std::array<float, 3> weights{0.299f, 0.0f, 0.114f};
+    manager.SetYCbCrSetup(weights, 1, 1);
+    const std::vector<uint8_t> target = Convert(manager, {128, 0, 255}, std::vector<uint8_t>(3), 1);
+    EXPECT_EQ(target[0], 0);   // blue: Cb far below its middle
+    EXPECT_EQ(target[2], 255); // red: Cr far above it
 }
 
 TEST(ColorManager, YCbCrSetupStoresWeightsBeforeCheckingSubsampling) {

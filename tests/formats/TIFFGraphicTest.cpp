@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -19,14 +21,19 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The pixels of the binary PPM the fixtures were made from: the truth for lossless files.
-std::vector<uint8_t> SourcePixels() {
-    const std::vector<uint8_t> ppm = ReadFile(DataDir + "src.ppm");
+// The pixels of a binary PPM without comments.
+std::vector<uint8_t> PpmPixels(const std::string& name) {
+    const std::vector<uint8_t> ppm = ReadFile(DataDir + name);
     size_t at = 0;
     for (int fields = 0; fields < 4; ++at)
         if (ppm[at] == '\n' || ppm[at] == ' ')
             ++fields;
     return {ppm.begin() + std::ptrdiff_t(at), ppm.end()};
+}
+
+// The pixels the fixtures were made from: the truth for lossless files.
+std::vector<uint8_t> SourcePixels() {
+    return PpmPixels("src.ppm");
 }
 
 class LosslessRgbFixture : public ::testing::TestWithParam<const char*> {};
@@ -42,7 +49,7 @@ TEST_P(LosslessRgbFixture, DecodesToTheSourcePixels) {
 INSTANTIATE_TEST_SUITE_P(Writers, LosslessRgbFixture,
                          ::testing::Values("rgb-none.tif", "rgb-none-mm.tif", "rgb-packbits.tif",
                                            "rgb-lzw.tif", "rgb-lzw-2.tif", "rgb-lzw-2-mm.tif",
-                                           "rgb-zip.tif", "rgb16-mm.tif"));
+                                           "rgb-zip.tif", "rgb16-mm.tif", "rgb-planar-lzw-2.tif"));
 
 struct TDigestCase {
     const char* File;
@@ -73,6 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         TDigestCase{"gray16-mm-zip-2.tif",
                     "72535a842e52acc087be75eea46c84e1ffdc4f5ce0347826901d95b25bd132aa"},
         TDigestCase{"cmyk.tif", "70dec08870fb53dd1711bf26e1d52d1ecb9c6d3a8f3a7411cb7924a6ecee4905"},
+        TDigestCase{"cmyk-planar.tif",
+                    "70dec08870fb53dd1711bf26e1d52d1ecb9c6d3a8f3a7411cb7924a6ecee4905"},
         TDigestCase{"palette.tif",
                     "89235a24854a38f4f25fea1b18f272f96782e6f4bad9a8248fc775d220518ee3"}),
     [](const auto& info) {
@@ -102,6 +111,36 @@ TEST_P(RgbaFixture, KeepsTheColourSamples) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, RgbaFixture, ::testing::Values("rgba.tif", "rgba-lzw-2.tif"));
+
+// The same bilevel picture uncompressed and coded two-dimensionally by tiffcp.
+class TwoDimensionalFax : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TwoDimensionalFax, DecodesLikeTheUncompressedFile) {
+    const TRgbPicture plain = LoadRgb<TTIFFGraphic>(DataDir + "shapes.tif");
+    ASSERT_EQ(plain.Width, 160);
+    ASSERT_NE(std::count(plain.Pixels.begin(), plain.Pixels.end(), 0), 0);
+    ASSERT_NE(std::count(plain.Pixels.begin(), plain.Pixels.end(), 255), 0);
+    EXPECT_EQ(LoadRgb<TTIFFGraphic>(DataDir + GetParam()).Pixels, plain.Pixels);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, TwoDimensionalFax,
+                         ::testing::Values("shapes-g3-2d.tif", "shapes-g3-2d-fill.tif"));
+
+// YCbCr in 2 x 2 data units, with an odd width so that the last block sticks out, against
+// the same pixels stored with each block's chroma repeated, and against libtiff's decode
+// (whose YCbCr arithmetic rounds a little differently).
+TEST(TIFFGraphic, SubsampledYCbCrRepeatsEachBlocksChroma) {
+    const TRgbPicture subsampled = LoadRgb<TTIFFGraphic>(DataDir + "ycbcr-sub.tif");
+    EXPECT_EQ(subsampled.Width, 23);
+    EXPECT_EQ(subsampled.Height, 16);
+    EXPECT_EQ(subsampled.Pixels, LoadRgb<TTIFFGraphic>(DataDir + "ycbcr-full.tif").Pixels);
+    const std::vector<uint8_t> reference = PpmPixels("ycbcr-libtiff.ppm");
+    ASSERT_EQ(subsampled.Pixels.size(), reference.size());
+    int largest = 0;
+    for (size_t i = 0; i < reference.size(); ++i)
+        largest = std::max(largest, std::abs(int(subsampled.Pixels[i]) - int(reference[i])));
+    EXPECT_LE(largest, 2);
+}
 
 TEST(TIFFGraphic, TiledFileLoadsEmpty) {
     TTIFFGraphic picture;
@@ -391,6 +430,28 @@ TEST(TIFFGraphic, FewerSamplesThanTheSchemeNeedsAreRefused) {
 } // namespace
 
 namespace {
+
+// Found by fuzzing: YCbCr weights of red 585304 and green 0.0000013 overflowed the chroma
+// tables.
+TEST(TIFFGraphic, DegenerateYCbCrWeightsLoadWithoutFault) {
+    TTIFFGraphic picture;
+    try {
+        picture.LoadFromFile(DataDir + "fuzz-ycbcr-extreme-weights.tif");
+    } catch (const Exception&) {
+        // refusing the file is as good as showing it; only a fault would not be
+    }
+}
+
+// Found by fuzzing: a ColorMap of fewer than three values made an empty map that was copied
+// through a null pointer.
+TEST(TIFFGraphic, ColorMapWithoutAnEntryIsIgnored) {
+    TTIFFGraphic picture;
+    try {
+        picture.LoadFromFile(DataDir + "fuzz-short-colormap.tif");
+    } catch (const Exception&) {
+        // refusing the file is as good as showing it; only a fault would not be
+    }
+}
 
 // Found by fuzzing: 3-bit gray had the conversion read past the end of the strip.
 TEST(TIFFGraphic, SampleDepthsWithoutConversionAreRefused) {
