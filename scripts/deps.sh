@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libjpeg62-turbo-dev zlib1g-dev libdeflate-dev
+    qt6-base-dev libjpeg62-turbo-dev zlib1g-dev
     fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libgif-dev libtiff-dev

@@ -1,7 +1,6 @@
 #include "codecs/LZ77Decoder.h"
 
 #include <algorithm>
-#include <libdeflate.h>
 
 namespace {
 
@@ -16,8 +15,6 @@ TLZ77Decoder::~TLZ77Decoder() {
     // A reader whose clean-up was cut short must not leak zlib's state.
     if (Initialised)
         inflateEnd(&ZStream);
-    if (WholeDecompressor)
-        libdeflate_free_decompressor(WholeDecompressor);
 }
 
 void TLZ77Decoder::DecodeInit() {
@@ -29,31 +26,8 @@ void TLZ77Decoder::DecodeInit() {
         CompressionError(LZ77DecompressionError);
 }
 
-bool TLZ77Decoder::DecodeWhole(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
-                               int32_t unpackedSize) {
-    if (!WholeDecompressor)
-        WholeDecompressor = libdeflate_alloc_decompressor();
-    const size_t packed = size_t(std::max(packedSize, 0));
-    const size_t unpacked = size_t(std::max(unpackedSize, 0));
-    size_t consumed = 0, produced = 0;
-    if (!WholeDecompressor ||
-        libdeflate_zlib_decompress_ex(WholeDecompressor, source, packed, dest, unpacked, &consumed,
-                                      &produced) != LIBDEFLATE_SUCCESS)
-        return false;
-    LastResult = Z_STREAM_END;
-    source += consumed;
-    dest += produced;
-    ZStream.next_in = const_cast<Bytef*>(source);
-    ZStream.avail_in = static_cast<uInt>(packed - consumed);
-    ZStream.next_out = dest;
-    ZStream.avail_out = static_cast<uInt>(unpacked - produced);
-    return true;
-}
-
 void TLZ77Decoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
                           int32_t unpackedSize) {
-    if (AutoReset && Initialised && DecodeWhole(source, dest, packedSize, unpackedSize))
-        return;
     ZStream.next_in = const_cast<Bytef*>(source);
     ZStream.avail_in = static_cast<uInt>(std::max(packedSize, 0));
     if (AutoReset)

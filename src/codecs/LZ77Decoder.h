@@ -4,15 +4,10 @@
 
 #include <zlib.h>
 
-struct libdeflate_decompressor;
-
 // Deflate ("LZ77") data through zlib's inflate, chunk by chunk. Decode advances source and
 // dest past what was consumed and produced and raises nothing: callers inspect ZLibResult,
 // AvailableInput and AvailableOutput. Once the stream has ended or failed, later calls do
 // nothing until a reset (AutoReset resets before every call: one zlib stream per call).
-// With AutoReset a whole stream that fits the output goes through libdeflate instead, which
-// is faster; one it cannot finish (damaged, cut short or too long) is left to zlib, which
-// yields what the stream holds.
 class TLZ77Decoder : public TDecoder {
 public:
     TLZ77Decoder(int32_t flushMode, bool autoReset);
@@ -34,11 +29,6 @@ public:
     int32_t ZLibResult() const { return LastResult; }
 
 private:
-    // True when libdeflate inflated the whole stream; the results are then set as zlib's.
-    bool DecodeWhole(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
-                     int32_t unpackedSize);
-
-    libdeflate_decompressor* WholeDecompressor = nullptr;
     int32_t LastResult = Z_OK;
     z_stream ZStream{};
     const int32_t FlushMode;

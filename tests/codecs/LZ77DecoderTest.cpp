@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <zlib.h>
 
 using codec_fixtures::Bytes;
@@ -119,48 +117,6 @@ TEST(LZ77Decoder, AutoResetStartsAFreshStreamEveryCall) {
     EXPECT_EQ(dest, output.data() + output.size());
     EXPECT_EQ(Bytes(output.begin(), output.begin() + first.size()), first);
     EXPECT_EQ(Bytes(output.begin() + first.size(), output.end()), second);
-    decoder.DecodeEnd();
-}
-
-// One stream per call that does not finish in the output: cut short, or holding more than the
-// output takes. Each yields what fits, as a chunked inflate would.
-TEST(LZ77Decoder, AutoResetStreamsThatDoNotFinishYieldWhatFits) {
-    const Bytes data = PictureRows();
-    const Bytes packed = Compress(data);
-    TLZ77Decoder decoder(Z_PARTIAL_FLUSH, true);
-    decoder.DecodeInit();
-
-    Bytes output(data.size(), 0);
-    const uint8_t* source = packed.data();
-    uint8_t* dest = output.data();
-    decoder.Decode(source, dest, static_cast<int32_t>(packed.size() / 2),
-                   static_cast<int32_t>(output.size()));
-    EXPECT_EQ(decoder.ZLibResult(), Z_OK);
-    EXPECT_GT(dest, output.data());
-    EXPECT_LT(dest, output.data() + output.size());
-    EXPECT_TRUE(std::equal(output.data(), dest, data.begin()));
-
-    Bytes part(data.size() / 3, 0);
-    source = packed.data();
-    dest = part.data();
-    decoder.Decode(source, dest, static_cast<int32_t>(packed.size()),
-                   static_cast<int32_t>(part.size()));
-    EXPECT_EQ(decoder.ZLibResult(), Z_OK);
-    EXPECT_EQ(decoder.AvailableOutput(), 0u);
-    EXPECT_GT(decoder.AvailableInput(), 0u);
-    EXPECT_EQ(part, Bytes(data.begin(), data.begin() + std::ptrdiff_t(part.size())));
-
-    // A whole stream afterwards is read from its own start.
-    Bytes whole(data.size() + 10, 0);
-    source = packed.data();
-    dest = whole.data();
-    decoder.Decode(source, dest, static_cast<int32_t>(packed.size()),
-                   static_cast<int32_t>(whole.size()));
-    EXPECT_EQ(decoder.ZLibResult(), Z_STREAM_END);
-    EXPECT_EQ(source, packed.data() + packed.size());
-    EXPECT_EQ(decoder.AvailableInput(), 0u);
-    EXPECT_EQ(decoder.AvailableOutput(), 10u);
-    EXPECT_EQ(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(data.size())), data);
     decoder.DecodeEnd();
 }
 
