@@ -16,10 +16,12 @@ TfrmMain::TfrmMain(TPlatformServices& services, std::vector<std::string> argumen
     NameOrder.setCaseSensitivity(Qt::CaseInsensitive);
     CreateComponents();
     CreateActions();
+    ConnectToolCommands();
     FormCreate();
 }
 
 TfrmMain::~TfrmMain() {
+    FormDestroy();
     // The surface outlives the buffer by a few instructions (Qt deletes children last).
     DisplaySurface->SetBuffer(nullptr);
 }

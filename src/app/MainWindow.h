@@ -128,6 +128,15 @@ public:
     std::string ErrorPicturePath() const;
     std::string SettingsPath() const;
 
+    // --- Settings file ---
+    // Reads the options and the custom commands; called only when the settings file exists.
+    void LoadSettings();
+    // Writes the thirteen lines of the settings file, replacing it as one step.
+    void SaveSettings();
+    void actSaveSettingsExecute();
+    // Entry of the custom command list; empty when the list is short.
+    std::string CustomCommand(size_t entry) const;
+
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
     bool event(QEvent* event) override;
@@ -137,6 +146,9 @@ private:
     void CreateComponents();
     void CreateActions();
     void FormCreate();
+    void FormDestroy();
+    // Connects the actions of the tool commands to their handlers and builds their submenus.
+    void ConnectToolCommands();
     void FormResize();
     void HideNotice();
     void Log(std::string line);

@@ -30,6 +30,7 @@ public:
     virtual void SetCursorPos(TPoint position) = 0;
 
     // Modal; returns the button the user pressed (closing the box counts as No or Cancel).
+    // Line breaks in the text may be CR LF, a lone CR or a lone LF.
     virtual TMessageAnswer MessageBox(const std::string& text, const std::string& caption,
                                       TMessageKind kind, TMessageButtons buttons) = 0;
     // The text the user confirmed, or nothing when the dialog was cancelled.
