@@ -7,6 +7,7 @@
 void TfrmMain::ConnectToolCommands() {
     using THandler = void (TfrmMain::*)();
     const std::pair<QAction * TfrmMain::*, THandler> handlers[] = {
+        {&TfrmMain::actDebugConsole, &TfrmMain::actDebugConsoleExecute},
         {&TfrmMain::actSaveSettings, &TfrmMain::actSaveSettingsExecute},
     };
     for (const auto& [member, handler] : handlers) {

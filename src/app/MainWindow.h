@@ -137,6 +137,10 @@ public:
     // Entry of the custom command list; empty when the list is short.
     std::string CustomCommand(size_t entry) const;
 
+    // --- Debug console ---
+    // Opens another console window with the log as it is now.
+    void actDebugConsoleExecute();
+
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
     bool event(QEvent* event) override;
