@@ -1,13 +1,23 @@
 #include "app/MainWindow.h"
 
 #include <QAction>
+#include <QMenu>
 
 #include <utility>
 
 void TfrmMain::ConnectToolCommands() {
     using THandler = void (TfrmMain::*)();
     const std::pair<QAction * TfrmMain::*, THandler> handlers[] = {
+        {&TfrmMain::actGrayscale, &TfrmMain::actGrayscaleExecute},
         {&TfrmMain::actDebugConsole, &TfrmMain::actDebugConsoleExecute},
+        {&TfrmMain::actHFlip, &TfrmMain::actHFlipExecute},
+        {&TfrmMain::actVFlip, &TfrmMain::actVFlipExecute},
+        {&TfrmMain::actRotate90cw, &TfrmMain::actRotate90cwExecute},
+        {&TfrmMain::actRotate90ccw, &TfrmMain::actRotate90ccwExecute},
+        {&TfrmMain::actRotateArb, &TfrmMain::actRotateArbExecute},
+        {&TfrmMain::actInvert, &TfrmMain::actInvertExecute},
+        {&TfrmMain::actEmboss, &TfrmMain::actEmbossExecute},
+        {&TfrmMain::actRevert, &TfrmMain::actRevertExecute},
         {&TfrmMain::actSaveSettings, &TfrmMain::actSaveSettingsExecute},
     };
     for (const auto& [member, handler] : handlers) {
@@ -19,4 +29,12 @@ void TfrmMain::ConnectToolCommands() {
             (this->*handler)();
         });
     }
+
+    mnuImageProcessing = new QMenu("Image Processing", this);
+    mnuImageProcessing->addActions({actGrayscale, actInvert, actEmboss});
+    mnuImageProcessing->addSeparator();
+    mnuImageProcessing->addActions(
+        {actHFlip, actVFlip, actRotate90cw, actRotate90ccw, actRotateArb});
+    mnuImageProcessing->addSeparator();
+    mnuImageProcessing->addAction(actRevert);
 }

@@ -128,6 +128,9 @@ public:
     std::string ErrorPicturePath() const;
     std::string SettingsPath() const;
 
+    // --- Tool commands: the submenus of the context menu that hold them ---
+    QMenu* mnuImageProcessing = nullptr;
+
     // --- Settings file ---
     // Reads the options and the custom commands; called only when the settings file exists.
     void LoadSettings();
@@ -136,6 +139,19 @@ public:
     void actSaveSettingsExecute();
     // Entry of the custom command list; empty when the list is short.
     std::string CustomCommand(size_t entry) const;
+
+    // --- Image processing: they change the display buffer only, never CurrentBmp ---
+    void actGrayscaleExecute();
+    void actInvertExecute();
+    void actEmbossExecute();
+    void actHFlipExecute();
+    void actVFlipExecute();
+    void actRotate90cwExecute();
+    void actRotate90ccwExecute();
+    void actRotateArbExecute();
+    void actRevertExecute();
+    // Positive angles turn counter-clockwise as displayed.
+    void RotatePicture(double angle);
 
     // --- Debug console ---
     // Opens another console window with the log as it is now.
@@ -153,6 +169,7 @@ private:
     void FormDestroy();
     // Connects the actions of the tool commands to their handlers and builds their submenus.
     void ConnectToolCommands();
+    void ApplyEffect(void (*effect)(TFastRGB&));
     void FormResize();
     void HideNotice();
     void Log(std::string line);

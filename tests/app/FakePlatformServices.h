@@ -29,6 +29,12 @@ public:
     std::deque<TMessageAnswer> MessageAnswers;
     std::vector<TShownMessage> Messages;
     std::deque<std::optional<std::string>> InputAnswers;
+    struct TInputPrompt {
+        std::string Caption;
+        std::string Prompt;
+        std::string Initial;
+    };
+    std::vector<TInputPrompt> InputPrompts;
     std::deque<std::optional<std::string>> FolderAnswers;
     std::vector<std::string> FolderPromptTitles;
     std::vector<std::string> StartedProcesses;
@@ -56,8 +62,9 @@ public:
         return answer;
     }
 
-    std::optional<std::string> InputQuery(const std::string& caption, const std::string&,
-                                          const std::string&) override {
+    std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
+                                          const std::string& initial) override {
+        InputPrompts.push_back({caption, prompt, initial});
         return Next(InputAnswers, "unscripted text input: " + caption);
     }
 
