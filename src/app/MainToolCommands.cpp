@@ -19,6 +19,10 @@ void TfrmMain::ConnectToolCommands() {
         {&TfrmMain::actEmboss, &TfrmMain::actEmbossExecute},
         {&TfrmMain::actRevert, &TfrmMain::actRevertExecute},
         {&TfrmMain::actSaveSettings, &TfrmMain::actSaveSettingsExecute},
+        {&TfrmMain::actCustCmd1, &TfrmMain::actCustCmd1Execute},
+        {&TfrmMain::actCustCmd2, &TfrmMain::actCustCmd2Execute},
+        {&TfrmMain::actCustCmd3, &TfrmMain::actCustCmd3Execute},
+        {&TfrmMain::actCustCmd4, &TfrmMain::actCustCmd4Execute},
     };
     for (const auto& [member, handler] : handlers) {
         QAction* action = this->*member;
@@ -30,6 +34,8 @@ void TfrmMain::ConnectToolCommands() {
         });
     }
 
+    mnuCustomcommands = new QMenu("Custom commands", this);
+    mnuCustomcommands->addActions({actCustCmd1, actCustCmd2, actCustCmd3, actCustCmd4});
     mnuImageProcessing = new QMenu("Image Processing", this);
     mnuImageProcessing->addActions({actGrayscale, actInvert, actEmboss});
     mnuImageProcessing->addSeparator();

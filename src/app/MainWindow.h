@@ -129,6 +129,7 @@ public:
     std::string SettingsPath() const;
 
     // --- Tool commands: the submenus of the context menu that hold them ---
+    QMenu* mnuCustomcommands = nullptr;
     QMenu* mnuImageProcessing = nullptr;
 
     // --- Settings file ---
@@ -152,6 +153,16 @@ public:
     void actRevertExecute();
     // Positive angles turn counter-clockwise as displayed.
     void RotatePicture(double angle);
+
+    // --- Custom commands ---
+    // Starts the command of the entry for the picture on display, without waiting for it.
+    void RunCustomCommand(size_t entry);
+    void actCustCmd1Execute();
+    void actCustCmd2Execute();
+    void actCustCmd3Execute();
+    void actCustCmd4Execute();
+    // FileList[CurrentIndex], or nothing when CurrentIndex designates no entry.
+    std::optional<std::string> CurrentListedFile() const;
 
     // --- Debug console ---
     // Opens another console window with the log as it is now.
