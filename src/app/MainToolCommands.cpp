@@ -23,6 +23,7 @@ void TfrmMain::ConnectToolCommands() {
         {&TfrmMain::actCustCmd2, &TfrmMain::actCustCmd2Execute},
         {&TfrmMain::actCustCmd3, &TfrmMain::actCustCmd3Execute},
         {&TfrmMain::actCustCmd4, &TfrmMain::actCustCmd4Execute},
+        {&TfrmMain::actDelFile, &TfrmMain::actDelFileExecute},
     };
     for (const auto& [member, handler] : handlers) {
         QAction* action = this->*member;

@@ -168,6 +168,10 @@ public:
     // Opens another console window with the log as it is now.
     void actDebugConsoleExecute();
 
+    // --- File deletion ---
+    // Deletes the file on display after confirmation, then shows the picture now at its place.
+    void actDelFileExecute();
+
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
     bool event(QEvent* event) override;
@@ -181,6 +185,7 @@ private:
     // Connects the actions of the tool commands to their handlers and builds their submenus.
     void ConnectToolCommands();
     void ApplyEffect(void (*effect)(TFastRGB&));
+    void ShowPictureAfterDeletion();
     void FormResize();
     void HideNotice();
     void Log(std::string line);

@@ -12,7 +12,8 @@ struct TPoint {
     bool operator==(const TPoint&) const = default;
 };
 
-enum class TMessageKind { mkConfirmation, mkWarning, mkError, mkInformation };
+// mkPlain: a box without an icon.
+enum class TMessageKind { mkConfirmation, mkWarning, mkError, mkInformation, mkPlain };
 enum class TMessageButtons { mbOk, mbYesNo, mbOkCancel };
 enum class TMessageAnswer { maOk, maCancel, maYes, maNo };
 

@@ -73,6 +73,8 @@ TMessageAnswer QtPlatformServices::MessageBox(const std::string& text, const std
     case TMessageKind::mkInformation:
         icon = QMessageBox::Information;
         break;
+    case TMessageKind::mkPlain:
+        break;
     }
     QMessageBox::StandardButtons standard = QMessageBox::Ok;
     if (buttons == TMessageButtons::mbYesNo)
