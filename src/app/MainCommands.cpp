@@ -1,39 +1,63 @@
 #include "app/MainWindow.h"
 
-#include "app/CommandLineWords.h"
-#include "app/CustomCommandLine.h"
+#include <QAction>
 
-std::optional<std::string> TfrmMain::CurrentListedFile() const {
-    // Started on a file that is not listed, or with an empty list, there is none.
-    if (!FileList || CurrentIndex < 0 || size_t(CurrentIndex) >= FileList->size())
-        return std::nullopt;
-    return (*FileList)[size_t(CurrentIndex)];
+#include <map>
+
+// Qt checks or unchecks a checkable action before it reports the trigger, while every handler
+// flips its own option (handlers are also called directly, by keys and at start-up). So a
+// trigger first puts the state back, then runs the handler: one flip per command, from the
+// shortcut, the menu or QAction::trigger alike. An action without a handler does nothing.
+void TfrmMain::ConnectActions() {
+    using THandler = void (TfrmMain::*)();
+    const std::map<QAction*, THandler> handlers = {
+        {actFullScreen, &TfrmMain::actFullScreenExecute},
+        {actShrink, &TfrmMain::actShrinkExecute},
+        {actQuit, &TfrmMain::actQuitExecute},
+        {actNextPicture, &TfrmMain::actNextPictureExecute},
+        {actPrevPicture, &TfrmMain::actPrevPictureExecute},
+        {actFiltering, &TfrmMain::actFilteringExecute},
+        {actFirstPicture, &TfrmMain::actFirstPictureExecute},
+        {actLastPicture, &TfrmMain::actLastPictureExecute},
+        {actRecurseSubDir, &TfrmMain::actRecurseSubDirExecute},
+        {actEnlarge, &TfrmMain::actEnlargeExecute},
+        {actZoomIn, &TfrmMain::actZoomInExecute},
+        {actZoomOut, &TfrmMain::actZoomOutExecute},
+        {actZoomLock, &TfrmMain::actZoomLockExecute},
+        {actChangeDir, &TfrmMain::actChangeDirExecute},
+        {actHideCursor, &TfrmMain::actHideCursorExecute},
+        {actRefreshFileList, &TfrmMain::actRefreshFileListExecute},
+        {actSizingBorder, &TfrmMain::actSizingBorderExecute},
+        {actGrayscale, &TfrmMain::actGrayscaleExecute},
+        {actDebugConsole, &TfrmMain::actDebugConsoleExecute},
+        {actHFlip, &TfrmMain::actHFlipExecute},
+        {actVFlip, &TfrmMain::actVFlipExecute},
+        {actRotate90cw, &TfrmMain::actRotate90cwExecute},
+        {actRotate90ccw, &TfrmMain::actRotate90ccwExecute},
+        {actRotateArb, &TfrmMain::actRotateArbExecute},
+        {actInvert, &TfrmMain::actInvertExecute},
+        {actEmboss, &TfrmMain::actEmbossExecute},
+        {actRevert, &TfrmMain::actRevertExecute},
+        {actSaveSettings, &TfrmMain::actSaveSettingsExecute},
+        {actCustCmd1, &TfrmMain::actCustCmd1Execute},
+        {actCustCmd2, &TfrmMain::actCustCmd2Execute},
+        {actCustCmd3, &TfrmMain::actCustCmd3Execute},
+        {actCustCmd4, &TfrmMain::actCustCmd4Execute},
+        {actDelFile, &TfrmMain::actDelFileExecute},
+    };
+    for (QAction* action : aclMain) {
+        const auto found = handlers.find(action);
+        const THandler handler = found == handlers.end() ? nullptr : found->second;
+        QObject::connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+            if (action->isCheckable())
+                action->setChecked(!checked);
+            if (handler)
+                (this->*handler)();
+        });
+    }
 }
 
-void TfrmMain::RunCustomCommand(size_t entry) {
-    const std::string commandTemplate = CustomCommand(entry);
-    const std::optional<std::string> path = CurrentListedFile();
-    if (commandTemplate.empty() || !path)
-        return;
-    const std::string commandLine = ExpandCustomCommand(commandTemplate, *path);
-    // A blank line, like the default template of one space, names no program.
-    if (SplitCommandLine(commandLine).empty())
-        return;
-    Services.StartProcess(commandLine);
-}
-
-void TfrmMain::actCustCmd1Execute() {
-    RunCustomCommand(0);
-}
-
-void TfrmMain::actCustCmd2Execute() {
-    RunCustomCommand(1);
-}
-
-void TfrmMain::actCustCmd3Execute() {
-    RunCustomCommand(2);
-}
-
-void TfrmMain::actCustCmd4Execute() {
-    RunCustomCommand(3);
+void TfrmMain::actQuitExecute() {
+    CentreParkedCursor();
+    Terminate(0);
 }

@@ -1,22 +1,128 @@
 #include "app/MainWindow.h"
 
+#include <QAction>
 #include <QCoreApplication>
 
+#include <algorithm>
+
+namespace {
+std::unique_ptr<TFastBMP> CopyOf(const TFastBMP& source) {
+    auto copy = std::make_unique<TFastBMP>();
+    copy->AssignPixels(source);
+    return copy;
+}
+} // namespace
+
+int32_t TfrmMain::FileCount() const {
+    return FileList ? int32_t(FileList->size()) : 0;
+}
+
+std::unique_ptr<TFastBMP> TfrmMain::LoadListed(int32_t position) {
+    return LoadPicture((*FileList)[size_t(position)]);
+}
+
+// The cache slots are moved along before pending events run, so that a step started meanwhile
+// (a key held down, a fast wheel) finds the pictures of its own position; only the decoding of
+// the new neighbour waits until the shown picture is painted, and is left to the inner step
+// when there was one.
+void TfrmMain::GoNext() {
+    if (CurrentIndex >= FileCount() - 1) {
+        ShowNotice("End of list", 1500);
+        return;
+    }
+    if (!actZoomLock->isChecked())
+        ZoomFactor = 1.0f;
+    ++CurrentIndex;
+    // A list rebuilt under a picture without a next neighbour has nothing cached for it.
+    if (!NextBmp)
+        NextBmp = LoadListed(CurrentIndex);
+    ShowPicture(*NextBmp);
+    // The picture list's selection follows the step here.
+    const bool hasNext = CurrentIndex < FileCount() - 1;
+    PrevBmp = std::move(CurrentBmp);
+    // Without a next position the next slot keeps what it holds.
+    CurrentBmp = hasNext ? std::move(NextBmp) : CopyOf(*NextBmp);
+    const int32_t shown = CurrentIndex;
+    QCoreApplication::processEvents();
+    if (CurrentIndex == shown && CurrentIndex < FileCount() - 1 && !NextBmp)
+        NextBmp = LoadListed(CurrentIndex + 1);
+}
+
+void TfrmMain::GoPrevious() {
+    // A refresh after files vanished may leave the position beyond the list's end: step back
+    // from the end then.
+    CurrentIndex = std::min(CurrentIndex, FileCount());
+    if (CurrentIndex < 1) {
+        ShowNotice("Beginning of list", 1500);
+        return;
+    }
+    if (!actZoomLock->isChecked())
+        ZoomFactor = 1.0f;
+    --CurrentIndex;
+    if (!PrevBmp)
+        PrevBmp = LoadListed(CurrentIndex);
+    ShowPicture(*PrevBmp);
+    // The picture list's selection follows the step here.
+    const bool hasPrevious = CurrentIndex > 0;
+    NextBmp = std::move(CurrentBmp);
+    CurrentBmp = hasPrevious ? std::move(PrevBmp) : CopyOf(*PrevBmp);
+    const int32_t shown = CurrentIndex;
+    QCoreApplication::processEvents();
+    if (CurrentIndex == shown && CurrentIndex > 0 && !PrevBmp)
+        PrevBmp = LoadListed(CurrentIndex - 1);
+}
+
+void TfrmMain::actNextPictureExecute() {
+    GoNext();
+}
+
+void TfrmMain::actPrevPictureExecute() {
+    GoPrevious();
+}
+
+void TfrmMain::actFirstPictureExecute() {
+    const int32_t count = FileCount();
+    if (CurrentIndex < 1 || count == 0) {
+        ShowNotice("Already at beginning of list", 2000);
+        return;
+    }
+    CurrentIndex = 0;
+    CurrentBmp = LoadListed(0);
+    ShowPicture(*CurrentBmp);
+    // The picture list's selection follows the jump here.
+    if (count > 1)
+        NextBmp = LoadListed(1);
+}
+
+void TfrmMain::actLastPictureExecute() {
+    const int32_t count = FileCount();
+    if (CurrentIndex >= count - 1) {
+        ShowNotice("Already at end of list", 2000);
+        return;
+    }
+    CurrentIndex = count - 1;
+    CurrentBmp = LoadListed(CurrentIndex);
+    ShowPicture(*CurrentBmp);
+    // The picture list's selection follows the jump here.
+    if (CurrentIndex > 0)
+        PrevBmp = LoadListed(CurrentIndex - 1);
+}
+
 void TfrmMain::GoToPicture(int32_t position) {
+    if (position < 0 || position >= FileCount())
+        return;
     CurrentIndex = position;
-    CurrentBmp = LoadPicture((*FileList)[size_t(position)]);
+    CurrentBmp = LoadListed(position);
     ShowPicture(*CurrentBmp);
     QCoreApplication::processEvents();
     LoadNeighbours();
 }
 
 void TfrmMain::LoadNeighbours() {
-    if (!FileList)
-        return;
-    // CurrentIndex may have moved while pending events ran.
-    const int32_t count = int32_t(FileList->size());
+    // CurrentIndex may have moved while pending events ran, or lie beyond a shortened list.
+    const int32_t count = FileCount();
     if (CurrentIndex > 0 && CurrentIndex - 1 < count)
-        PrevBmp = LoadPicture((*FileList)[size_t(CurrentIndex - 1)]);
+        PrevBmp = LoadListed(CurrentIndex - 1);
     if (CurrentIndex < count - 1)
-        NextBmp = LoadPicture((*FileList)[size_t(CurrentIndex + 1)]);
+        NextBmp = LoadListed(CurrentIndex + 1);
 }

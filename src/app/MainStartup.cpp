@@ -49,6 +49,9 @@ void TfrmMain::FormCreate() {
         LoadSettings();
     else
         CustomCommands.assign(4, " ");
+    // Twice: the window's edges follow the state the settings left.
+    actSizingBorderExecute();
+    actSizingBorderExecute();
 
     const TRect workArea = Services.WorkArea();
     WorkAreaRight = workArea.Right;
@@ -64,6 +67,9 @@ void TfrmMain::FormCreate() {
     DisplaySurface->SetAutoSize(true);
     DisplaySurface->SetBilinearResize(actFiltering->isChecked());
     DisplaySurface->SetDrawStyle(dsResize);
+    // Moves without a button record the drag origin.
+    DisplaySurface->setMouseTracking(true);
+    qApp->installEventFilter(this);
 
     actDebugConsole->setVisible(true);
 

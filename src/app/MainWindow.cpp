@@ -2,6 +2,7 @@
 
 #include "raster/FastIMG.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -16,12 +17,14 @@ TfrmMain::TfrmMain(TPlatformServices& services, std::vector<std::string> argumen
     NameOrder.setCaseSensitivity(Qt::CaseInsensitive);
     CreateComponents();
     CreateActions();
-    ConnectToolCommands();
+    ConnectActions();
+    CreateMenu();
     FormCreate();
 }
 
 TfrmMain::~TfrmMain() {
     FormDestroy();
+    qApp->removeEventFilter(this);
     // The surface outlives the buffer by a few instructions (Qt deletes children last).
     DisplaySurface->SetBuffer(nullptr);
 }
@@ -54,12 +57,6 @@ void TfrmMain::CreateComponents() {
 
     NoticeTimer.setSingleShot(true);
     QObject::connect(&NoticeTimer, &QTimer::timeout, this, [this] { HideNotice(); });
-}
-
-void TfrmMain::HideNotice() {
-    panNotify->lower();
-    panNotify->hide();
-    NoticeTimer.stop();
 }
 
 bool TfrmMain::event(QEvent* event) {

@@ -16,9 +16,12 @@
 #include <vector>
 
 class QAction;
+class QContextMenuEvent;
 class QFrame;
 class QLabel;
 class QMenu;
+class QMouseEvent;
+class QWheelEvent;
 class TFastIMG;
 
 // The viewer's main window: a border-less black window that shows one picture, fitted to the
@@ -108,7 +111,42 @@ public:
     // Both rebuild from CurrentDir and leave the picture on display and the cache alone.
     void actRecurseSubDirExecute();
     void actRefreshFileListExecute();
+
+    // Display geometry and window modes.
+    void actFullScreenExecute();
+    void actShrinkExecute();
+    void actEnlargeExecute();
+    void actFilteringExecute();
+    void actZoomInExecute();
+    void actZoomOutExecute();
+    void actZoomLockExecute();
+    void actSizingBorderExecute();
+    void actHideCursorExecute();
+    // Brings a cursor parked in the screen's bottom-right corner back to the screen centre.
+    void CentreParkedCursor();
+    // True while the window's edges resize it: sizing border on, window mode.
+    bool SizingBorderApplied = false;
+
+    // Navigation. Stepping shows a cached neighbour; jumps decode their target.
+    void GoNext();
+    void GoPrevious();
+    void actNextPictureExecute();
+    void actPrevPictureExecute();
+    void actFirstPictureExecute();
+    void actLastPictureExecute();
     void GoToPicture(int32_t position);
+    // A small box centred in the window that hides itself after the given time.
+    void ShowNotice(const std::string& text, uint32_t milliseconds);
+
+    // Keyboard and mouse.
+    void actQuitExecute();
+    // Every key that is not a shortcut, whatever child has the focus.
+    void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    // x and y relative to the display surface.
+    void FormMouseMove(Qt::MouseButtons buttons, int32_t x, int32_t y);
+    void FormMouseWheelUp();
+    void FormMouseWheelDown();
+    void popMainPopup();
 
     // The order of file names and extensions: the user's locale, case ignored.
     int CompareNames(const std::string& a, const std::string& b) const;
@@ -127,10 +165,6 @@ public:
 
     std::string ErrorPicturePath() const;
     std::string SettingsPath() const;
-
-    // --- Tool commands: the submenus of the context menu that hold them ---
-    QMenu* mnuCustomcommands = nullptr;
-    QMenu* mnuImageProcessing = nullptr;
 
     // --- Settings file ---
     // Reads the options and the custom commands; called only when the settings file exists.
@@ -175,15 +209,26 @@ public:
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
     bool event(QEvent* event) override;
+    // Key preview for the window and its children, and the display surface's mouse.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void CreateComponents();
     void CreateActions();
+    void ConnectActions();
+    void CreateMenu();
+    bool FilterSurfaceMouse(QEvent* event);
+    // In full screen the picture moves inside the screen, in window mode the window.
+    void MovePictureOrWindow(int32_t dx, int32_t dy);
+    void RaiseAboveOthers();
+    int32_t FileCount() const;
+    std::unique_ptr<TFastBMP> LoadListed(int32_t position);
     void FormCreate();
     void FormDestroy();
-    // Connects the actions of the tool commands to their handlers and builds their submenus.
-    void ConnectToolCommands();
     void ApplyEffect(void (*effect)(TFastRGB&));
     void ShowPictureAfterDeletion();
     void FormResize();
@@ -201,6 +246,8 @@ private:
     std::vector<std::string> Arguments;
     std::string ExecutablePath;
     bool ActivationRunning = false;
+    // Wheel rotation not yet worth a whole notch (120 eighths of a degree).
+    int WheelRemainder = 0;
     QCollator NameOrder;
     // Directories already scanned by the current build: a link loop is followed only once.
     std::set<TDirectoryIdentity> ScannedDirectories;

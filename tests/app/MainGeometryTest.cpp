@@ -3,6 +3,8 @@
 #include "raster/FastIMG.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 
 namespace {
 class MainGeometry : public ViewerFixture {
@@ -58,5 +60,177 @@ TEST_F(MainGeometry, FullScreenCoversTheScreenAndCentresThePicture) {
     EXPECT_EQ(Window->WindowBounds(), (TRect{0, 0, 1280, 1024}));
     EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{590, 487, 690, 537}));
     EXPECT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+}
+TEST_F(MainGeometry, ShrinkAfterZoomingReturnsToTheFittedViewAndKeepsTheOption) {
+    FitSize(4000, 1000);
+    Window->actZoomInExecute();
+    EXPECT_EQ(Window->ZoomFactor, 1.5f);
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{0, 0, 6000, 1500}));
+    Window->actShrinkExecute();
+    EXPECT_EQ(Window->ZoomFactor, 1.0f);
+    EXPECT_TRUE(Window->actShrink->isChecked());
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{0, 0, 1280, 320}));
+    // Zoom neutral now: the next press turns Shrink off, and the picture is shown whole.
+    Window->actShrinkExecute();
+    EXPECT_FALSE(Window->actShrink->isChecked());
+    EXPECT_EQ(Window->WindowBounds(), (TRect{-1360, 0, 2640, 1000}));
+}
+
+TEST_F(MainGeometry, EnlargeAfterZoomingChecksEnlargeAndResetsTheZoom) {
+    FitSize(100, 50);
+    Window->actZoomOutExecute();
+    Window->actEnlargeExecute();
+    EXPECT_EQ(Window->ZoomFactor, 1.0f);
+    EXPECT_TRUE(Window->actEnlarge->isChecked());
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{0, 0, 1280, 640}));
+    Window->actEnlargeExecute();
+    EXPECT_FALSE(Window->actEnlarge->isChecked());
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{0, 0, 100, 50}));
+}
+
+TEST_F(MainGeometry, ZoomOutOfAThreePixelSquareGivesTwo) {
+    FitSize(3, 3);
+    Window->actZoomOutExecute();
+    EXPECT_EQ(Window->ZoomFactor, 0.6666667f);
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{0, 0, 2, 2}));
+}
+
+TEST_F(MainGeometry, ZoomStepsAreThoseOfASingleFloat) {
+    const float in[] = {1.5f, 2.0f, 2.5f, 3.0f};
+    for (const float expected : in) {
+        Window->actZoomInExecute();
+        EXPECT_EQ(Window->ZoomFactor, expected);
+    }
+    Window->ZoomFactor = 1.0f;
+    const float out[] = {0.6666667f,  0.44444445f, 0.2962963f,
+                         0.19753087f, 0.13168724f, 0.087791495f};
+    for (const float expected : out) {
+        Window->actZoomOutExecute();
+        EXPECT_EQ(Window->ZoomFactor, expected);
+    }
+}
+
+// Up to twelve steps out come back to exactly 1.0; from thirteen on, single-float rounding
+// leaves 0.99999976, which is not neutral, so Shrink no longer applies.
+TEST_F(MainGeometry, TwelveZoomOutStepsComeBackExactlyThirteenDoNot) {
+    const std::pair<int, float> cases[] = {{1, 1.0f}, {12, 1.0f}, {13, 0.99999976f}};
+    for (const auto& [steps, back] : cases) {
+        Window->ZoomFactor = 1.0f;
+        FitSize(4000, 1000);
+        for (int i = 0; i < steps; ++i)
+            Window->actZoomOutExecute();
+        for (int i = 0; i < steps; ++i)
+            Window->actZoomInExecute();
+        EXPECT_EQ(Window->ZoomFactor, back) << steps;
+        EXPECT_EQ(Window->DisplaySurface->BoundsRect().Width(), back == 1.0f ? 1280 : 4000)
+            << steps;
+    }
+}
+
+TEST_F(MainGeometry, TheFullScreenActionFlipsOnceAndPlacesTheWindow) {
+    FitSize(100, 50);
+    Window->actFullScreen->trigger();
+    EXPECT_TRUE(Window->actFullScreen->isChecked());
+    EXPECT_EQ(Window->WindowBounds(), (TRect{0, 0, 1280, 1024}));
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{590, 487, 690, 537}));
+    Window->actFullScreen->trigger();
+    EXPECT_FALSE(Window->actFullScreen->isChecked());
+    // Fitted around the full-screen window's centre.
+    EXPECT_EQ(Window->WindowBounds(), (TRect{590, 487, 690, 537}));
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{0, 0, 100, 50}));
+}
+
+TEST_F(MainGeometry, ADoubleClickOnTheSurfaceOrTheWindowTogglesFullScreen) {
+    FitSize(100, 50);
+    for (QWidget* target :
+         {static_cast<QWidget*>(Window->DisplaySurface), static_cast<QWidget*>(Window.get())}) {
+        const bool before = Window->actFullScreen->isChecked();
+        QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &click);
+        EXPECT_NE(Window->actFullScreen->isChecked(), before);
+    }
+}
+
+TEST_F(MainGeometry, FullScreenParksTheCursorAndLeavingCentresItWhenStillParked) {
+    Window->actHideCursor->trigger();
+    EXPECT_TRUE(Window->actHideCursor->isChecked());
+    FitSize(100, 50);
+    EXPECT_EQ(Services.Cursor, (TPoint{}));
+    Window->actFullScreenExecute();
+    EXPECT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+    Services.Cursor = {1000, 1000};
+    Window->FitPicture();
+    EXPECT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+    Services.Cursor = {1271, 1015};
+    Window->actFullScreenExecute();
+    EXPECT_EQ(Services.Cursor, (TPoint{640, 512}));
+}
+
+TEST_F(MainGeometry, OnlyACursorNearTheCornerIsCentred) {
+    const std::pair<TPoint, TPoint> cases[] = {
+        {{1271, 1015}, {640, 512}},
+        {{1270, 1015}, {1270, 1015}},
+        {{1271, 1014}, {1271, 1014}},
+        {{1280, 1024}, {640, 512}},
+    };
+    Window->actHideCursorExecute();
+    for (const auto& [before, after] : cases) {
+        Services.Cursor = before;
+        Window->CentreParkedCursor();
+        EXPECT_EQ(Services.Cursor, after) << before.X << "," << before.Y;
+    }
+    Window->actHideCursorExecute();
+    Services.Cursor = {1280, 1024};
+    Window->CentreParkedCursor();
+    EXPECT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+}
+
+TEST_F(MainGeometry, TheSizingBorderWaitsForTheEndOfFullScreen) {
+    EXPECT_FALSE(Window->SizingBorderApplied);
+    Window->actSizingBorder->trigger();
+    EXPECT_TRUE(Window->actSizingBorder->isChecked());
+    EXPECT_TRUE(Window->SizingBorderApplied);
+    Window->actFullScreenExecute();
+    EXPECT_FALSE(Window->SizingBorderApplied);
+    Window->actSizingBorderExecute();
+    Window->actSizingBorderExecute();
+    EXPECT_TRUE(Window->actSizingBorder->isChecked());
+    EXPECT_FALSE(Window->SizingBorderApplied);
+    Window->actFullScreenExecute();
+    EXPECT_TRUE(Window->SizingBorderApplied);
+    Window->actSizingBorderExecute();
+    EXPECT_FALSE(Window->SizingBorderApplied);
+}
+
+TEST_F(MainGeometry, FilteringSwitchesTheSurfaceWithoutRefitting) {
+    FitSize(100, 50);
+    const size_t lines = Window->DebugLog.size();
+    Window->actFiltering->trigger();
+    EXPECT_FALSE(Window->actFiltering->isChecked());
+    EXPECT_FALSE(Window->DisplaySurface->BilinearResize());
+    EXPECT_EQ(Window->DebugLog.size(), lines);
+    Window->actFilteringExecute();
+    EXPECT_TRUE(Window->DisplaySurface->BilinearResize());
+}
+
+TEST_F(MainGeometry, AResizedWindowStretchesTheSurfaceOnlyInWindowModeAfterStartUp) {
+    // Resize events reach a shown window only. Its activation finds no directory to browse:
+    // start-up is left unfinished.
+    Services.FolderAnswers = {std::nullopt};
+    Window->show();
+    FitSize(100, 50);
+    Window->SetWindowBounds({10, 10, 310, 210});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{0, 0, 100, 50}));
+    Window->FirstActivation = false;
+    Window->SetWindowBounds({10, 10, 410, 260});
+    EXPECT_TRUE(WaitFor([&] {
+        return Window->DisplaySurface->BoundsRect() == TRect{0, 0, 400, 250};
+    }));
+    Window->actFullScreenExecute();
+    Window->SetWindowBounds({0, 0, 1000, 1000});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{590, 487, 690, 537}));
 }
 } // namespace

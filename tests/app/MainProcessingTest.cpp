@@ -228,13 +228,10 @@ TEST_F(MainProcessing, WithoutAPictureTheCommandsChangeNothing) {
 
 TEST_F(MainProcessing, TheSubmenuListsTheCommandsInTheirOrder) {
     TfrmMain& window = *Start({});
-    std::vector<std::string> items;
-    for (const QAction* item : window.mnuImageProcessing->actions())
-        items.push_back(item->isSeparator() ? "-" : item->text().toStdString());
-    EXPECT_EQ(window.mnuImageProcessing->title().toStdString(), "Image Processing");
-    EXPECT_EQ(items, (std::vector<std::string>{"Grayscale", "Invert", "Emboss", "-",
-                                               "Horizontal flip", "Vertical flip",
-                                               "Rotate 90\u00b0 CW", "Rotate 90\u00b0 CCW",
-                                               "Rotate arbitrary...", "-", "Revert"}));
+    EXPECT_EQ(
+        SubmenuItems(*window.popMain, "Image Processing"),
+        (std::vector<std::string>{"Grayscale", "Invert", "Emboss", "-", "Horizontal flip",
+                                  "Vertical flip", "Rotate 90\u00b0 CW", "Rotate 90\u00b0 CCW",
+                                  "Rotate arbitrary...", "-", "Revert"}));
 }
 } // namespace

@@ -4,10 +4,16 @@
 #include "TestPictures.h"
 #include "app/MainWindow.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMenu>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,4 +61,25 @@ inline TRgb TopDownPixel(const TFastBMP& buffer, int32_t x, int32_t y) {
 
 inline bool operator==(const TRgb& a, const TRgb& b) {
     return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
+}
+
+// Runs pending events until the condition holds or half a minute has passed.
+inline bool WaitFor(const std::function<bool()>& condition) {
+    const QDeadlineTimer deadline(30000);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return condition();
+}
+
+// The item texts of the context menu's submenu with this title, "-" for a separator; empty
+// when there is no such submenu.
+inline std::vector<std::string> SubmenuItems(const QMenu& menu, const QString& title) {
+    std::vector<std::string> items;
+    for (const QAction* entry : menu.actions()) {
+        if (!entry->menu() || entry->menu()->title() != title)
+            continue;
+        for (const QAction* item : entry->menu()->actions())
+            items.push_back(item->isSeparator() ? "-" : item->text().toStdString());
+    }
+    return items;
 }

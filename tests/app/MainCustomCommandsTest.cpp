@@ -6,7 +6,7 @@
 namespace {
 using Started = std::vector<std::string>;
 
-class MainCommands : public ViewerFixture {
+class MainCustomCommands : public ViewerFixture {
 protected:
     // The commands read only the list and the position: set them as a build would.
     TfrmMain& StartOn(std::vector<std::string> commands, const std::string& path) {
@@ -18,7 +18,7 @@ protected:
     }
 };
 
-TEST_F(MainCommands, EachActionStartsItsOwnEntryForThePictureOnDisplay) {
+TEST_F(MainCustomCommands, EachActionStartsItsOwnEntryForThePictureOnDisplay) {
     TfrmMain& window = StartOn({"one %f", "two %f", "three %f", "four %f"}, "/pics/./a.jpg");
     window.actCustCmd3->trigger();
     window.actCustCmd1->trigger();
@@ -28,13 +28,13 @@ TEST_F(MainCommands, EachActionStartsItsOwnEntryForThePictureOnDisplay) {
               (Started{"three a.jpg", "one a.jpg", "four a.jpg", "two a.jpg"}));
 }
 
-TEST_F(MainCommands, AQuotedPathIsStartedAsOneQuotedArgument) {
+TEST_F(MainCustomCommands, AQuotedPathIsStartedAsOneQuotedArgument) {
     TfrmMain& window = StartOn({"notepad \"%n\"", "", "", ""}, "/my pics/./a b.jpg");
     window.RunCustomCommand(0);
     EXPECT_EQ(Services.StartedProcesses, (Started{"notepad \"/my pics/./a b.jpg\""}));
 }
 
-TEST_F(MainCommands, EmptyAndBlankTemplatesStartNothing) {
+TEST_F(MainCustomCommands, EmptyAndBlankTemplatesStartNothing) {
     TfrmMain& window = StartOn({"", " ", "  \t ", "%e"}, "/pics/./README");
     for (size_t entry = 0; entry < 4; ++entry)
         window.RunCustomCommand(entry);
@@ -42,7 +42,7 @@ TEST_F(MainCommands, EmptyAndBlankTemplatesStartNothing) {
     EXPECT_TRUE(Services.Messages.empty());
 }
 
-TEST_F(MainCommands, TheDefaultTemplatesStartNothing) {
+TEST_F(MainCustomCommands, TheDefaultTemplatesStartNothing) {
     TfrmMain& window = *Start({});
     window.FileList = std::vector<std::string>{"/pics/./a.jpg"};
     window.CurrentIndex = 0;
@@ -52,7 +52,7 @@ TEST_F(MainCommands, TheDefaultTemplatesStartNothing) {
     EXPECT_TRUE(Services.StartedProcesses.empty());
 }
 
-TEST_F(MainCommands, WithoutAListedPictureOrACommandNothingStarts) {
+TEST_F(MainCustomCommands, WithoutAListedPictureOrACommandNothingStarts) {
     TfrmMain& window = StartOn({"viewer %n", "", "", ""}, "/pics/./a.jpg");
     // Started on a file that is not listed.
     window.CurrentIndex = -1;
@@ -71,14 +71,15 @@ TEST_F(MainCommands, WithoutAListedPictureOrACommandNothingStarts) {
     EXPECT_TRUE(Services.StartedProcesses.empty());
 }
 
-TEST_F(MainCommands, TheSubmenuHoldsTheFourCommandsWithTheirKeys) {
+TEST_F(MainCustomCommands, TheSubmenuHoldsTheFourCommandsWithTheirKeys) {
     TfrmMain& window = *Start({});
-    EXPECT_EQ(window.mnuCustomcommands->title().toStdString(), "Custom commands");
-    std::vector<std::string> items;
-    for (const QAction* item : window.mnuCustomcommands->actions())
-        items.push_back(item->text().toStdString() + " " +
-                        item->shortcut().toString().toStdString());
-    EXPECT_EQ(items, (std::vector<std::string>{"Custom command 1 F9", "Custom command 2 F10",
-                                               "Custom command 3 F11", "Custom command 4 F12"}));
+    EXPECT_EQ(SubmenuItems(*window.popMain, "Custom commands"),
+              (std::vector<std::string>{"Custom command 1", "Custom command 2", "Custom command 3",
+                                        "Custom command 4"}));
+    const std::vector<std::string> keys{"F9", "F10", "F11", "F12"};
+    const QAction* actions[] = {window.actCustCmd1, window.actCustCmd2, window.actCustCmd3,
+                                window.actCustCmd4};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(actions[i]->shortcut().toString().toStdString(), keys[i]);
 }
 } // namespace

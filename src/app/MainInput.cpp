@@ -1,0 +1,207 @@
+#include "app/MainWindow.h"
+
+#include "app/ResizeEdges.h"
+#include "raster/FastIMG.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QWheelEvent>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+// One notch of an ordinary wheel; high-resolution wheels report fractions of it.
+constexpr int WheelNotch = 120;
+} // namespace
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Shortcuts have run before a key press is delivered; every other key of this window
+    // reaches FormKeyDown first, whatever child has the focus.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != this)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        FormKeyDown(key->key(), key->modifiers());
+        return true;
+    }
+    if (watched == DisplaySurface)
+        return FilterSurfaceMouse(event);
+    return false;
+}
+
+bool TfrmMain::FilterSurfaceMouse(QEvent* event) {
+    if (event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonPress)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint position = mouse->position().toPoint();
+    const Qt::Edges edges = SizingBorderApplied
+                                ? ResizeEdgesAt(DisplaySurface->mapTo(this, position), size())
+                                : Qt::Edges();
+    if (event->type() == QEvent::MouseButtonPress) {
+        // A press on the sizing border resizes instead of dragging.
+        return mouse->button() == Qt::LeftButton && edges && windowHandle() &&
+               windowHandle()->startSystemResize(edges);
+    }
+    if (mouse->buttons() == Qt::NoButton) {
+        if (edges)
+            DisplaySurface->setCursor(ResizeCursor(edges));
+        else if (DisplaySurface->testAttribute(Qt::WA_SetCursor))
+            DisplaySurface->unsetCursor();
+    }
+    const qreal ratio = devicePixelRatioF();
+    FormMouseMove(mouse->buttons(), int32_t(std::lround(mouse->position().x() * ratio)),
+                  int32_t(std::lround(mouse->position().y() * ratio)));
+    return false;
+}
+
+void TfrmMain::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
+    // A visible notice leaves sight at the first key press.
+    panNotify->lower();
+
+    // Whichever of T and keypad 0 was pressed last is the picture list's shortcut; the other
+    // one arrives here, takes the shortcut over and toggles the list.
+    const auto togglePictureList = [this](const QKeySequence& pressed) {
+        if (actPictureList->shortcut() == pressed)
+            return;
+        actPictureList->setShortcut(pressed);
+        actPictureList->trigger();
+    };
+    if (shift & Qt::KeypadModifier) {
+        switch (key) {
+        case Qt::Key_0:
+            togglePictureList(QKeySequence(Qt::KeypadModifier | Qt::Key_0));
+            break;
+        case Qt::Key_1:
+            actFirstPictureExecute();
+            break;
+        case Qt::Key_2:
+            actGrayscale->trigger();
+            break;
+        case Qt::Key_3:
+            actLastPictureExecute();
+            break;
+        case Qt::Key_4:
+            actPrevPictureExecute();
+            break;
+        case Qt::Key_6:
+            actNextPictureExecute();
+            break;
+        case Qt::Key_Asterisk:
+            actEnlargeExecute();
+            break;
+        // The decimal key is a comma on some layouts.
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+            actChangeDirExecute();
+            break;
+        case Qt::Key_Slash:
+            actShrinkExecute();
+            break;
+        default:
+            break;
+        }
+    }
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The picture list chooses with Enter.
+        if (!actPictureList->isChecked())
+            actFullScreenExecute();
+        break;
+    case Qt::Key_Escape:
+        actQuitExecute();
+        break;
+    case Qt::Key_T:
+        togglePictureList(QKeySequence(Qt::Key_T));
+        break;
+    default:
+        break;
+    }
+
+    if (actPictureList->isChecked())
+        return;
+    const int32_t step = int32_t(std::trunc(10.0 * double(ZoomFactor)));
+    // Full screen pans over the picture; window mode moves the window the arrow's way.
+    const int32_t sign = actFullScreen->isChecked() ? -1 : 1;
+    switch (key) {
+    case Qt::Key_Left:
+        MovePictureOrWindow(-sign * step, 0);
+        break;
+    case Qt::Key_Right:
+        MovePictureOrWindow(sign * step, 0);
+        break;
+    case Qt::Key_Up:
+        MovePictureOrWindow(0, -sign * step);
+        break;
+    case Qt::Key_Down:
+        MovePictureOrWindow(0, sign * step);
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMain::MovePictureOrWindow(int32_t dx, int32_t dy) {
+    if (dx == 0 && dy == 0)
+        return;
+    if (actFullScreen->isChecked()) {
+        const TRect bounds = DisplaySurface->BoundsRect();
+        DisplaySurface->SetBounds(bounds.Left + dx, bounds.Top + dy, bounds.Width(),
+                                  bounds.Height());
+    } else {
+        const TRect bounds = WindowBounds();
+        SetWindowBounds({bounds.Left + dx, bounds.Top + dy, bounds.Right + dx, bounds.Bottom + dy});
+    }
+}
+
+void TfrmMain::FormMouseMove(Qt::MouseButtons buttons, int32_t x, int32_t y) {
+    // The drag origin stays where it was: the moved object follows the pointer, so the
+    // pointer keeps its place relative to it.
+    if ((buttons & Qt::LeftButton) && !PopupShown)
+        MovePictureOrWindow(x - LastMouseX, y - LastMouseY);
+    else {
+        LastMouseX = x;
+        LastMouseY = y;
+    }
+    PopupShown = false;
+}
+
+void TfrmMain::FormMouseWheelUp() {
+    GoPrevious();
+}
+
+void TfrmMain::FormMouseWheelDown() {
+    GoNext();
+}
+
+void TfrmMain::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    // Turning the other way starts a new notch.
+    if ((delta > 0 && WheelRemainder < 0) || (delta < 0 && WheelRemainder > 0))
+        WheelRemainder = 0;
+    WheelRemainder += delta;
+    // Counted before stepping: a step processes pending events, which may turn the wheel again.
+    const int notches = WheelRemainder / WheelNotch;
+    WheelRemainder -= notches * WheelNotch;
+    for (int i = 0; i < notches; ++i)
+        FormMouseWheelUp();
+    for (int i = 0; i < -notches; ++i)
+        FormMouseWheelDown();
+    event->accept();
+}
+
+void TfrmMain::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The display surface's double-clicks arrive here too.
+    if (event->button() == Qt::LeftButton)
+        actFullScreenExecute();
+}
+
+void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
+    popMain->popup(event->globalPos());
+    event->accept();
+}

@@ -1,0 +1,61 @@
+#include "app/MainWindow.h"
+
+#include "raster/FastIMG.h"
+
+#include <QAction>
+
+namespace {
+void Flip(QAction* action) {
+    action->setChecked(!action->isChecked());
+}
+
+// The factor is kept in single precision: its steps (and the way back from them) are those of
+// a 32-bit float.
+float ZoomedIn(float factor) {
+    return factor < 1.0f ? float(double(factor) * 1.5) : float(double(factor) + 0.5);
+}
+
+float ZoomedOut(float factor) {
+    return factor > 1.0f ? float(double(factor) - 0.5) : float(double(factor) / 1.5);
+}
+} // namespace
+
+void TfrmMain::actShrinkExecute() {
+    // The first press after zooming returns to the fitted view and leaves the option on.
+    if (ZoomFactor != 1.0f) {
+        actShrink->setChecked(true);
+        ZoomFactor = 1.0f;
+    } else {
+        Flip(actShrink);
+    }
+    FitPicture();
+}
+
+void TfrmMain::actEnlargeExecute() {
+    if (ZoomFactor != 1.0f) {
+        actEnlarge->setChecked(true);
+        ZoomFactor = 1.0f;
+    } else {
+        Flip(actEnlarge);
+    }
+    FitPicture();
+}
+
+void TfrmMain::actZoomInExecute() {
+    ZoomFactor = ZoomedIn(ZoomFactor);
+    FitPicture();
+}
+
+void TfrmMain::actZoomOutExecute() {
+    ZoomFactor = ZoomedOut(ZoomFactor);
+    FitPicture();
+}
+
+void TfrmMain::actZoomLockExecute() {
+    Flip(actZoomLock);
+}
+
+void TfrmMain::actFilteringExecute() {
+    Flip(actFiltering);
+    DisplaySurface->SetBilinearResize(actFiltering->isChecked());
+}
