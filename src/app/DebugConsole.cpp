@@ -9,7 +9,8 @@
 TfrmDebug::TfrmDebug(QWidget* owner, const std::vector<std::string>& lines)
     : QWidget(owner, Qt::Tool) {
     setWindowTitle("Debug console");
-    setGeometry(318, 283, 455, 390);
+    move(318, 283);
+    resize(455, 390);
 
     memDebug = new QPlainTextEdit(this);
     memDebug->setReadOnly(true);

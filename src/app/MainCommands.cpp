@@ -30,6 +30,7 @@ void TfrmMain::ConnectActions() {
         {actSizingBorder, &TfrmMain::actSizingBorderExecute},
         {actGrayscale, &TfrmMain::actGrayscaleExecute},
         {actDebugConsole, &TfrmMain::actDebugConsoleExecute},
+        {actPictureList, &TfrmMain::actPictureListExecute},
         {actHFlip, &TfrmMain::actHFlipExecute},
         {actVFlip, &TfrmMain::actVFlipExecute},
         {actRotate90cw, &TfrmMain::actRotate90cwExecute},

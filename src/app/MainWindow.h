@@ -5,6 +5,7 @@
 #include "raster/FastBMP.h"
 
 #include <QCollator>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,6 +24,7 @@ class QMenu;
 class QMouseEvent;
 class QWheelEvent;
 class TFastIMG;
+class TfrmPictureList;
 
 // The viewer's main window: a border-less black window that shows one picture, fitted to the
 // desktop, and the viewer state every command works on.
@@ -201,6 +203,17 @@ public:
     // --- Debug console ---
     // Opens another console window with the log as it is now.
     void actDebugConsoleExecute();
+
+    // --- Picture list ---
+    // Open while actPictureList is checked; hidden, not gone, after its own close button.
+    QPointer<TfrmPictureList> PictureList;
+    void actPictureListExecute();
+    // Goes to the picture of the selected item: a neighbour through the cache.
+    void PictureListSelect();
+    // Enter chooses, Escape closes, every other key goes to FormKeyDown.
+    void PictureListKeyDown(int key, Qt::KeyboardModifiers shift);
+    // Selects the item of CurrentIndex while the list is open.
+    void SyncPictureList();
 
     // --- File deletion ---
     // Deletes the file on display after confirmation, then shows the picture now at its place.
