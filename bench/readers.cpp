@@ -1,5 +1,6 @@
 // Our readers beside the reference libraries on the same 24-megapixel files, and the raw
 // formats beside a plain copy of their output.
+#include "CopyFloor.h"
 #include "formats/GIFGraphic.h"
 #include "formats/PCXGraphic.h"
 #include "formats/PNGGraphic.h"
@@ -297,12 +298,7 @@ void BM_PpmBinary(benchmark::State& state) {
 }
 // The floor for the raw formats: copying the 24-bit output once into fresh memory.
 void BM_Memcpy24(benchmark::State& state) {
-    const TBytes source(size_t(Width) * Height * 3, 7);
-    for (auto _ : state) {
-        TBytes target(source.size());
-        std::memcpy(target.data(), source.data(), source.size());
-        benchmark::DoNotOptimize(target.data());
-    }
+    CopyIntoFreshMemory(state, size_t(Width) * Height * 3);
 }
 BENCHMARK(BM_TargaRaw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TargaRunLength)->Unit(benchmark::kMillisecond);

@@ -29,4 +29,5 @@ void TPSPRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t pack
             outputLeft -= count;
         }
     }
+    LastUnpacked = int32_t(output - dest);
 }

@@ -9,4 +9,11 @@ class TPSPRLEDecoder : public TDecoder {
 public:
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
                 int32_t unpackedSize) override;
+
+    // Bytes the last Decode wrote: a reader that cannot trust a stated size learns from it
+    // how the data were laid out.
+    int32_t UnpackedCount() const { return LastUnpacked; }
+
+private:
+    int32_t LastUnpacked = 0;
 };

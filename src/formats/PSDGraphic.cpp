@@ -9,6 +9,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 const TGraphicClassInfo TPSDGraphic::ClassInfo = {"TPSDGraphic", CreateGraphic<TPSDGraphic>};
 
@@ -202,58 +203,92 @@ void TPSDGraphic::MakePalette(const std::vector<uint8_t>& colorModeData) {
     }
 }
 
-std::vector<uint8_t> TPSDGraphic::ReadPlanes(TStream& stream, uint32_t planes, size_t rowSize) {
-    const size_t height = size_t(ImageProperties.Height);
-    const size_t planeSize = rowSize * height;
-    if (ImageProperties.Compression != ctPackedBits) {
-        if (int64_t(planes * planeSize) > stream.Remaining())
-            TruncatedError();
-        std::vector<uint8_t> buffer(planes * planeSize);
-        stream.ReadBuffer(buffer.data(), int64_t(buffer.size()));
-        return buffer;
+// Uncompressed planes are read whole. PackBits rows stay packed until their row is
+// converted, each into a small buffer of its plane, so the picture is never held unpacked
+// beside the bitmap.
+class TPSDGraphic::TPlaneRows {
+public:
+    TPlaneRows(TStream& stream, const TImageProperties& properties, uint32_t planes, size_t rowSize)
+        : Planes(planes), RowSize(rowSize), Height(size_t(properties.Height)),
+          Packed(properties.Compression == ctPackedBits) {
+        if (Packed)
+            ReadPacked(stream, properties.Channels);
+        else
+            ReadUncompressed(stream);
     }
-    // One 16-bit byte count per row of every channel, extra channels included.
-    const size_t tableEntries = height * ImageProperties.Channels;
-    if (int64_t(tableEntries * 2) > stream.Remaining())
-        TruncatedError();
-    std::vector<uint16_t> counts(tableEntries);
-    stream.ReadBuffer(counts.data(), int64_t(tableEntries * 2));
-    SwapShorts(counts.data(), tableEntries);
-    const size_t rows = planes * height;
-    size_t packedSize = 0;
-    for (size_t row = 0; row < rows; ++row)
-        packedSize += counts[row];
-    // A PackBits run yields at most 128 bytes from 2, so a file too short to hold the rows
-    // is refused before their buffer is allocated.
-    if (int64_t(packedSize) > stream.Remaining() || packedSize < rows * 2 * ((rowSize + 127) / 128))
-        TruncatedError();
-    std::vector<uint8_t> packed(packedSize);
-    stream.ReadBuffer(packed.data(), int64_t(packedSize));
-    std::vector<uint8_t> buffer(planes * planeSize);
-    TPackbitsRLEDecoder decoder;
-    const uint8_t* source = packed.data();
-    for (size_t row = 0; row < rows; ++row) {
-        // Each row is packed on its own: a damaged row cannot shift the rows after it.
-        uint8_t* dest = buffer.data() + row * rowSize;
-        decoder.Decode(source, dest, counts[row], int32_t(rowSize));
-        source += counts[row];
-    }
-    return buffer;
-}
 
-void TPSDGraphic::TransferRows(std::vector<uint8_t>& planes, size_t rowSize) {
-    const TPixelScheme scheme = ImageProperties.ColorScheme;
-    const uint32_t planeCount = ShownPlanes(scheme);
-    const size_t planeSize = rowSize * size_t(ImageProperties.Height);
-    // The file stores 0 for full ink.
-    if (scheme == psCMYK)
-        for (uint8_t& sample : planes)
-            sample = uint8_t(255 - sample);
+    uint32_t PlaneCount() const { return Planes; }
+
+    // Row Y of plane K, which the caller may change in place.
+    uint8_t* Row(uint32_t k, size_t y) {
+        const size_t row = k * Height + y;
+        if (!Packed)
+            return Data.get() + row * RowSize;
+        uint8_t* dest = RowBuffers.data() + k * RowSize;
+        const uint8_t* source = Data.get() + Offsets[row];
+        // Each row is packed on its own: a damaged row cannot shift the rows after it, and
+        // what it lacks stays 0.
+        std::memset(dest, 0, RowSize);
+        Decoder.Decode(source, dest, int32_t(Offsets[row + 1] - Offsets[row]), int32_t(RowSize));
+        return dest;
+    }
+
+private:
+    void ReadUncompressed(TStream& stream) {
+        const size_t size = Planes * RowSize * Height;
+        if (int64_t(size) > stream.Remaining())
+            TruncatedError();
+        Data.reset(new uint8_t[size]);
+        stream.ReadBuffer(Data.get(), int64_t(size));
+    }
+
+    void ReadPacked(TStream& stream, uint32_t channels) {
+        // One 16-bit byte count per row of every channel, extra channels included.
+        const size_t tableEntries = Height * channels;
+        if (int64_t(tableEntries * 2) > stream.Remaining())
+            TruncatedError();
+        std::vector<uint16_t> counts(tableEntries);
+        stream.ReadBuffer(counts.data(), int64_t(tableEntries * 2));
+        SwapShorts(counts.data(), tableEntries);
+        const size_t rows = Planes * Height;
+        Offsets.resize(rows + 1);
+        for (size_t row = 0; row < rows; ++row)
+            Offsets[row + 1] = Offsets[row] + counts[row];
+        // A PackBits run yields at most 128 bytes from 2, so a file too short to hold the
+        // rows is refused before the bitmap is allocated.
+        const size_t packedSize = Offsets[rows];
+        if (int64_t(packedSize) > stream.Remaining() ||
+            packedSize < rows * 2 * ((RowSize + 127) / 128))
+            TruncatedError();
+        Data.reset(new uint8_t[packedSize]);
+        stream.ReadBuffer(Data.get(), int64_t(packedSize));
+        RowBuffers.resize(Planes * RowSize);
+    }
+
+    const uint32_t Planes;
+    const size_t RowSize;
+    const size_t Height;
+    const bool Packed;
+    std::unique_ptr<uint8_t[]> Data; // the planes one after the other, or their packed rows
+    std::vector<size_t> Offsets;     // packed: where each row starts in Data, and the end
+    std::vector<uint8_t> RowBuffers; // packed: one unpacked row per plane
+    TPackbitsRLEDecoder Decoder;
+};
+
+void TPSDGraphic::TransferRows(TPlaneRows& rows) {
+    const bool inverted = ImageProperties.ColorScheme == psCMYK;
+    const size_t rowSize = size_t(ImageProperties.Width);
     std::array<const void*, 4> sources{};
     for (int32_t y = 0; y < ImageProperties.Height; ++y) {
-        for (uint32_t k = 0; k < planeCount; ++k)
-            sources[k] = planes.data() + k * planeSize + size_t(y) * rowSize;
-        ColorManager.ConvertPixels(std::span<const void* const>(sources.data(), planeCount),
+        for (uint32_t k = 0; k < rows.PlaneCount(); ++k) {
+            uint8_t* row = rows.Row(k, size_t(y));
+            // The file stores 0 for full ink.
+            if (inverted)
+                for (size_t x = 0; x < rowSize; ++x)
+                    row[x] = uint8_t(255 - row[x]);
+            sources[k] = row;
+        }
+        ColorManager.ConvertPixels(std::span<const void* const>(sources.data(), rows.PlaneCount()),
                                    ScanLine(y), uint32_t(ImageProperties.Width));
         RowTransferred(y);
     }
@@ -284,9 +319,9 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesLoadingData);
     const size_t rowSize =
         p.BitsPerSample == 1 ? (size_t(p.Width) + 7) / 8 : size_t(p.Width) * (p.BitsPerSample / 8);
-    std::vector<uint8_t> planes = ReadPlanes(stream, ShownPlanes(p.ColorScheme), rowSize);
+    TPlaneRows rows(stream, p, ShownPlanes(p.ColorScheme), rowSize);
     SetSize(p.Width, p.Height);
     StartTransferring();
-    TransferRows(planes, rowSize);
+    TransferRows(rows);
     FinishTransferring();
 }

@@ -17,10 +17,10 @@ public:
     void LoadFromStream(TStream& stream) override;
 
 private:
-    // The planes the picture shows, decoded one after the other, each Height rows of
-    // RowSize bytes; extra channels are never read.
-    std::vector<uint8_t> ReadPlanes(TStream& stream, uint32_t planes, size_t rowSize);
+    // The stored rows of the planes the picture shows; extra channels are never read.
+    class TPlaneRows;
+
     void SetupTarget();
     void MakePalette(const std::vector<uint8_t>& colorModeData);
-    void TransferRows(std::vector<uint8_t>& planes, size_t rowSize);
+    void TransferRows(TPlaneRows& rows);
 };

@@ -17,6 +17,8 @@ constexpr int64_t HeaderSize = 36;
 constexpr char Signature[] = "Paint Shop Pro Image File";
 constexpr size_t SignatureLength = 25;
 constexpr size_t AttributesSize = 42;
+// Version 3 files end the attributes after the layer count, without the graphic contents.
+constexpr size_t ShortAttributesSize = 38;
 constexpr size_t LayerNameSize = 256; // version 3
 constexpr size_t LayerInfoSize = 115;
 
@@ -102,9 +104,9 @@ bool TPSPGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
         return false;
     if (p.Version > 3)
         stream.Seek(4, TSeekOrigin::soCurrent);
-    uint8_t a[AttributesSize];
-    if (stream.Position() + int64_t(AttributesSize) > block.End ||
-        stream.Read(a, AttributesSize) != AttributesSize)
+    uint8_t a[AttributesSize] = {};
+    const int64_t available = std::min<int64_t>(block.End - stream.Position(), AttributesSize);
+    if (available < int64_t(ShortAttributesSize) || stream.Read(a, available) != available)
         return false;
     p.Width = int32_t(std::min<uint32_t>(LittleEndian32(a), INT32_MAX));
     p.Height = int32_t(std::min<uint32_t>(LittleEndian32(a + 4), INT32_MAX));
@@ -166,40 +168,41 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& plan
     stream.ReadBuffer(fields, 12);
     stream.SetPosition(infoEnd);
     const uint32_t compressedSize = LittleEndian32(fields);
-    const uint32_t uncompressedSize = LittleEndian32(fields + 4);
     const uint16_t channelType = LittleEndian16(fields + 10);
     if (channelType >= planes.size())
         return;
     if (compressedSize > channelEnd - stream.Position())
         GraphicErrorFmt(gesStreamReadError, gesFormatPSP);
 
-    // The channel's own size gives the row stride, so rows padded by the writer read right.
+    // The uncompressed size a channel states is not its plane's size in every writer (some
+    // give the whole bitmap's), so the layout follows from the picture: rows of the bytes
+    // their pixels need, or padded to 4 bytes as bitmaps often are. The length of the data
+    // tells which.
     const size_t height = size_t(ImageProperties.Height);
-    const size_t minimumRow =
-        (size_t(ImageProperties.Width) * ImageProperties.BitsPerSample + 7) / 8;
-    const size_t stride = uncompressedSize / height;
+    const size_t tightRow = (size_t(ImageProperties.Width) * ImageProperties.BitsPerSample + 7) / 8;
+    const size_t paddedRow = (tightRow + 3) / 4 * 4;
     uint64_t expansion = 1;
     if (ImageProperties.Compression == ctRLE)
         expansion = MaxRLEExpansion;
     else if (ImageProperties.Compression == ctLZ77)
         expansion = MaxDeflateExpansion;
-    if (stride < minimumRow || stride > minimumRow + 3 ||
-        uncompressedSize > uint64_t(compressedSize) * expansion + 64)
-        InvalidFile();
-    if (rowStride != 0 && rowStride != stride)
-        InvalidFile();
-    rowStride = stride;
+    // Data too short to fill the rows is refused before their buffer is allocated.
+    if (uint64_t(tightRow) * height > uint64_t(compressedSize) * expansion)
+        GraphicErrorFmt(gesStreamReadError, gesFormatPSP);
 
     std::vector<uint8_t> packed(compressedSize);
     stream.ReadBuffer(packed.data(), compressedSize);
     std::vector<uint8_t>& plane = planes[channelType];
-    plane.assign(stride * height, 0);
+    plane.assign(paddedRow * height, 0);
     const uint8_t* source = packed.data();
     uint8_t* dest = plane.data();
     switch (ImageProperties.Compression) {
-    case ctRLE:
-        TPSPRLEDecoder().Decode(source, dest, int32_t(compressedSize), int32_t(plane.size()));
+    case ctRLE: {
+        TPSPRLEDecoder decoder;
+        decoder.Decode(source, dest, int32_t(compressedSize), int32_t(plane.size()));
+        dest += decoder.UnpackedCount();
         break;
+    }
     case ctLZ77: {
         TLZ77Decoder decoder(Z_FINISH, false);
         decoder.DecodeInit();
@@ -210,9 +213,16 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& plan
             GraphicErrorFmt(gesCompression, gesFormatPSP);
         break;
     }
-    default:
-        std::memcpy(dest, source, std::min(packed.size(), plane.size()));
+    default: {
+        const size_t copied = std::min(packed.size(), plane.size());
+        std::memcpy(dest, source, copied);
+        dest += copied;
     }
+    }
+    const size_t stride = size_t(dest - plane.data()) == plane.size() ? paddedRow : tightRow;
+    if (rowStride != 0 && rowStride != stride)
+        InvalidFile();
+    rowStride = stride;
 }
 
 void TPSPGraphic::ReadLayer(TStream& stream, int64_t layerEnd) {

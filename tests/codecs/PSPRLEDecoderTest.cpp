@@ -25,3 +25,15 @@ TEST(PSPRLEDecoder, StaysWithinBothSizes) {
                              {{0x01, 1}, -1, {}},
                          });
 }
+
+TEST(PSPRLEDecoder, CountsTheBytesItWrote) {
+    TPSPRLEDecoder decoder;
+    const uint8_t packed[] = {0x83, 7, 0x02, 1, 2, 0x85};
+    uint8_t out[10];
+    const uint8_t* source = packed;
+    uint8_t* dest = out;
+    decoder.Decode(source, dest, sizeof packed, sizeof out);
+    EXPECT_EQ(decoder.UnpackedCount(), 5);
+    decoder.Decode(source, dest, sizeof packed, 4);
+    EXPECT_EQ(decoder.UnpackedCount(), 4);
+}

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -310,17 +311,26 @@ TEST_F(PSDDecoding, MatchesTheConformanceReferences) {
         "psd/4x4_1bit_bitmap.psd",
         // Ink to RGB rounds differently: at most 1 apart from the reference in 11 % of samples.
         "psd/cmyk.psd",
-        // Not yet understood: an indexed document with an extra channel differs from the
-        // reference in 18 % of its samples.
-        "psd/rgb8alpha.psd",
+    };
+    // References that are wrong, with the pixels the reference decoder gives once corrected.
+    // rgb8alpha.psd is indexed with an extra (alpha) channel: the reference decoder skips a
+    // byte-count table of one entry per row of the index channel only, so it starts 158 bytes
+    // early and shows half the table as pixels (garbage top rows, the picture pushed down).
+    // Started after the whole table (79 rows x 2 channels), its PackBits decoder yields the
+    // hash below, and the two channels end exactly at the end of the file.
+    const std::map<std::string, std::string> correctedReferences = {
+        {"psd/rgb8alpha.psd", "494404112671bf66326cd01025dc8cab56002ad0d7c31448bd651b98e786f38f"},
     };
     int compared = 0;
     for (const TConformanceCase& c : ConformanceCases("psd")) {
         if (c.ReferenceSha256.empty() || differByDesign.count(c.Path))
             continue;
+        const auto corrected = correctedReferences.find(c.Path);
+        const std::string& expected =
+            corrected == correctedReferences.end() ? c.ReferenceSha256 : corrected->second;
         const TRgbPicture picture = DecodeToRgb(ConformanceDirectory() + "/" + c.Path);
         EXPECT_EQ(picture.Width, c.Width) << c.Path;
-        EXPECT_EQ(picture.Sha256(), c.ReferenceSha256) << c.Path;
+        EXPECT_EQ(picture.Sha256(), expected) << c.Path;
         ++compared;
     }
     EXPECT_GT(compared, 0);
