@@ -1,4 +1,5 @@
 #include "app/FileContents.h"
+#include "ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -10,20 +11,13 @@ namespace fs = std::filesystem;
 
 class FileContents : public testing::Test {
 protected:
-    FileContents() {
-        char pattern[] = "/tmp/pelorama-contents-XXXXXX";
-        Directory = mkdtemp(pattern);
-    }
-    ~FileContents() override {
-        std::error_code error;
-        fs::remove_all(Directory, error);
-    }
-    std::string PathOf(const std::string& name) const { return Directory + "/" + name; }
+    std::string PathOf(const std::string& name) const { return Scratch.PathOf(name); }
     size_t EntryCount() const {
         return size_t(std::distance(fs::directory_iterator(Directory), fs::directory_iterator()));
     }
 
-    std::string Directory;
+    TScratchDirectory Scratch{"contents"};
+    const std::string Directory = Scratch.Path;
 };
 
 TEST_F(FileContents, ReplacesAFileWithExactlyTheGivenBytes) {

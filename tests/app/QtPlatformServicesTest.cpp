@@ -1,4 +1,5 @@
 #include "app/QtPlatformServices.h"
+#include "ScratchDirectory.h"
 #include "app/CustomCommandLine.h"
 
 #include <QTest>
@@ -13,17 +14,9 @@ namespace fs = std::filesystem;
 
 class QtPlatformServicesFiles : public testing::Test {
 protected:
-    QtPlatformServicesFiles() {
-        char pattern[] = "/tmp/pelorama-services-XXXXXX";
-        Directory = mkdtemp(pattern);
-    }
-    ~QtPlatformServicesFiles() override {
-        std::error_code error;
-        fs::remove_all(Directory, error);
-    }
-    std::string PathOf(const std::string& name) const { return Directory + "/" + name; }
+    std::string PathOf(const std::string& name) const { return Scratch.PathOf(name); }
 
-    std::string Directory;
+    TScratchDirectory Scratch{"services"};
     QtPlatformServices Services;
 };
 
