@@ -29,13 +29,32 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         FormKeyDown(key->key(), key->modifiers());
         return true;
     }
-    if (watched == DisplaySurface)
-        return FilterSurfaceMouse(event);
+    if (watched == this || watched == DisplaySurface)
+        return FilterMouse(watched, event);
     return false;
 }
 
-bool TfrmMain::FilterSurfaceMouse(QEvent* event) {
-    if (event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonPress)
+bool TfrmMain::FilterMouse(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Wheel:
+        TurnWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return false;
+        actFullScreenExecute();
+        return true;
+    case QEvent::ContextMenu:
+        popMain->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+        // Only the picture drags; the black around it does not.
+        break;
+    default:
+        return false;
+    }
+    if (watched != DisplaySurface)
         return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint position = mouse->position().toPoint();
@@ -53,9 +72,15 @@ bool TfrmMain::FilterSurfaceMouse(QEvent* event) {
         else if (DisplaySurface->testAttribute(Qt::WA_SetCursor))
             DisplaySurface->unsetCursor();
     }
+    // Relative to where the surface was last put, not to where the window system has it yet:
+    // while the window is dragged, its moves lag behind the pointer's events.
     const qreal ratio = devicePixelRatioF();
-    FormMouseMove(mouse->buttons(), int32_t(std::lround(mouse->position().x() * ratio)),
-                  int32_t(std::lround(mouse->position().y() * ratio)));
+    const TRect window = WindowBounds();
+    const TRect surface = DisplaySurface->BoundsRect();
+    const QPointF global = mouse->globalPosition();
+    FormMouseMove(mouse->buttons(),
+                  int32_t(std::lround(global.x() * ratio)) - window.Left - surface.Left,
+                  int32_t(std::lround(global.y() * ratio)) - window.Top - surface.Top);
     return false;
 }
 
@@ -179,12 +204,11 @@ void TfrmMain::FormMouseWheelDown() {
     GoNext();
 }
 
-void TfrmMain::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
+void TfrmMain::TurnWheel(int angleDelta) {
     // Turning the other way starts a new notch.
-    if ((delta > 0 && WheelRemainder < 0) || (delta < 0 && WheelRemainder > 0))
+    if ((angleDelta > 0 && WheelRemainder < 0) || (angleDelta < 0 && WheelRemainder > 0))
         WheelRemainder = 0;
-    WheelRemainder += delta;
+    WheelRemainder += angleDelta;
     // Counted before stepping: a step processes pending events, which may turn the wheel again.
     const int notches = WheelRemainder / WheelNotch;
     WheelRemainder -= notches * WheelNotch;
@@ -192,16 +216,4 @@ void TfrmMain::wheelEvent(QWheelEvent* event) {
         FormMouseWheelUp();
     for (int i = 0; i < -notches; ++i)
         FormMouseWheelDown();
-    event->accept();
-}
-
-void TfrmMain::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The display surface's double-clicks arrive here too.
-    if (event->button() == Qt::LeftButton)
-        actFullScreenExecute();
-}
-
-void TfrmMain::contextMenuEvent(QContextMenuEvent* event) {
-    popMain->popup(event->globalPos());
-    event->accept();
 }

@@ -17,12 +17,9 @@
 #include <vector>
 
 class QAction;
-class QContextMenuEvent;
 class QFrame;
 class QLabel;
 class QMenu;
-class QMouseEvent;
-class QWheelEvent;
 class TFastIMG;
 class TfrmPictureList;
 
@@ -222,22 +219,24 @@ public:
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
     bool event(QEvent* event) override;
-    // Key preview for the window and its children, and the display surface's mouse.
+    // Key preview for the window and its children; mouse, wheel and menu of the window and
+    // of the display surface.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void CreateComponents();
     void CreateActions();
     void ConnectActions();
     void CreateMenu();
-    bool FilterSurfaceMouse(QEvent* event);
+    // Mouse and wheel of the window and of the display surface.
+    bool FilterMouse(QObject* watched, QEvent* event);
+    void TurnWheel(int angleDelta);
     // In full screen the picture moves inside the screen, in window mode the window.
     void MovePictureOrWindow(int32_t dx, int32_t dy);
     void RaiseAboveOthers();
+    // Shrink and Enlarge.
+    void FitOptionExecute(QAction* option);
     int32_t FileCount() const;
     std::unique_ptr<TFastBMP> LoadListed(int32_t position);
     void FormCreate();

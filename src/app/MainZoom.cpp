@@ -20,25 +20,23 @@ float ZoomedOut(float factor) {
 }
 } // namespace
 
-void TfrmMain::actShrinkExecute() {
-    // The first press after zooming returns to the fitted view and leaves the option on.
+// The first press after zooming returns to the fitted view and leaves the option on.
+void TfrmMain::FitOptionExecute(QAction* option) {
     if (ZoomFactor != 1.0f) {
-        actShrink->setChecked(true);
+        option->setChecked(true);
         ZoomFactor = 1.0f;
     } else {
-        Flip(actShrink);
+        Flip(option);
     }
     FitPicture();
 }
 
+void TfrmMain::actShrinkExecute() {
+    FitOptionExecute(actShrink);
+}
+
 void TfrmMain::actEnlargeExecute() {
-    if (ZoomFactor != 1.0f) {
-        actEnlarge->setChecked(true);
-        ZoomFactor = 1.0f;
-    } else {
-        Flip(actEnlarge);
-    }
-    FitPicture();
+    FitOptionExecute(actEnlarge);
 }
 
 void TfrmMain::actZoomInExecute() {

@@ -5,17 +5,7 @@
 set -euo pipefail
 viewer=$1 probe=$2 picture=$3
 
-if [ -z "${PELORAMA_E2E_DISPLAY:-}" ]; then
-    exec env PELORAMA_E2E_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
-viewer_pid=
-cleanup() {
-    [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/e2e_display.sh"
 
 # The same bitmap under a name of our own, so that the title search cannot meet anything else.
 cp "$picture" "$work/e2e-quadrants.bmp"
