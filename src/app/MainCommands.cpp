@@ -28,6 +28,23 @@ void TfrmMain::ConnectActions() {
         {actHideCursor, &TfrmMain::actHideCursorExecute},
         {actRefreshFileList, &TfrmMain::actRefreshFileListExecute},
         {actSizingBorder, &TfrmMain::actSizingBorderExecute},
+        {actGrayscale, &TfrmMain::actGrayscaleExecute},
+        {actDebugConsole, &TfrmMain::actDebugConsoleExecute},
+        {actPictureList, &TfrmMain::actPictureListExecute},
+        {actHFlip, &TfrmMain::actHFlipExecute},
+        {actVFlip, &TfrmMain::actVFlipExecute},
+        {actRotate90cw, &TfrmMain::actRotate90cwExecute},
+        {actRotate90ccw, &TfrmMain::actRotate90ccwExecute},
+        {actRotateArb, &TfrmMain::actRotateArbExecute},
+        {actInvert, &TfrmMain::actInvertExecute},
+        {actEmboss, &TfrmMain::actEmbossExecute},
+        {actRevert, &TfrmMain::actRevertExecute},
+        {actSaveSettings, &TfrmMain::actSaveSettingsExecute},
+        {actCustCmd1, &TfrmMain::actCustCmd1Execute},
+        {actCustCmd2, &TfrmMain::actCustCmd2Execute},
+        {actCustCmd3, &TfrmMain::actCustCmd3Execute},
+        {actCustCmd4, &TfrmMain::actCustCmd4Execute},
+        {actDelFile, &TfrmMain::actDelFileExecute},
     };
     for (QAction* action : aclMain) {
         const auto found = handlers.find(action);

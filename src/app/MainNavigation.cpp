@@ -37,7 +37,7 @@ void TfrmMain::GoNext() {
     if (!NextBmp)
         NextBmp = LoadListed(CurrentIndex);
     ShowPicture(*NextBmp);
-    // The picture list's selection follows the step here.
+    SyncPictureList();
     const bool hasNext = CurrentIndex < FileCount() - 1;
     PrevBmp = std::move(CurrentBmp);
     // Without a next position the next slot keeps what it holds.
@@ -62,7 +62,7 @@ void TfrmMain::GoPrevious() {
     if (!PrevBmp)
         PrevBmp = LoadListed(CurrentIndex);
     ShowPicture(*PrevBmp);
-    // The picture list's selection follows the step here.
+    SyncPictureList();
     const bool hasPrevious = CurrentIndex > 0;
     NextBmp = std::move(CurrentBmp);
     CurrentBmp = hasPrevious ? std::move(PrevBmp) : CopyOf(*PrevBmp);
@@ -89,7 +89,7 @@ void TfrmMain::actFirstPictureExecute() {
     CurrentIndex = 0;
     CurrentBmp = LoadListed(0);
     ShowPicture(*CurrentBmp);
-    // The picture list's selection follows the jump here.
+    SyncPictureList();
     if (count > 1)
         NextBmp = LoadListed(1);
 }
@@ -103,7 +103,7 @@ void TfrmMain::actLastPictureExecute() {
     CurrentIndex = count - 1;
     CurrentBmp = LoadListed(CurrentIndex);
     ShowPicture(*CurrentBmp);
-    // The picture list's selection follows the jump here.
+    SyncPictureList();
     if (CurrentIndex > 0)
         PrevBmp = LoadListed(CurrentIndex - 1);
 }

@@ -44,7 +44,11 @@ void TfrmMain::FormCreate() {
                              ApplicationActivate();
                      });
 
-    CustomCommands.assign(4, " ");
+    std::error_code error;
+    if (std::filesystem::exists(SettingsPath(), error))
+        LoadSettings();
+    else
+        CustomCommands.assign(4, " ");
     // Twice: the window's edges follow the state the settings left.
     actSizingBorderExecute();
     actSizingBorderExecute();

@@ -23,6 +23,7 @@ TfrmMain::TfrmMain(TPlatformServices& services, std::vector<std::string> argumen
 }
 
 TfrmMain::~TfrmMain() {
+    FormDestroy();
     qApp->removeEventFilter(this);
     // The surface outlives the buffer by a few instructions (Qt deletes children last).
     DisplaySurface->SetBuffer(nullptr);

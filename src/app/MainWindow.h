@@ -5,6 +5,7 @@
 #include "raster/FastBMP.h"
 
 #include <QCollator>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,6 +21,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class TFastIMG;
+class TfrmPictureList;
 
 // The viewer's main window: a border-less black window that shows one picture, fitted to the
 // desktop, and the viewer state every command works on.
@@ -163,6 +165,57 @@ public:
     std::string ErrorPicturePath() const;
     std::string SettingsPath() const;
 
+    // --- Settings file ---
+    // Reads the options and the custom commands; called only when the settings file exists.
+    void LoadSettings();
+    // Writes the thirteen lines of the settings file, replacing it as one step.
+    void SaveSettings();
+    void actSaveSettingsExecute();
+    // Entry of the custom command list; empty when the list is short.
+    std::string CustomCommand(size_t entry) const;
+
+    // --- Image processing: they change the display buffer only, never CurrentBmp ---
+    void actGrayscaleExecute();
+    void actInvertExecute();
+    void actEmbossExecute();
+    void actHFlipExecute();
+    void actVFlipExecute();
+    void actRotate90cwExecute();
+    void actRotate90ccwExecute();
+    void actRotateArbExecute();
+    void actRevertExecute();
+    // Positive angles turn counter-clockwise as displayed.
+    void RotatePicture(double angle);
+
+    // --- Custom commands ---
+    // Starts the command of the entry for the picture on display, without waiting for it.
+    void RunCustomCommand(size_t entry);
+    void actCustCmd1Execute();
+    void actCustCmd2Execute();
+    void actCustCmd3Execute();
+    void actCustCmd4Execute();
+    // FileList[CurrentIndex], or nothing when CurrentIndex designates no entry.
+    std::optional<std::string> CurrentListedFile() const;
+
+    // --- Debug console ---
+    // Opens another console window with the log as it is now.
+    void actDebugConsoleExecute();
+
+    // --- Picture list ---
+    // Open while actPictureList is checked; hidden, not gone, after its own close button.
+    QPointer<TfrmPictureList> PictureList;
+    void actPictureListExecute();
+    // Goes to the picture of the selected item: a neighbour through the cache.
+    void PictureListSelect();
+    // Enter chooses, Escape closes, every other key goes to FormKeyDown.
+    void PictureListKeyDown(int key, Qt::KeyboardModifiers shift);
+    // Selects the item of CurrentIndex while the list is open.
+    void SyncPictureList();
+
+    // --- File deletion ---
+    // Deletes the file on display after confirmation, then shows the picture now at its place.
+    void actDelFileExecute();
+
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
     bool event(QEvent* event) override;
@@ -187,6 +240,9 @@ private:
     int32_t FileCount() const;
     std::unique_ptr<TFastBMP> LoadListed(int32_t position);
     void FormCreate();
+    void FormDestroy();
+    void ApplyEffect(void (*effect)(TFastRGB&));
+    void ShowPictureAfterDeletion();
     void FormResize();
     void HideNotice();
     void Log(std::string line);

@@ -12,7 +12,8 @@ struct TPoint {
     bool operator==(const TPoint&) const = default;
 };
 
-enum class TMessageKind { mkConfirmation, mkWarning, mkError, mkInformation };
+// mkPlain: a box without an icon.
+enum class TMessageKind { mkConfirmation, mkWarning, mkError, mkInformation, mkPlain };
 enum class TMessageButtons { mbOk, mbYesNo, mbOkCancel };
 enum class TMessageAnswer { maOk, maCancel, maYes, maNo };
 
@@ -30,6 +31,7 @@ public:
     virtual void SetCursorPos(TPoint position) = 0;
 
     // Modal; returns the button the user pressed (closing the box counts as No or Cancel).
+    // Line breaks in the text may be CR LF, a lone CR or a lone LF.
     virtual TMessageAnswer MessageBox(const std::string& text, const std::string& caption,
                                       TMessageKind kind, TMessageButtons buttons) = 0;
     // The text the user confirmed, or nothing when the dialog was cancelled.

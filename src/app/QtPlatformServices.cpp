@@ -27,6 +27,13 @@ qreal PixelRatio() {
     return screen ? screen->devicePixelRatio() : 1.0;
 }
 
+// Qt breaks lines at LF only; the viewer's texts may use CR LF or a lone CR.
+QString WithLineFeeds(const std::string& text) {
+    QString result = ToQt(text);
+    result.replace("\r\n", "\n");
+    result.replace('\r', '\n');
+    return result;
+}
 } // namespace
 
 TRect QtPlatformServices::ScreenRect() {
@@ -66,13 +73,15 @@ TMessageAnswer QtPlatformServices::MessageBox(const std::string& text, const std
     case TMessageKind::mkInformation:
         icon = QMessageBox::Information;
         break;
+    case TMessageKind::mkPlain:
+        break;
     }
     QMessageBox::StandardButtons standard = QMessageBox::Ok;
     if (buttons == TMessageButtons::mbYesNo)
         standard = QMessageBox::Yes | QMessageBox::No;
     else if (buttons == TMessageButtons::mbOkCancel)
         standard = QMessageBox::Ok | QMessageBox::Cancel;
-    QMessageBox box(icon, ToQt(caption), ToQt(text), standard);
+    QMessageBox box(icon, ToQt(caption), WithLineFeeds(text), standard);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return TMessageAnswer::maYes;

@@ -1,4 +1,5 @@
 #include "app/DirectoryListing.h"
+#include "ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +13,8 @@ namespace fs = std::filesystem;
 
 class DirectoryListing : public testing::Test {
 protected:
-    DirectoryListing() {
-        char pattern[] = "/tmp/pelorama-listing-XXXXXX";
-        Root = mkdtemp(pattern);
-    }
-    ~DirectoryListing() override {
-        std::error_code error;
-        fs::remove_all(Root, error);
-    }
-    std::string Root;
+    TScratchDirectory Scratch{"listing"};
+    const std::string Root = Scratch.Path;
 };
 
 TEST_F(DirectoryListing, ListsHiddenEntriesAndTellsDirectoriesIncludingLinkedOnes) {

@@ -5,14 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 // Scripted platform: a fixed screen and work area, a cursor that stays where it is put,
 // dialogs answered from queues (an unscripted dialog fails the test instead of blocking),
-// processes, deletions and exit requests recorded, and a clock that advances by a fixed step per
-// reading.
+// processes and exit requests recorded, real deletions except of the files it holds read-only,
+// and a clock that advances by a fixed step per reading.
 class FakePlatformServices : public TPlatformServices {
 public:
     TRect Screen{0, 0, 1280, 1024};
@@ -28,6 +29,12 @@ public:
     std::deque<TMessageAnswer> MessageAnswers;
     std::vector<TShownMessage> Messages;
     std::deque<std::optional<std::string>> InputAnswers;
+    struct TInputPrompt {
+        std::string Caption;
+        std::string Prompt;
+        std::string Initial;
+    };
+    std::vector<TInputPrompt> InputPrompts;
     std::deque<std::optional<std::string>> FolderAnswers;
     std::vector<std::string> FolderPromptTitles;
     std::vector<std::string> StartedProcesses;
@@ -55,8 +62,9 @@ public:
         return answer;
     }
 
-    std::optional<std::string> InputQuery(const std::string& caption, const std::string&,
-                                          const std::string&) override {
+    std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
+                                          const std::string& initial) override {
+        InputPrompts.push_back({caption, prompt, initial});
         return Next(InputAnswers, "unscripted text input: " + caption);
     }
 
@@ -69,8 +77,10 @@ public:
         StartedProcesses.push_back(commandLine);
     }
 
+    // Deletes the real file unless the test marked it read-only; a missing file fails.
     bool DeleteFile(const std::string& path) override {
-        if (ReadOnlyFiles.count(path))
+        std::error_code error;
+        if (ReadOnlyFiles.count(path) || !std::filesystem::remove(path, error))
             return false;
         DeletedFiles.push_back(path);
         return true;

@@ -4,8 +4,10 @@
 #include "TestPictures.h"
 #include "app/MainWindow.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QMenu>
 
 #include <gtest/gtest.h>
 
@@ -67,4 +69,17 @@ inline bool WaitFor(const std::function<bool()>& condition) {
     while (!condition() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     return condition();
+}
+
+// The item texts of the context menu's submenu with this title, "-" for a separator; empty
+// when there is no such submenu.
+inline std::vector<std::string> SubmenuItems(const QMenu& menu, const QString& title) {
+    std::vector<std::string> items;
+    for (const QAction* entry : menu.actions()) {
+        if (!entry->menu() || entry->menu()->title() != title)
+            continue;
+        for (const QAction* item : entry->menu()->actions())
+            items.push_back(item->isSeparator() ? "-" : item->text().toStdString());
+    }
+    return items;
 }

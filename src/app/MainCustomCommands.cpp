@@ -1,0 +1,39 @@
+#include "app/MainWindow.h"
+
+#include "app/CommandLineWords.h"
+#include "app/CustomCommandLine.h"
+
+std::optional<std::string> TfrmMain::CurrentListedFile() const {
+    // Started on a file that is not listed, or with an empty list, there is none.
+    if (!FileList || CurrentIndex < 0 || size_t(CurrentIndex) >= FileList->size())
+        return std::nullopt;
+    return (*FileList)[size_t(CurrentIndex)];
+}
+
+void TfrmMain::RunCustomCommand(size_t entry) {
+    const std::string commandTemplate = CustomCommand(entry);
+    const std::optional<std::string> path = CurrentListedFile();
+    if (commandTemplate.empty() || !path)
+        return;
+    const std::string commandLine = ExpandCustomCommand(commandTemplate, *path);
+    // A blank line, like the default template of one space, names no program.
+    if (SplitCommandLine(commandLine).empty())
+        return;
+    Services.StartProcess(commandLine);
+}
+
+void TfrmMain::actCustCmd1Execute() {
+    RunCustomCommand(0);
+}
+
+void TfrmMain::actCustCmd2Execute() {
+    RunCustomCommand(1);
+}
+
+void TfrmMain::actCustCmd3Execute() {
+    RunCustomCommand(2);
+}
+
+void TfrmMain::actCustCmd4Execute() {
+    RunCustomCommand(3);
+}

@@ -1,0 +1,152 @@
+#include "ViewerFixture.h"
+
+#include <QAction>
+
+#include <filesystem>
+
+namespace {
+namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
+
+const TRgb Red{255, 0, 0}, Green{0, 200, 0}, Blue{0, 0, 255};
+
+class MainDeletion : public ViewerFixture {
+protected:
+    // a, b and c: one-pixel pictures in three colours, listed and shown from a.
+    TfrmMain& StartInPictures() {
+        fs::create_directory(PathOf("pics"));
+        for (const auto& [name, colour] : {std::pair{"a", Red}, {"b", Green}, {"c", Blue}})
+            WriteTestPicture(Listed(name), 1, 1, {colour});
+        TfrmMain& window = *Start({PathOf("pics")});
+        window.ApplicationActivate();
+        return window;
+    }
+
+    // The path as the file list holds it.
+    std::string Listed(const std::string& name) const { return PathOf("pics/./" + name + ".tbmp"); }
+
+    static std::string Question(const std::string& path) {
+        return "Delete \"" + path + "\"\r\nAre you sure ?";
+    }
+
+    static size_t FileListBuilds(const TfrmMain& window) {
+        return size_t(
+            std::count(window.DebugLog.begin(), window.DebugLog.end(), "===== File list ====="));
+    }
+};
+
+TEST_F(MainDeletion, AnsweringNoTouchesNothing) {
+    TfrmMain& window = StartInPictures();
+    window.GoToPicture(1);
+    Services.MessageAnswers = {TMessageAnswer::maNo};
+    window.actDelFile->trigger();
+    ASSERT_EQ(Services.Messages.size(), 1u);
+    // The stored path, with the top-level marker, on the first line.
+    EXPECT_EQ(Services.Messages[0].Text, Question(Listed("b")));
+    EXPECT_EQ(Services.Messages[0].Kind, TMessageKind::mkConfirmation);
+    EXPECT_EQ(Services.Messages[0].Buttons, TMessageButtons::mbYesNo);
+    EXPECT_TRUE(fs::exists(Listed("b")));
+    EXPECT_EQ(window.FileList->size(), 3u);
+    EXPECT_EQ(FileListBuilds(window), 1u);
+    EXPECT_EQ(window.CurrentIndex, 1);
+}
+
+TEST_F(MainDeletion, AfterDeletingThePictureNowAtItsPlaceIsShownWithFreshNeighbours) {
+    TfrmMain& window = StartInPictures();
+    window.GoToPicture(1);
+    Services.MessageAnswers = {TMessageAnswer::maYes};
+    window.actDelFileExecute();
+    EXPECT_FALSE(fs::exists(Listed("b")));
+    EXPECT_EQ(*window.FileList, (Paths{Listed("a"), Listed("c")}));
+    EXPECT_EQ(FileListBuilds(window), 2u);
+    EXPECT_EQ(window.CurrentIndex, 1);
+    EXPECT_TRUE(TopDownPixel(*window.DisplayBuffer, 0, 0) == Blue);
+    EXPECT_TRUE(TopDownPixel(*window.CurrentBmp, 0, 0) == Blue);
+    EXPECT_TRUE(TopDownPixel(*window.PrevBmp, 0, 0) == Red);
+    EXPECT_EQ(window.windowTitle().toStdString(), "c.tbmp - Pelorama");
+}
+
+TEST_F(MainDeletion, DeletingTheLastPictureShowsTheNewLastOne) {
+    TfrmMain& window = StartInPictures();
+    window.GoToPicture(2);
+    Services.MessageAnswers = {TMessageAnswer::maYes};
+    window.actDelFileExecute();
+    EXPECT_EQ(*window.FileList, (Paths{Listed("a"), Listed("b")}));
+    EXPECT_EQ(window.CurrentIndex, 1);
+    EXPECT_TRUE(TopDownPixel(*window.CurrentBmp, 0, 0) == Green);
+    EXPECT_TRUE(TopDownPixel(*window.PrevBmp, 0, 0) == Red);
+    EXPECT_EQ(window.windowTitle().toStdString(), "b.tbmp - Pelorama");
+}
+
+TEST_F(MainDeletion, AReadOnlyFileIsDeletedAfterTheSecondQuestion) {
+    TfrmMain& window = StartInPictures();
+    Services.ReadOnlyFiles.insert(Listed("a"));
+    Services.MessageAnswers = {TMessageAnswer::maYes, TMessageAnswer::maYes};
+    window.actDelFileExecute();
+    ASSERT_EQ(Services.Messages.size(), 2u);
+    EXPECT_EQ(Services.Messages[1].Text, "This file is read-only.\r\nTry to delete anyway ?");
+    EXPECT_EQ(Services.Messages[1].Kind, TMessageKind::mkWarning);
+    EXPECT_EQ(Services.Messages[1].Buttons, TMessageButtons::mbYesNo);
+    EXPECT_FALSE(fs::exists(Listed("a")));
+    EXPECT_EQ(*window.FileList, (Paths{Listed("b"), Listed("c")}));
+    EXPECT_EQ(window.CurrentIndex, 0);
+    EXPECT_TRUE(TopDownPixel(*window.CurrentBmp, 0, 0) == Green);
+}
+
+TEST_F(MainDeletion, AReadOnlyFileStaysWhenTheSecondAnswerIsNo) {
+    TfrmMain& window = StartInPictures();
+    Services.ReadOnlyFiles.insert(Listed("a"));
+    Services.MessageAnswers = {TMessageAnswer::maYes, TMessageAnswer::maNo};
+    window.actDelFileExecute();
+    EXPECT_EQ(Services.Messages.size(), 2u);
+    EXPECT_TRUE(fs::exists(Listed("a")));
+    EXPECT_TRUE(Services.ReadOnlyFiles.count(Listed("a")));
+    EXPECT_EQ(FileListBuilds(window), 1u);
+}
+
+TEST_F(MainDeletion, AFileThatVanishedMeanwhileIsAnErrorWithoutTheReadOnlyQuestion) {
+    TfrmMain& window = StartInPictures();
+    fs::remove(Listed("a"));
+    Services.MessageAnswers = {TMessageAnswer::maYes, TMessageAnswer::maOk};
+    window.actDelFileExecute();
+    ASSERT_EQ(Services.Messages.size(), 2u);
+    EXPECT_EQ(Services.Messages[1].Text, "Error while deleting " + Listed("a") + ".");
+    EXPECT_EQ(Services.Messages[1].Kind, TMessageKind::mkPlain);
+    EXPECT_EQ(Services.Messages[1].Buttons, TMessageButtons::mbOk);
+    // The list is not rebuilt.
+    EXPECT_EQ(window.FileList->size(), 3u);
+    EXPECT_EQ(FileListBuilds(window), 1u);
+}
+
+TEST_F(MainDeletion, WithoutAListedPictureNothingIsAsked) {
+    TfrmMain& window = *Start({});
+    window.actDelFileExecute(); // no list yet
+    window.FileList = std::vector<std::string>{Listed("a")};
+    window.CurrentIndex = -1;
+    window.actDelFileExecute();
+    window.CurrentIndex = 1;
+    window.actDelFileExecute();
+    EXPECT_TRUE(Services.Messages.empty());
+}
+
+TEST_F(MainDeletion, DeletingTheOnlyPictureLeavesNothingOnDisplay) {
+    fs::create_directory(PathOf("pics"));
+    WriteTestPicture(Listed("a"), 1, 1, {Red});
+    TfrmMain& window = *Start({PathOf("pics")});
+    window.ApplicationActivate();
+    // The empty directory is announced and another one asked for: the user cancels.
+    Services.MessageAnswers = {TMessageAnswer::maYes, TMessageAnswer::maOk};
+    Services.FolderAnswers = {std::nullopt};
+    window.actDelFileExecute();
+    EXPECT_FALSE(fs::exists(Listed("a")));
+    EXPECT_EQ(Services.Messages.back().Text, "There's no picture is that directory");
+    EXPECT_TRUE(window.FileList->empty());
+    EXPECT_EQ(window.CurrentIndex, -1);
+    EXPECT_FALSE(window.CurrentBmp);
+    EXPECT_FALSE(window.PrevBmp);
+    EXPECT_FALSE(window.NextBmp);
+    EXPECT_EQ(window.DisplayBuffer->Width, 0);
+    EXPECT_EQ(window.windowTitle().toStdString(), "Pelorama");
+    EXPECT_TRUE(Services.ExitCodes.empty());
+}
+} // namespace

@@ -1,0 +1,188 @@
+#include "ViewerFixture.h"
+
+#include "app/FileContents.h"
+#include "raster/FastIMG.h"
+
+#include <QAction>
+
+#include <filesystem>
+
+namespace {
+namespace fs = std::filesystem;
+using Commands = std::vector<std::string>;
+using Log = std::vector<std::string>;
+
+// Written by hand from the file layout, not by the code under test.
+const std::string DefaultSettingsBytes = "[General]\r\n"
+                                         "FullScreen=0\r\n"
+                                         "Enlarge=0\r\n"
+                                         "Shrink=1\r\n"
+                                         "Filtering=1\r\n"
+                                         "HideCursor=0\r\n"
+                                         "SizingBorder=0\r\n"
+                                         "\r\n"
+                                         "[Custom commands]\r\n"
+                                         "CustomCommand1= \r\n"
+                                         "CustomCommand2= \r\n"
+                                         "CustomCommand3= \r\n"
+                                         "CustomCommand4= \r\n";
+
+const char* const ResetQuestion = "This will reset all settings to defaults values\rAre you sure ?";
+
+class MainSettings : public ViewerFixture {
+protected:
+    std::string SettingsFile() const { return PathOf("pelorama.ini"); }
+
+    TfrmMain& StartWithSettings(const std::string& text) {
+        EXPECT_TRUE(ReplaceFileContents(SettingsFile(), text));
+        return *Start({});
+    }
+
+    // The destruction of the window is the end of the program.
+    std::optional<std::string> SettingsWrittenAtExit() {
+        Window.reset();
+        return ReadFileContents(SettingsFile());
+    }
+
+    struct TOptions {
+        bool FullScreen, Enlarge, Shrink, Filtering, HideCursor, SizingBorder;
+        bool operator==(const TOptions&) const = default;
+    };
+    static TOptions OptionsOf(const TfrmMain& window) {
+        return {window.actFullScreen->isChecked(), window.actEnlarge->isChecked(),
+                window.actShrink->isChecked(),     window.actFiltering->isChecked(),
+                window.actHideCursor->isChecked(), window.actSizingBorder->isChecked()};
+    }
+};
+
+TEST_F(MainSettings, WithoutAFileTheDefaultsStayAndNothingIsWrittenAtExit) {
+    TfrmMain& window = *Start({});
+    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, true, false, false}));
+    EXPECT_EQ(window.CustomCommands, Commands(4, " "));
+    EXPECT_FALSE(window.actSaveSettings->isChecked());
+    EXPECT_TRUE(window.DebugLog.empty());
+    EXPECT_EQ(SettingsWrittenAtExit(), std::nullopt);
+}
+
+TEST_F(MainSettings, TheDefaultsAreWrittenByteForByteAndReadBackTheSame) {
+    TfrmMain& first = *Start({});
+    first.actSaveSettings->setChecked(true);
+    ASSERT_EQ(SettingsWrittenAtExit(), DefaultSettingsBytes);
+
+    TfrmMain& second = *Start({});
+    EXPECT_TRUE(second.actSaveSettings->isChecked());
+    EXPECT_EQ(OptionsOf(second), (TOptions{false, false, true, true, false, false}));
+    EXPECT_EQ(second.CustomCommands, Commands(4, " "));
+    EXPECT_EQ(second.DebugLog, (Log{"Load Settings: 5 ms"}));
+    EXPECT_EQ(SettingsWrittenAtExit(), DefaultSettingsBytes);
+}
+
+TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
+    TfrmMain& first = *Start({});
+    first.actSaveSettings->setChecked(true);
+    first.actFullScreen->setChecked(true);
+    first.actShrink->setChecked(false);
+    first.actHideCursor->setChecked(true);
+    first.actSizingBorder->setChecked(true);
+    first.CustomCommands = {"gimp \"%n\"", "", "cp %n /backup/%f", "a=b = c "};
+    ASSERT_EQ(SettingsWrittenAtExit(), "[General]\r\n"
+                                       "FullScreen=1\r\n"
+                                       "Enlarge=0\r\n"
+                                       "Shrink=0\r\n"
+                                       "Filtering=1\r\n"
+                                       "HideCursor=1\r\n"
+                                       "SizingBorder=1\r\n"
+                                       "\r\n"
+                                       "[Custom commands]\r\n"
+                                       "CustomCommand1=gimp \"%n\"\r\n"
+                                       "CustomCommand2=\r\n"
+                                       "CustomCommand3=cp %n /backup/%f\r\n"
+                                       "CustomCommand4=a=b = c \r\n");
+    TfrmMain& second = *Start({});
+    EXPECT_EQ(OptionsOf(second), (TOptions{true, false, false, true, true, true}));
+    EXPECT_EQ(second.CustomCommands, (Commands{"gimp \"%n\"", "", "cp %n /backup/%f", "a=b = c "}));
+}
+
+TEST_F(MainSettings, ShrinkAloneInLowerCaseTurnsEverythingElseOff) {
+    TfrmMain& window = StartWithSettings("shrink=1");
+    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, false, false, false}));
+    EXPECT_EQ(window.CustomCommands, Commands(4, ""));
+    EXPECT_TRUE(window.actSaveSettings->isChecked());
+    // Filtering read as off reaches the display surface's drawing mode.
+    EXPECT_FALSE(window.DisplaySurface->BilinearResize());
+    EXPECT_EQ(window.DebugLog, (Log{"Load Settings: 5 ms"}));
+}
+
+TEST_F(MainSettings, TheFirstOfTwoEqualKeysWins) {
+    TfrmMain& window = StartWithSettings("[General]\r\nEnlarge=1\r\nenlarge=0\r\n"
+                                         "[Custom commands]\r\nCustomCommand1=first\r\n"
+                                         "CUSTOMCOMMAND1=second\r\n");
+    EXPECT_TRUE(window.actEnlarge->isChecked());
+    EXPECT_EQ(window.CustomCommands, (Commands{"first", "", "", ""}));
+}
+
+TEST_F(MainSettings, ValuesKeepSpacesAndEqualsSignsAndKeysAreFoundInAnySection) {
+    TfrmMain& window = StartWithSettings("Filtering=1\n"
+                                         "[Custom commands]\rCustomCommand2=notepad %f\r"
+                                         "CustomCommand3= x=y \n"
+                                         "[General]\r\nShrink=1 \r\nFullScreen=true\r\n"
+                                         "HideCursor=1\r\nCustomCommand4=after\0CustomCommand1=x");
+    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, false, true, true, false}));
+    // The NUL ends the text: the last line is never read.
+    EXPECT_EQ(window.CustomCommands, (Commands{"", "notepad %f", " x=y ", "after"}));
+}
+
+TEST_F(MainSettings, AnUnreadableFileIsLoggedAndLeavesTheDefaultsAndAnEmptyCommandList) {
+    // A directory where the file should be: it exists, but cannot be read or replaced.
+    fs::create_directory(SettingsFile());
+    TfrmMain& window = *Start({});
+    EXPECT_EQ(window.DebugLog, (Log{"*Error*: Unable to load settings from " + SettingsFile(),
+                                    "Load Settings: 5 ms"}));
+    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, true, false, false}));
+    EXPECT_TRUE(window.actSaveSettings->isChecked());
+    EXPECT_TRUE(window.CustomCommands.empty());
+    EXPECT_EQ(window.CustomCommand(0), "");
+
+    window.SaveSettings();
+    EXPECT_EQ(window.DebugLog.back(), "*Error*: Unable to save settings to " + SettingsFile());
+    EXPECT_TRUE(fs::is_directory(SettingsFile()));
+    // Neither the directory nor a temporary file beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Directory), fs::directory_iterator()), 1);
+}
+
+TEST_F(MainSettings, TurningSavingOnAsksNothing) {
+    TfrmMain& window = *Start({});
+    window.actSaveSettingsExecute();
+    EXPECT_TRUE(window.actSaveSettings->isChecked());
+    EXPECT_TRUE(Services.Messages.empty());
+    EXPECT_EQ(SettingsWrittenAtExit(), DefaultSettingsBytes);
+}
+
+TEST_F(MainSettings, AnsweringNoToTheResetKeepsSavingOnAndTheFile) {
+    TfrmMain& window = StartWithSettings("Enlarge=1\r\n");
+    Services.MessageAnswers = {TMessageAnswer::maNo};
+    window.actSaveSettingsExecute();
+    ASSERT_EQ(Services.Messages.size(), 1u);
+    EXPECT_EQ(Services.Messages[0].Text, ResetQuestion);
+    EXPECT_EQ(Services.Messages[0].Kind, TMessageKind::mkConfirmation);
+    EXPECT_EQ(Services.Messages[0].Buttons, TMessageButtons::mbYesNo);
+    EXPECT_TRUE(window.actSaveSettings->isChecked());
+    EXPECT_EQ(ReadFileContents(SettingsFile()), "Enlarge=1\r\n");
+    EXPECT_TRUE(Services.DeletedFiles.empty());
+    // Saving is still on: the exit writes the whole file.
+    const std::optional<std::string> written = SettingsWrittenAtExit();
+    ASSERT_TRUE(written);
+    EXPECT_NE(written->find("\r\nEnlarge=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainSettings, AnsweringYesToTheResetDeletesTheFileAndWritesNothingAtExit) {
+    TfrmMain& window = StartWithSettings("Enlarge=1\r\n");
+    Services.MessageAnswers = {TMessageAnswer::maYes};
+    window.actSaveSettingsExecute();
+    EXPECT_FALSE(window.actSaveSettings->isChecked());
+    EXPECT_FALSE(fs::exists(SettingsFile()));
+    // The options stay in effect for this run.
+    EXPECT_TRUE(window.actEnlarge->isChecked());
+    EXPECT_EQ(SettingsWrittenAtExit(), std::nullopt);
+}
+} // namespace
