@@ -163,6 +163,10 @@ void TfrmMain::actRecurseSubDirExecute() {
 
 void TfrmMain::actRefreshFileListExecute() {
     const int32_t position = CurrentIndex;
+    const std::string directory = CurrentDir;
     BuildFileList(CurrentDir);
-    CurrentIndex = position;
+    // A directory emptied meanwhile prompts for another one, which shows its own first
+    // picture: the old position means nothing there.
+    if (CurrentDir == directory)
+        CurrentIndex = position;
 }

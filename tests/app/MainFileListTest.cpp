@@ -227,6 +227,24 @@ TEST_F(MainFileList, RefreshAfterADeletionKeepsThePositionForTheFollowingFile) {
     EXPECT_EQ(window.CurrentDir, PathOf("pics/"));
 }
 
+TEST_F(MainFileList, RefreshOfAnEmptiedDirectoryFollowsThePromptToTheNewOne) {
+    MakeDirectory("pics");
+    MakeDirectory("other");
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        WriteSample(std::string("pics/") + name);
+    WriteSample("other/x.jpg");
+    TfrmMain& window = Activate({PathOf("pics/c.jpg")});
+    ASSERT_EQ(window.CurrentIndex, 2);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+        fs::remove(PathOf(std::string("pics/") + name));
+    Services.MessageAnswers = {TMessageAnswer::maOk};
+    Services.FolderAnswers = {PathOf("other")};
+    window.actRefreshFileListExecute();
+    EXPECT_EQ(window.CurrentDir, PathOf("other/"));
+    EXPECT_EQ(*window.FileList, (Paths{PathOf("other/./x.jpg")}));
+    EXPECT_EQ(window.CurrentIndex, 0);
+}
+
 TEST_F(MainFileList, ACancelledPromptAfterStartUpKeepsTheListAndPicture) {
     MakeDirectory("pics");
     WriteSample("pics/a.jpg");
