@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <jpeglib.h>
 
@@ -87,13 +86,6 @@ std::vector<TConformanceCase> Cases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, JPEGConformance, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) {
-                             std::string name =
-                                 info.param.Path.empty() ? "absent" : info.param.Path;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return name;
-                         });
+                         [](const auto& info) { return ConformanceTestName(info.param); });
 
 } // namespace

@@ -143,13 +143,6 @@ std::vector<TConformanceCase> Cases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, TIFFConformance, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) {
-                             std::string name =
-                                 info.param.Path.empty() ? "absent" : info.param.Path;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch)))
-                                     ch = '_';
-                             return name;
-                         });
+                         [](const auto& info) { return ConformanceTestName(info.param); });
 
 } // namespace

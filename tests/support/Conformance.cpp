@@ -5,6 +5,7 @@
 #include "platform/PictureClassTable.h"
 #include "support/Sha256.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +13,14 @@
 std::string ConformanceDirectory() {
     const std::string directory = PELORAMA_CONFORMANCE;
     return std::filesystem::exists(directory + "/MANIFEST.tsv") ? directory : std::string();
+}
+
+std::string ConformanceTestName(const TConformanceCase& c) {
+    std::string name = c.Path.empty() ? "absent" : c.Path;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
 }
 
 std::vector<TConformanceCase> ConformanceCases(const std::string& format) {

@@ -25,6 +25,10 @@ std::string ConformanceDirectory();
 // The manifest rows of one format folder ("png", "bmp" ...), in manifest order.
 std::vector<TConformanceCase> ConformanceCases(const std::string& format);
 
+// A GoogleTest name for a corpus file: its path with every other character than letters and
+// digits made "_", or "absent" for the stand-in case of a missing corpus.
+std::string ConformanceTestName(const TConformanceCase& c);
+
 // A picture decoded the way the viewer decodes it (picture-class table, drawn over white),
 // as red, green, blue bytes, rows top to bottom: the layout the references hash.
 struct TRgbPicture {
