@@ -2,6 +2,7 @@
 
 #include "formats/FileFormatList.h"
 #include "platform/Bitmap.h"
+#include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 #include "support/Sha256.h"
 
@@ -13,6 +14,23 @@
 std::string ConformanceDirectory() {
     const std::string directory = PELORAMA_CONFORMANCE;
     return std::filesystem::exists(directory + "/MANIFEST.tsv") ? directory : std::string();
+}
+
+bool CheckConformanceCases(
+    const std::string& format,
+    const std::function<void(const TConformanceCase& c, const std::string& path)>& check) {
+    const std::vector<TConformanceCase> cases = ConformanceCases(format);
+    if (cases.empty())
+        return false;
+    for (const TConformanceCase& c : cases) {
+        SCOPED_TRACE(c.Path);
+        const std::string path = ConformanceDirectory() + "/" + c.Path;
+        if (c.Valid)
+            check(c, path);
+        else
+            EXPECT_THROW(DecodeToRgb(path), Exception);
+    }
+    return true;
 }
 
 std::string ConformanceTestName(const TConformanceCase& c) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -24,6 +25,12 @@ std::string ConformanceDirectory();
 
 // The manifest rows of one format folder ("png", "bmp" ...), in manifest order.
 std::vector<TConformanceCase> ConformanceCases(const std::string& format);
+
+// Every file of the format the corpus marks invalid must fail to load; every other one is
+// handed to the check with its full path. False, with nothing run, when the corpus is absent.
+bool CheckConformanceCases(
+    const std::string& format,
+    const std::function<void(const TConformanceCase& c, const std::string& path)>& check);
 
 // A GoogleTest name for a corpus file: its path with every other character than letters and
 // digits made "_", or "absent" for the stand-in case of a missing corpus.
