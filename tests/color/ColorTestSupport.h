@@ -1,10 +1,10 @@
 #pragma once
 
 #include "color/ColorManager.h"
+#include "support/TestNames.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -53,9 +53,5 @@ inline std::vector<uint8_t> Convert(TColorManager& manager, const std::vector<ui
 // A parameterised test's name from the description in its case.
 template <typename Case>
 std::string CaseName(const testing::TestParamInfo<Case>& info) {
-    std::string name = info.param.name;
-    for (char& ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch)))
-            ch = '_';
-    return name;
+    return TestNameFromText(info.param.name);
 }

@@ -3,6 +3,7 @@
 #include "formats/EPSGraphic.h"
 #include "formats/ReaderRgb.h"
 #include "platform/WarningMessage.h"
+#include "support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -84,13 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "70dec08870fb53dd1711bf26e1d52d1ecb9c6d3a8f3a7411cb7924a6ecee4905"},
         TDigestCase{"palette.tif",
                     "89235a24854a38f4f25fea1b18f272f96782e6f4bad9a8248fc775d220518ee3"}),
-    [](const auto& info) {
-        std::string name = info.param.File;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    [](const auto& info) { return TestNameFromText(info.param.File); });
 
 class RgbaFixture : public ::testing::TestWithParam<const char*> {};
 
@@ -355,13 +350,7 @@ INSTANTIATE_TEST_SUITE_P(
         // tiffcp -c jpeg: YCbCr 2 x 2 with shared tables; libjpeg decodes both ways.
         TDigestCase{"ycbcr-jpeg.tif",
                     "e2e47da4b394c97009bf3c7d8b8848a1000e598c705f7b847554f18b1c52d98e"}),
-    [](const auto& info) {
-        std::string name = info.param.File;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c)))
-                c = '_';
-        return name;
-    });
+    [](const auto& info) { return TestNameFromText(info.param.File); });
 
 TEST(TIFFGraphic, TruncatedJPEGStripWarnsOnceAndKeepsItsRows) {
     std::vector<uint8_t> file = ReadFile(DataDir + "ycbcr-jpeg.tif");

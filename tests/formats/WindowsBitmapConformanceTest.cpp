@@ -7,10 +7,10 @@
 #include "platform/Streams.h"
 #include "support/PictureRendering.h"
 #include "support/Sha256.h"
+#include "support/TestNames.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -164,11 +164,7 @@ TEST_P(WindowsBitmapConformance, DecodesLikeTheReference) {
 }
 
 std::string CaseName(const ::testing::TestParamInfo<TCase>& info) {
-    std::string name = info.param.Path;
-    for (char& ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch)))
-            ch = '_';
-    return name;
+    return TestNameFromText(info.param.Path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, WindowsBitmapConformance, ::testing::ValuesIn(Cases), CaseName);

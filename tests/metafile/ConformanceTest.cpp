@@ -2,6 +2,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
+#include "support/TestNames.h"
 
 #include <QImage>
 
@@ -69,11 +70,7 @@ TEST_P(ConformanceMetafile, RendersAtItsNaturalSizeAndNotBlank) {
 
 INSTANTIATE_TEST_SUITE_P(Pictures, ConformanceMetafile, ::testing::ValuesIn(Cases),
                          [](const ::testing::TestParamInfo<TConformanceCase>& info) {
-                             std::string name = fs::path(info.param.Path).filename().string();
-                             for (char& c : name)
-                                 if (!isalnum(static_cast<unsigned char>(c)))
-                                     c = '_';
-                             return name;
+                             return TestNameFromText(fs::path(info.param.Path).filename().string());
                          });
 
 TEST(ConformanceMetafile, CorruptPictureIsRefused) {

@@ -5,8 +5,8 @@
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 #include "support/Sha256.h"
+#include "support/TestNames.h"
 
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -34,11 +34,7 @@ bool CheckConformanceCases(
 }
 
 std::string ConformanceTestName(const TConformanceCase& c) {
-    std::string name = c.Path.empty() ? "absent" : c.Path;
-    for (char& ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch)))
-            ch = '_';
-    return name;
+    return c.Path.empty() ? "absent" : TestNameFromText(c.Path);
 }
 
 std::vector<TConformanceCase> ConformanceCases(const std::string& format) {
