@@ -61,6 +61,13 @@ enum class TProgressStage { psStarting, psRunning, psEnding };
 using TProgressEvent = std::function<void(TProgressStage stage, uint8_t percentDone, bool redrawNow,
                                           const TRect& rect, const std::string& message)>;
 
+// What a file says about how its pixels are meant to be seen: readers fill it, the load
+// path applies it once the picture is decoded.
+struct TPictureMetadata {
+    uint8_t Orientation = 1;         // EXIF orientation, 1 to 8; 1 is upright
+    std::vector<uint8_t> IccProfile; // the embedded colour profile; empty means sRGB
+};
+
 class TGraphic;
 
 // The platform's class reference: identity of a picture class plus its factory.
@@ -87,6 +94,8 @@ public:
     // Draws the picture with its top-left corner at (X, Y) of a 24-bit canvas whose pixels
     // are already white; transparent parts leave the canvas as it is.
     virtual void Draw(TBitmap& canvas, int32_t x, int32_t y) const = 0;
+
+    TPictureMetadata Metadata;
 
     TProgressEvent OnProgress;
     void Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& rect,
