@@ -242,6 +242,8 @@ private:
     void FormCreate();
     void FormDestroy();
     void ApplyEffect(void (*effect)(TFastRGB&));
+    // Shows CurrentBmp as loaded once more (Revert, Grayscale off).
+    void ShowCurrentPictureAgain();
     void ShowPictureAfterDeletion();
     void FormResize();
     void HideNotice();
