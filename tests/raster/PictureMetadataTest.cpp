@@ -1,0 +1,86 @@
+#include "raster/PictureMetadata.h"
+#include "platform/MetadataOptions.h"
+#include "support/PictureChecks.h"
+#include "support/PpmFile.h"
+#include "support/ShownPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+const std::string Library = std::string(PELORAMA_TEST_DATA) + "/library/";
+
+// Restores the viewer's defaults however a test ends.
+class ShownPictures : public TRegisteredFormatsTest {
+protected:
+    void TearDown() override {
+        MetadataOptions() = {};
+        TRegisteredFormatsTest::TearDown();
+    }
+};
+
+std::vector<uint8_t> Colours(const std::string& letters) {
+    static const std::map<char, std::vector<uint8_t>> rgb = {
+        {'R', {255, 0, 0}},   {'G', {0, 255, 0}},   {'B', {0, 0, 255}},
+        {'Y', {255, 255, 0}}, {'C', {0, 255, 255}}, {'M', {255, 0, 255}}};
+    std::vector<uint8_t> pixels;
+    for (char letter : letters)
+        pixels.insert(pixels.end(), rgb.at(letter).begin(), rgb.at(letter).end());
+    return pixels;
+}
+
+struct TOrientationCase {
+    int Orientation;
+    int Width;
+    int Height;
+    const char* Rows; // the upright picture's colours, rows top to bottom
+};
+
+// Every file stores the same 2 x 3 picture, RG / BY / CM, and says how to turn it.
+const TOrientationCase OrientationCases[] = {
+    {1, 2, 3, "RGBYCM"}, {2, 2, 3, "GRYBMC"}, {3, 2, 3, "MCYBGR"}, {4, 2, 3, "CMBYRG"},
+    {5, 3, 2, "RBCGYM"}, {6, 3, 2, "CBRMYG"}, {7, 3, 2, "MYGCBR"}, {8, 3, 2, "GYMRBC"},
+};
+
+TEST_F(ShownPictures, TurnsEachOfTheEightOrientationsUpright) {
+    for (const TOrientationCase& c : OrientationCases) {
+        const TRgbPicture shown =
+            LoadShownRgb(Library + "six-" + std::to_string(c.Orientation) + ".png");
+        EXPECT_EQ(shown.Width, c.Width) << c.Orientation;
+        EXPECT_EQ(shown.Height, c.Height) << c.Orientation;
+        EXPECT_EQ(shown.Pixels, Colours(c.Rows)) << c.Orientation;
+    }
+}
+
+TEST_F(ShownPictures, TheSettingKeepsThePictureAsStored) {
+    MetadataOptions().Orientation = false;
+    EXPECT_EQ(LoadShownRgb(Library + "six-6.png").Pixels, Colours("RGBYCM"));
+    const TRgbPicture jpeg = LoadShownRgb(Library + "orientation-6.jpg");
+    EXPECT_EQ(jpeg.Width, 24);
+    MetadataOptions().Orientation = true;
+    EXPECT_EQ(LoadShownRgb(Library + "orientation-6.jpg").Width, 16);
+}
+
+TEST_F(ShownPictures, ConvertsAnEmbeddedProfileToSrgbAsLittleCmsDoes) {
+    const TPpmImage converted = ReadPpm(Library + "adobe-rgb-srgb.ppm");
+    EXPECT_LE(MaxSampleDifference(LoadShownRgb(Library + "adobe-rgb.png").Pixels, converted.Rgb),
+              1);
+    MetadataOptions().ColorProfiles = false;
+    const TPpmImage stored = ReadPpm(std::string(PELORAMA_TEST_DATA) + "/tiff/src.ppm");
+    EXPECT_EQ(LoadShownRgb(Library + "adobe-rgb.png").Pixels, stored.Rgb);
+}
+
+TEST(ApplyOrientation, LeavesUnknownValuesAlone) {
+    TFastBMP buffer;
+    buffer.SetSize(2, 1);
+    buffer.RowTable[0][0] = 10;
+    for (uint8_t orientation : {0, 1, 9, 255}) {
+        ApplyOrientation(buffer, orientation);
+        EXPECT_EQ(buffer.Width, 2);
+        EXPECT_EQ(buffer.RowTable[0][0], 10);
+    }
+}
+
+} // namespace
