@@ -1,5 +1,6 @@
 #include "formats/AVIFGraphic.h"
 
+#include "color/CodingPointsProfile.h"
 #include "formats/GraphicReader.h"
 #include "formats/GraphicStrings.h"
 #include "formats/LibraryDecoding.h"
@@ -72,4 +73,7 @@ void TAVIFGraphic::LoadFromStream(TStream& stream) {
 
     Metadata.Orientation = Orientation(image);
     Metadata.IccProfile.assign(image.icc.data, image.icc.data + image.icc.size);
+    if (Metadata.IccProfile.empty())
+        Metadata.IccProfile =
+            CodingPointsProfile(image.colorPrimaries, image.transferCharacteristics);
 }

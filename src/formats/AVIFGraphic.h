@@ -4,7 +4,7 @@
 
 // AVIF pictures through libavif: alpha blended over white when drawn, the first frame of an
 // animation. The container's rotation and mirroring become the picture's orientation; keeps
-// the ICC profile.
+// the ICC profile, or the one its colour code points describe.
 class TAVIFGraphic : public TBitmap {
 public:
     static const TGraphicClassInfo ClassInfo;

@@ -1,5 +1,6 @@
 #include "formats/HEIFGraphic.h"
 
+#include "color/CodingPointsProfile.h"
 #include "formats/GraphicReader.h"
 #include "formats/GraphicStrings.h"
 #include "formats/LibraryDecoding.h"
@@ -36,8 +37,18 @@ void InitialiseOnce() {
     (void)initialised;
 }
 
+// The picture's ICC profile, or the one its colour code points describe.
 std::vector<uint8_t> IccProfile(const heif_image_handle* handle) {
     const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (type == heif_color_profile_type_nclx) {
+        heif_color_profile_nclx* nclx = nullptr;
+        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok)
+            return {};
+        std::vector<uint8_t> profile =
+            CodingPointsProfile(nclx->color_primaries, nclx->transfer_characteristics);
+        heif_nclx_color_profile_free(nclx);
+        return profile;
+    }
     if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC)
         return {};
     std::vector<uint8_t> profile(heif_image_handle_get_raw_color_profile_size(handle));

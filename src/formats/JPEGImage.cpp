@@ -440,6 +440,7 @@ void TJPEGImage::Assign(const TJPEGImage& source) {
     FImage = source.FImage;
     FBitmap = source.FBitmap ? std::make_unique<TBitmap>(*source.FBitmap) : nullptr;
     ProgressiveEncoding = source.ProgressiveEncoding;
+    Metadata = source.Metadata;
 }
 
 void TJPEGImage::Assign(const TBitmap& source) {

@@ -1,3 +1,4 @@
+#include "color/CodingPointsProfile.h"
 #include "formats/FileFormatList.h"
 #include "platform/PictureClassTable.h"
 #include "support/PictureChecks.h"
@@ -62,6 +63,20 @@ TEST_P(LibraryReader, RefusesEveryTruncationAsInvalid) {
         GTEST_SKIP() << "built without the library";
     // Each prefix loads or is refused with EInvalidGraphic; anything else fails the test.
     LoadEveryPrefix(ReadTestData(std::string("library/") + c.File), entry->GraphicClass->Create);
+}
+
+class LibraryMetadata : public TRegisteredFormatsTest {};
+
+TEST_F(LibraryMetadata, CodingPointsOtherThanSrgbsBecomeAProfile) {
+    if (FormatRegistry().FindExtension("avif") < 0)
+        GTEST_SKIP() << "built without libavif";
+    const auto profileOf = [](const char* file) {
+        return PictureClassTable().LoadFromFile(Library + file)->Metadata.IccProfile;
+    };
+    EXPECT_TRUE(profileOf("lossy.avif").empty()); // sRGB's code points: nothing to convert
+    EXPECT_EQ(profileOf("display-p3.avif"), CodingPointsProfile(12, 13));
+    EXPECT_FALSE(CodingPointsProfile(12, 13).empty());
+    EXPECT_TRUE(CodingPointsProfile(9, 16).empty()); // HDR
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, LibraryReader, ::testing::ValuesIn(LibraryCases),

@@ -17,6 +17,11 @@ convert "$work/src.ppm" "$work/src.png"
 convert "$work/rgba.pam" "$work/rgba.png"
 convert "$work/frame2.ppm" "$work/frame2.png"
 
+to_ppm() { # transicc's 24 x 16 red, green, blue lines -> binary PPM, rounded and clipped
+    awk 'BEGIN { print "P3\n24 16\n255" } NF == 3 { for (i = 1; i <= 3; ++i) { v = int($i + 0.5); printf "%d ", (v < 0 ? 0 : (v > 255 ? 255 : v)) } print "" }' |
+        convert PPM:- -depth 8 PPM:-
+}
+
 reference() { # FILE.png -> NAME.ppm, over white
     convert "$1" +repage -background white -flatten -depth 8 -type TrueColor "PPM:$2"
 }
@@ -64,9 +69,52 @@ djxl animated.jxl "$work/animated-jxl.png" >/dev/null 2>&1 && reference "$work/a
 convert "$work/src.ppm" -profile adobe-rgb.icc adobe-rgb.png
 convert "$work/src.ppm" -quality 95 -profile adobe-rgb.icc adobe-rgb.jpg
 tail -c $((24 * 16 * 3)) "$work/src.ppm" | od -An -v -tu1 -w3 |
-    transicc -t0 -i adobe-rgb.icc -o '*sRGB' -n 2>/dev/null |
-    awk 'BEGIN { print "P3\n24 16\n255" } NF == 3 { for (i = 1; i <= 3; ++i) { v = int($i + 0.5); printf "%d ", (v < 0 ? 0 : (v > 255 ? 255 : v)) } print "" }' |
-    convert PPM:- -depth 8 PPM:adobe-rgb-srgb.ppm
+    transicc -t0 -i adobe-rgb.icc -o '*sRGB' -n 2>/dev/null | to_ppm > adobe-rgb-srgb.ppm
+
+# A small CMYK printer profile (inks mixed as naive RGB, through an 8-bit 2-point lookup table
+# into D50 Lab), a CMYK JPEG that carries it (ImageMagick: Adobe's inverted inks, APP2), and
+# Little CMS's conversion of its CMYK samples to sRGB.
+python3 - cmyk.icc <<'PYTHON'
+import sys
+import struct
+def s15(v): return struct.pack('>i', int(round(v * 65536)))
+def lab(r, g, b):  # sRGB 0..1 -> D50 Lab
+    def lin(c): return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
+    r, g, b = lin(r), lin(g), lin(b)
+    x = 0.4360747 * r + 0.3850649 * g + 0.1430804 * b  # sRGB to XYZ, D50-adapted
+    y = 0.2225045 * r + 0.7168786 * g + 0.0606169 * b
+    z = 0.0139322 * r + 0.0971045 * g + 0.7141733 * b
+    def f(t): return t ** (1 / 3) if t > 216 / 24389 else (24389 / 27 * t + 16) / 116
+    fx, fy, fz = f(x / 0.9642), f(y / 1.0), f(z / 0.8249)
+    return 116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)
+clut = b''
+for c in (0, 1):
+    for m in (0, 1):
+        for y in (0, 1):
+            for k in (0, 1):
+                L, a, bb = lab((1 - c) * (1 - k), (1 - m) * (1 - k), (1 - y) * (1 - k))
+                clut += bytes([round(L * 255 / 100), round(a + 128), round(bb + 128)])
+ramp = bytes(range(256))
+a2b0 = b'mft1' + bytes(4) + bytes([4, 3, 2, 0]) + b''.join(s15(v) for v in (1, 0, 0, 0, 1, 0, 0, 0, 1)) + ramp * 4 + clut + ramp * 3
+text = b'Test CMYK\0'
+desc = b'desc' + bytes(4) + struct.pack('>I', len(text)) + text + bytes(4) + bytes(4) + bytes(2) + bytes(1) + bytes(67)
+wtpt = b'XYZ ' + bytes(4) + s15(0.9642) + s15(1.0) + s15(0.8249)
+tags = [(b'desc', desc), (b'wtpt', wtpt), (b'A2B0', a2b0)]
+offset = 128 + 4 + 12 * len(tags)
+table, data = b'', b''
+for sig, body in tags:
+    while (offset + len(data)) % 4: data += b'\0'
+    table += sig + struct.pack('>II', offset + len(data), len(body))
+    data += body
+size = offset + len(data)
+header = struct.pack('>I', size) + bytes(4) + struct.pack('>I', 0x02100000) + b'prtrCMYKLab ' + bytes(12) + b'acsp' + bytes(24) + struct.pack('>I', 0) + s15(0.9642) + s15(1.0) + s15(0.8249) + bytes(4)
+header += bytes(128 - len(header))
+open(sys.argv[1], 'wb').write(header + struct.pack('>I', len(tags)) + table + data)
+PYTHON
+convert "$work/src.ppm" -colorspace CMYK -quality 95 -profile cmyk.icc cmyk.jpg
+convert cmyk.jpg -depth 8 cmyk:- | od -An -v -tu1 -w4 |
+    awk '{ printf "%f %f %f %f\n", $1 * 100 / 255, $2 * 100 / 255, $3 * 100 / 255, $4 * 100 / 255 }' |
+    transicc -t0 -i cmyk.icc -o '*sRGB' -n 2>/dev/null | to_ppm > cmyk-srgb.ppm
 
 # Orientation: a 2 x 3 picture of six colours (red, green / blue, yellow / cyan, magenta),
 # as PNG with an eXIf chunk for each EXIF orientation, and as JPEG with it in APP1.
@@ -76,3 +124,6 @@ for o in 1 2 3 4 5 6 7 8; do
     exiftool -q -q -n -Orientation=$o -o six-$o.png "$work/six.png"
 done
 cp "$work/src-6.jpg" orientation-6.jpg
+
+# Display P3 by code points (H.273 primaries 12, sRGB transfer 13) instead of an ICC profile.
+avifenc -s 8 --min 8 --max 16 --cicp 12/13/6 "$work/src.png" display-p3.avif >/dev/null
