@@ -2,15 +2,13 @@
 // converting the decoded picture to sRGB. The goal is Conversion below half of Decode.
 //   Decode       our JPEG picture class: load from a stream, decode into its bitmap
 //   Conversion   the picture's conversion to sRGB through Little CMS, in its pixel buffer
-//   SrgbProfile  the same picture with sRGB's own profile: found to need no conversion
 #include "PhotoLikePicture.h"
+#include "color/CodingPointsProfile.h"
 #include "color/SrgbConversion.h"
 #include "formats/JPEGImage.h"
 #include "raster/FastBMP.h"
 
 #include <benchmark/benchmark.h>
-
-#include <lcms2.h>
 
 #include <vector>
 
@@ -18,31 +16,9 @@ namespace {
 
 constexpr int32_t PictureWidth = 6000;
 constexpr int32_t PictureHeight = 4000;
-
-std::vector<uint8_t> SavedProfile(cmsHPROFILE profile) {
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
-}
-
-// Display P3: the DCI-P3 primaries with the D65 white and sRGB's curve, as phones write it.
-const std::vector<uint8_t>& DisplayP3() {
-    static const std::vector<uint8_t> profile = [] {
-        cmsCIExyY white;
-        cmsWhitePointFromTemp(&white, 6504);
-        const cmsCIExyYTRIPLE primaries = {{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}};
-        const cmsFloat64Number parameters[] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-        cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, parameters);
-        cmsToneCurve* curves[3] = {curve, curve, curve};
-        std::vector<uint8_t> bytes = SavedProfile(cmsCreateRGBProfile(&white, &primaries, curves));
-        cmsFreeToneCurve(curve);
-        return bytes;
-    }();
-    return profile;
-}
+// Display P3 as phones write it: the DCI-P3 primaries with the D65 white and sRGB's curve.
+constexpr int DisplayP3Primaries = 12;
+constexpr int StandardRgbTransfer = 13;
 
 const std::vector<uint8_t>& Encoded() {
     static const std::vector<uint8_t> file = [] {
@@ -82,16 +58,11 @@ void Convert(benchmark::State& state, const std::vector<uint8_t>& profile) {
 }
 
 void Conversion(benchmark::State& state) {
-    Convert(state, DisplayP3());
-}
-
-void SrgbProfile(benchmark::State& state) {
-    Convert(state, SavedProfile(cmsCreate_sRGBProfile()));
+    Convert(state, CodingPointsProfile(DisplayP3Primaries, StandardRgbTransfer));
 }
 
 } // namespace
 
 BENCHMARK(Decode)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(Conversion)->Unit(benchmark::kMillisecond)->Repetitions(5);
-BENCHMARK(SrgbProfile)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK_MAIN();

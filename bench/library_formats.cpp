@@ -6,6 +6,7 @@
 // photo-like picture encoded once by the Debian tools (cwebp, avifenc, heif-enc, cjxl) into
 // $TMPDIR/pelorama-bench-library; a format whose tool or library is missing is skipped.
 #include "PhotoLikePicture.h"
+#include "platform/Graphics.h"
 #include "platform/Streams.h"
 
 #ifdef PELORAMA_WITH_WEBP
@@ -34,8 +35,10 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -88,156 +91,148 @@ const std::vector<uint8_t>& Encoded(const std::string& extension, const char* co
     return bytes;
 }
 
-bool Missing(benchmark::State& state, const std::vector<uint8_t>& file) {
-    if (file.empty())
-        state.SkipWithError("no file: the encoder is missing");
-    return file.empty();
-}
-
-template <class TReader>
-void RunReader(benchmark::State& state, const std::vector<uint8_t>& file) {
-    if (Missing(state, file))
-        return;
-    TMemoryStream stream(file.data(), file.size());
-    for (auto _ : state) {
-        stream.SetPosition(0);
-        TReader reader;
-        reader.LoadFromStream(stream);
-        benchmark::DoNotOptimize(reader.ScanLine(0));
-    }
-}
+// The library's plain decode of a file into a buffer of its own, released at once.
+using TLibraryDecode = void (*)(const std::vector<uint8_t>& file);
 
 #ifdef PELORAMA_WITH_WEBP
-const std::vector<uint8_t>& WebPFile() {
-    return Encoded("webp", "cwebp -quiet -q 80 %s -o %s");
+void DecodeWebP(const std::vector<uint8_t>& file) {
+    int width = 0, height = 0;
+    uint8_t* pixels = WebPDecodeBGR(file.data(), file.size(), &width, &height);
+    benchmark::DoNotOptimize(pixels);
+    WebPFree(pixels);
 }
-void LibraryWebP(benchmark::State& state) {
-    const std::vector<uint8_t>& file = WebPFile();
-    if (Missing(state, file))
-        return;
-    for (auto _ : state) {
-        int width = 0, height = 0;
-        uint8_t* pixels = WebPDecodeBGR(file.data(), file.size(), &width, &height);
-        benchmark::DoNotOptimize(pixels);
-        WebPFree(pixels);
-    }
-}
-void ReaderWebP(benchmark::State& state) {
-    RunReader<TWebPGraphic>(state, WebPFile());
-}
-BENCHMARK(LibraryWebP)->Unit(benchmark::kMillisecond)->Repetitions(5);
-BENCHMARK(ReaderWebP)->Unit(benchmark::kMillisecond)->Repetitions(5);
 #endif
 
 #ifdef PELORAMA_WITH_AVIF
-const std::vector<uint8_t>& AVIFFile() {
-    return Encoded("avif", "avifenc -s 10 --min 20 --max 30 %s %s >/dev/null");
+void DecodeAVIF(const std::vector<uint8_t>& file) {
+    avifDecoder* decoder = avifDecoderCreate();
+    decoder->maxThreads = int(std::max(1u, std::thread::hardware_concurrency()));
+    avifDecoderSetIOMemory(decoder, file.data(), file.size());
+    avifDecoderParse(decoder);
+    avifDecoderNextImage(decoder);
+    avifRGBImage rgb;
+    avifRGBImageSetDefaults(&rgb, decoder->image);
+    rgb.format = AVIF_RGB_FORMAT_BGR;
+    rgb.depth = 8;
+    avifRGBImageAllocatePixels(&rgb);
+    avifImageYUVToRGB(decoder->image, &rgb);
+    benchmark::DoNotOptimize(rgb.pixels);
+    avifRGBImageFreePixels(&rgb);
+    avifDecoderDestroy(decoder);
 }
-void LibraryAVIF(benchmark::State& state) {
-    const std::vector<uint8_t>& file = AVIFFile();
-    if (Missing(state, file))
-        return;
-    for (auto _ : state) {
-        avifDecoder* decoder = avifDecoderCreate();
-        decoder->maxThreads = int(std::max(1u, std::thread::hardware_concurrency()));
-        avifDecoderSetIOMemory(decoder, file.data(), file.size());
-        avifDecoderParse(decoder);
-        avifDecoderNextImage(decoder);
-        avifRGBImage rgb;
-        avifRGBImageSetDefaults(&rgb, decoder->image);
-        rgb.format = AVIF_RGB_FORMAT_BGR;
-        rgb.depth = 8;
-        avifRGBImageAllocatePixels(&rgb);
-        avifImageYUVToRGB(decoder->image, &rgb);
-        benchmark::DoNotOptimize(rgb.pixels);
-        avifRGBImageFreePixels(&rgb);
-        avifDecoderDestroy(decoder);
-    }
-}
-void ReaderAVIF(benchmark::State& state) {
-    RunReader<TAVIFGraphic>(state, AVIFFile());
-}
-BENCHMARK(LibraryAVIF)->Unit(benchmark::kMillisecond)->Repetitions(5);
-BENCHMARK(ReaderAVIF)->Unit(benchmark::kMillisecond)->Repetitions(5);
 #endif
 
 #ifdef PELORAMA_WITH_HEIF
-const std::vector<uint8_t>& HEIFFile() {
-    return Encoded("heic", "heif-enc -q 80 %s -o %s >/dev/null");
+void DecodeHEIF(const std::vector<uint8_t>& file) {
+    heif_context* context = heif_context_alloc();
+    heif_context_read_from_memory_without_copy(context, file.data(), file.size(), nullptr);
+    heif_image_handle* handle = nullptr;
+    heif_context_get_primary_image_handle(context, &handle);
+    heif_image* image = nullptr;
+    heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr);
+    int stride = 0;
+    benchmark::DoNotOptimize(
+        heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride));
+    heif_image_release(image);
+    heif_image_handle_release(handle);
+    heif_context_free(context);
 }
-void LibraryHEIF(benchmark::State& state) {
-    const std::vector<uint8_t>& file = HEIFFile();
-    if (Missing(state, file))
-        return;
-    heif_init(nullptr);
-    for (auto _ : state) {
-        heif_context* context = heif_context_alloc();
-        heif_context_read_from_memory_without_copy(context, file.data(), file.size(), nullptr);
-        heif_image_handle* handle = nullptr;
-        heif_context_get_primary_image_handle(context, &handle);
-        heif_image* image = nullptr;
-        heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB,
-                          nullptr);
-        int stride = 0;
-        benchmark::DoNotOptimize(
-            heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride));
-        heif_image_release(image);
-        heif_image_handle_release(handle);
-        heif_context_free(context);
-    }
-}
-void ReaderHEIF(benchmark::State& state) {
-    RunReader<THEIFGraphic>(state, HEIFFile());
-}
-BENCHMARK(LibraryHEIF)->Unit(benchmark::kMillisecond)->Repetitions(5);
-BENCHMARK(ReaderHEIF)->Unit(benchmark::kMillisecond)->Repetitions(5);
 #endif
 
 #ifdef PELORAMA_WITH_JXL
-const std::vector<uint8_t>& JPEGXLFile() {
-    return Encoded("jxl", "cjxl -e 3 -d 1 %s %s >/dev/null 2>&1");
-}
-void LibraryJPEGXL(benchmark::State& state) {
-    const std::vector<uint8_t>& file = JPEGXLFile();
-    if (Missing(state, file))
-        return;
-    for (auto _ : state) {
-        JxlDecoder* decoder = JxlDecoderCreate(nullptr);
-        void* runner = JxlResizableParallelRunnerCreate(nullptr);
-        JxlDecoderSetParallelRunner(decoder, JxlResizableParallelRunner, runner);
-        JxlDecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE);
-        JxlDecoderSetInput(decoder, file.data(), file.size());
-        JxlDecoderCloseInput(decoder);
-        const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-        std::vector<uint8_t> pixels;
-        JxlDecoderStatus status;
-        while ((status = JxlDecoderProcessInput(decoder)) != JXL_DEC_FULL_IMAGE) {
-            if (status == JXL_DEC_BASIC_INFO) {
-                JxlBasicInfo info;
-                JxlDecoderGetBasicInfo(decoder, &info);
-                JxlResizableParallelRunnerSetThreads(
-                    runner, JxlResizableParallelRunnerSuggestThreads(info.xsize, info.ysize));
-            } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
-                size_t size = 0;
-                JxlDecoderImageOutBufferSize(decoder, &format, &size);
-                pixels.resize(size);
-                JxlDecoderSetImageOutBuffer(decoder, &format, pixels.data(), size);
-            } else {
-                break;
-            }
+void DecodeJPEGXL(const std::vector<uint8_t>& file) {
+    JxlDecoder* decoder = JxlDecoderCreate(nullptr);
+    void* runner = JxlResizableParallelRunnerCreate(nullptr);
+    JxlDecoderSetParallelRunner(decoder, JxlResizableParallelRunner, runner);
+    JxlDecoderSubscribeEvents(decoder, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE);
+    JxlDecoderSetInput(decoder, file.data(), file.size());
+    JxlDecoderCloseInput(decoder);
+    const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    std::vector<uint8_t> pixels;
+    JxlDecoderStatus status;
+    while ((status = JxlDecoderProcessInput(decoder)) != JXL_DEC_FULL_IMAGE) {
+        if (status == JXL_DEC_BASIC_INFO) {
+            JxlBasicInfo info;
+            JxlDecoderGetBasicInfo(decoder, &info);
+            JxlResizableParallelRunnerSetThreads(
+                runner, JxlResizableParallelRunnerSuggestThreads(info.xsize, info.ysize));
+        } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
+            size_t size = 0;
+            JxlDecoderImageOutBufferSize(decoder, &format, &size);
+            pixels.resize(size);
+            JxlDecoderSetImageOutBuffer(decoder, &format, pixels.data(), size);
+        } else {
+            break;
         }
-        benchmark::DoNotOptimize(pixels.data());
-        JxlResizableParallelRunnerDestroy(runner);
-        JxlDecoderDestroy(decoder);
+    }
+    benchmark::DoNotOptimize(pixels.data());
+    JxlResizableParallelRunnerDestroy(runner);
+    JxlDecoderDestroy(decoder);
+}
+#endif
+
+struct TLibraryFormat {
+    const char* Name;
+    const char* Extension;
+    const char* EncodeCommand; // "%s" in, "%s" out
+    TLibraryDecode Library;
+    TGraphicClass Reader;
+};
+
+const TLibraryFormat LibraryFormats[] = {
+#ifdef PELORAMA_WITH_WEBP
+    {"WebP", "webp", "cwebp -quiet -q 80 %s -o %s", DecodeWebP, &TWebPGraphic::ClassInfo},
+#endif
+#ifdef PELORAMA_WITH_AVIF
+    {"AVIF", "avif", "avifenc -s 10 --min 20 --max 30 %s %s >/dev/null", DecodeAVIF,
+     &TAVIFGraphic::ClassInfo},
+#endif
+#ifdef PELORAMA_WITH_HEIF
+    {"HEIF", "heic", "heif-enc -q 80 %s -o %s >/dev/null", DecodeHEIF, &THEIFGraphic::ClassInfo},
+#endif
+#ifdef PELORAMA_WITH_JXL
+    {"JPEGXL", "jxl", "cjxl -e 3 -d 1 %s %s >/dev/null 2>&1", DecodeJPEGXL,
+     &TJPEGXLGraphic::ClassInfo},
+#endif
+};
+
+void Library(benchmark::State& state, const TLibraryFormat& format) {
+    const std::vector<uint8_t>& file = Encoded(format.Extension, format.EncodeCommand);
+    if (file.empty()) {
+        state.SkipWithError("no file: the encoder is missing");
+        return;
+    }
+    for (auto _ : state)
+        format.Library(file);
+}
+
+void Reader(benchmark::State& state, const TLibraryFormat& format) {
+    const std::vector<uint8_t>& file = Encoded(format.Extension, format.EncodeCommand);
+    if (file.empty()) {
+        state.SkipWithError("no file: the encoder is missing");
+        return;
+    }
+    TMemoryStream stream(file.data(), file.size());
+    for (auto _ : state) {
+        stream.SetPosition(0);
+        const std::unique_ptr<TGraphic> reader = format.Reader->Create();
+        reader->LoadFromStream(stream);
+        benchmark::DoNotOptimize(reader.get());
     }
 }
-void ReaderJPEGXL(benchmark::State& state) {
-    RunReader<TJPEGXLGraphic>(state, JPEGXLFile());
-}
-BENCHMARK(LibraryJPEGXL)->Unit(benchmark::kMillisecond)->Repetitions(5);
-BENCHMARK(ReaderJPEGXL)->Unit(benchmark::kMillisecond)->Repetitions(5);
-#endif
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+#ifdef PELORAMA_WITH_HEIF
+    heif_init(nullptr);
+#endif
+    for (const TLibraryFormat& format : LibraryFormats)
+        for (const auto& [kind, run] : {std::pair{"Library", Library}, std::pair{"Reader", Reader}})
+            benchmark::RegisterBenchmark((std::string(kind) + format.Name).c_str(), run, format)
+                ->Unit(benchmark::kMillisecond)
+                ->Repetitions(5);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}

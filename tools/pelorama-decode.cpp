@@ -17,7 +17,7 @@
 #include "platform/MetadataOptions.h"
 #include "platform/PictureClassTable.h"
 #include "raster/FastBMP.h"
-#include "raster/PictureMetadata.h"
+#include "raster/LoadedPicture.h"
 
 #ifdef HAVE_METAFILE
 #include "metafile/Metafile.h"
@@ -54,21 +54,9 @@ void PrintFormats() {
             std::printf("missing\t%s\t%s\n", format.Extension, format.Library);
 }
 
-// The picture drawn onto a white 24-bit canvas and copied into the pixel buffer (a bitmap
-// goes straight in, which gives the same pixels), then in sRGB and upright.
+// The viewer's load: the picture drawn over white into the pixel buffer, in sRGB, upright.
 void LoadPicture(const std::string& path, TFastBMP& buffer) {
-    const std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
-        buffer.LoadFromBitmapHandle(*bitmap);
-    } else {
-        TBitmap canvas;
-        canvas.SetPixelFormat(TPixelFormat::pf24bit);
-        canvas.SetSize(picture->Width(), picture->Height());
-        canvas.Fill({255, 255, 255});
-        picture->Draw(canvas, 0, 0);
-        buffer.LoadFromBitmapHandle(canvas);
-    }
-    ApplyPictureMetadata(buffer, picture->Metadata);
+    LoadPictureBuffer(PictureClassTable().LoadFromFile(path), buffer);
 }
 
 bool WritePpm(const std::string& fileName, const TFastBMP& buffer) {

@@ -5,7 +5,7 @@
 #include "platform/PictureClassTable.h"
 #include "raster/FastFX.h"
 #include "raster/FastIMG.h"
-#include "raster/PictureMetadata.h"
+#include "raster/LoadedPicture.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -43,21 +43,8 @@ std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
     // An empty picture has nothing to show; it is as unreadable as a corrupt one.
     if (picture->Empty())
         throw EInvalidGraphic("The picture is empty");
-    const TPictureMetadata metadata = picture->Metadata; // a lazy reader reads it as it draws
     auto result = std::make_unique<TFastBMP>();
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
-        result->LoadFromBitmapHandle(*bitmap);
-    } else {
-        TBitmap canvas;
-        canvas.SetPixelFormat(TPixelFormat::pf24bit);
-        canvas.SetSize(picture->Width(), picture->Height());
-        canvas.Fill({255, 255, 255});
-        picture->Draw(canvas, 0, 0);
-        picture.reset();
-        result->LoadFromBitmapHandle(canvas);
-    }
-    // Effects, flips and Revert all start from the picture in sRGB and upright.
-    ApplyPictureMetadata(*result, metadata);
+    LoadPictureBuffer(std::move(picture), *result);
     return result;
 }
 

@@ -6,38 +6,25 @@
 #include "raster/FastRotate.h"
 
 namespace {
-constexpr int64_t Clockwise = -90;
-constexpr int64_t CounterClockwise = 90;
+// How each EXIF orientation is undone: a quarter turn (counter-clockwise positive), then a
+// mirroring. 5 and 7 mirror along a diagonal: a clockwise turn, then a flip.
+struct TUprighting {
+    int64_t Turn;
+    void (*Flip)(TFastRGB& buffer);
+};
+constexpr TUprighting Uprightings[9] = {{0, nullptr},   {0, nullptr},        {0, FlipHorizontal},
+                                        {180, nullptr}, {0, FlipVertical},   {-90, FlipHorizontal},
+                                        {-90, nullptr}, {-90, FlipVertical}, {90, nullptr}};
 } // namespace
 
 void ApplyOrientation(TFastBMP& buffer, uint8_t orientation) {
-    switch (orientation) {
-    case 2:
-        FlipHorizontal(buffer);
-        break;
-    case 3:
-        RotateQuarter(buffer, buffer, 180);
-        break;
-    case 4:
-        FlipVertical(buffer);
-        break;
-    case 5: // mirrored along the diagonal from the top left
-        RotateQuarter(buffer, buffer, Clockwise);
-        FlipHorizontal(buffer);
-        break;
-    case 6:
-        RotateQuarter(buffer, buffer, Clockwise);
-        break;
-    case 7: // mirrored along the diagonal from the top right
-        RotateQuarter(buffer, buffer, Clockwise);
-        FlipVertical(buffer);
-        break;
-    case 8:
-        RotateQuarter(buffer, buffer, CounterClockwise);
-        break;
-    default:
-        break;
-    }
+    if (orientation < 1 || orientation > 8)
+        return;
+    const TUprighting& step = Uprightings[orientation];
+    if (step.Turn != 0)
+        RotateQuarter(buffer, buffer, step.Turn);
+    if (step.Flip)
+        step.Flip(buffer);
 }
 
 void ApplyPictureMetadata(TFastBMP& buffer, const TPictureMetadata& metadata) {

@@ -1,19 +1,11 @@
 #include "support/ShownPicture.h"
 
-#include "platform/Bitmap.h"
 #include "platform/PictureClassTable.h"
-#include "raster/PictureMetadata.h"
+#include "raster/LoadedPicture.h"
 
 TRgbPicture LoadShownRgb(const std::string& path) {
-    const std::unique_ptr<TGraphic> graphic = PictureClassTable().LoadFromFile(path);
-    TBitmap canvas;
-    canvas.SetPixelFormat(TPixelFormat::pf24bit);
-    canvas.SetSize(graphic->Width(), graphic->Height());
-    canvas.Fill({255, 255, 255});
-    graphic->Draw(canvas, 0, 0);
     TFastBMP buffer;
-    buffer.LoadFromBitmapHandle(canvas);
-    ApplyPictureMetadata(buffer, graphic->Metadata);
+    LoadPictureBuffer(PictureClassTable().LoadFromFile(path), buffer);
     TRgbPicture picture;
     picture.Width = buffer.Width;
     picture.Height = buffer.Height;
