@@ -196,23 +196,26 @@ const TLibraryFormat LibraryFormats[] = {
 #endif
 };
 
-void Library(benchmark::State& state, const TLibraryFormat& format) {
+// The format's file; null, with the benchmark skipped, when its encoder is missing.
+const std::vector<uint8_t>* FileOf(benchmark::State& state, const TLibraryFormat& format) {
     const std::vector<uint8_t>& file = Encoded(format.Extension, format.EncodeCommand);
-    if (file.empty()) {
-        state.SkipWithError("no file: the encoder is missing");
-        return;
-    }
-    for (auto _ : state)
-        format.Library(file);
+    if (!file.empty())
+        return &file;
+    state.SkipWithError("no file: the encoder is missing");
+    return nullptr;
+}
+
+void Library(benchmark::State& state, const TLibraryFormat& format) {
+    if (const std::vector<uint8_t>* file = FileOf(state, format))
+        for (auto _ : state)
+            format.Library(*file);
 }
 
 void Reader(benchmark::State& state, const TLibraryFormat& format) {
-    const std::vector<uint8_t>& file = Encoded(format.Extension, format.EncodeCommand);
-    if (file.empty()) {
-        state.SkipWithError("no file: the encoder is missing");
+    const std::vector<uint8_t>* file = FileOf(state, format);
+    if (!file)
         return;
-    }
-    TMemoryStream stream(file.data(), file.size());
+    TMemoryStream stream(file->data(), file->size());
     for (auto _ : state) {
         stream.SetPosition(0);
         const std::unique_ptr<TGraphic> reader = format.Reader->Create();
