@@ -7,12 +7,6 @@ build=$1 app_id=$2 picture=$3
 
 source "$(dirname "$0")/e2e_display.sh"
 
-fail() {
-    echo "$1"
-    [ -f "$work/viewer.log" ] && cat "$work/viewer.log"
-    exit 1
-}
-
 DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log" ||
     fail "cmake --install failed: $(cat "$work/install.log")"
 usr="$work/root/usr"
@@ -60,14 +54,5 @@ until [ "$(xdotool getwindowname "$window")" = "e2e-2.bmp - Pelorama" ] &&
     [ $SECONDS -ge $deadline ] && fail "the broken picture did not show the installed error picture"
     sleep 0.1
 done
-xdotool key Escape
-deadline=$((SECONDS + 30))
-while kill -0 "$viewer_pid" 2>/dev/null; do
-    [ $SECONDS -ge $deadline ] && fail "the installed viewer did not quit on Escape"
-    sleep 0.1
-done
-status=0
-wait "$viewer_pid" || status=$?
-viewer_pid=
-[ "$status" = 0 ] || fail "exit code $status instead of 0"
-echo "the installed viewer showed the picture, then its error picture, and quit"
+echo "the installed viewer showed the picture, then its error picture"
+quit_viewer
