@@ -230,8 +230,10 @@ int main(int argc, char** argv) {
 #ifdef PELORAMA_WITH_HEIF
     heif_init(nullptr);
 #endif
+    using TRun = void (*)(benchmark::State&, const TLibraryFormat&);
+    const std::pair<const char*, TRun> kinds[] = {{"Library", Library}, {"Reader", Reader}};
     for (const TLibraryFormat& format : LibraryFormats)
-        for (const auto& [kind, run] : {std::pair{"Library", Library}, std::pair{"Reader", Reader}})
+        for (const auto& [kind, run] : kinds)
             benchmark::RegisterBenchmark((std::string(kind) + format.Name).c_str(), run, format)
                 ->Unit(benchmark::kMillisecond)
                 ->Repetitions(5);

@@ -6,7 +6,7 @@
 //
 // --formats lists the registered extensions in registration order, one a line: the
 // extension, a tab, the description the platform was given; then one line for each format
-// this build cannot read: "missing", a tab, the extension, a tab, the library it needs.
+// this build cannot read, without a tab: "missing: " + the extension + " needs " + package.
 // --no-orientation and --no-profiles load as the viewer does with its settings
 // ApplyOrientation=0 and ApplyColorProfiles=0: EXIF orientations and colour profiles ignored.
 // With several files, OUT gets the file's position as a suffix: out.ppm becomes out-1.ppm,
@@ -51,7 +51,7 @@ void PrintFormats() {
     }
     for (const TOptionalFormat& format : OptionalFormats())
         if (!format.GraphicClass)
-            std::printf("missing\t%s\t%s\n", format.Extension, format.Library);
+            std::printf("missing: %s needs %s\n", format.Extension, format.Library);
 }
 
 // The viewer's load: the picture drawn over white into the pixel buffer, in sRGB, upright.

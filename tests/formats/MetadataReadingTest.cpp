@@ -116,17 +116,19 @@ TEST(JPEGMetadata, FilesOfTheTools) {
 }
 
 TBytes Resource(uint16_t id, const std::string& name, const TBytes& data) {
-    TBytes block = {'8', 'B', 'I', 'M', uint8_t(id >> 8), uint8_t(id), uint8_t(name.size())};
-    block.insert(block.end(), name.begin(), name.end());
-    if (block.size() % 2)
-        block.push_back(0);
+    TBytes pascalName = {uint8_t(name.size())};
+    for (char letter : name)
+        pascalName.push_back(uint8_t(letter));
+    TBytes padded = data;
+    if (pascalName.size() % 2)
+        pascalName.push_back(0);
+    if (padded.size() % 2)
+        padded.push_back(0);
     const size_t size = data.size();
-    block.insert(block.end(),
-                 {uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)});
-    block.insert(block.end(), data.begin(), data.end());
-    if (size % 2)
-        block.push_back(0);
-    return block;
+    return Join({{'8', 'B', 'I', 'M', uint8_t(id >> 8), uint8_t(id)},
+                 pascalName,
+                 {uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)},
+                 padded});
 }
 
 TEST(PhotoshopResources, FindsTheProfileAmongTheResources) {

@@ -94,6 +94,29 @@ TEST_F(ShownPictures, WithoutProfilesThePixelsStayAsStored) {
     EXPECT_EQ(LoadShownRgb(Library + "adobe-rgb.png").Pixels, stored.Rgb);
 }
 
+TRgbPicture TurnedClockwise(const TRgbPicture& stored) {
+    TRgbPicture turned{stored.Height, stored.Width, {}};
+    for (int y = 0; y < turned.Height; ++y)
+        for (int x = 0; x < turned.Width; ++x) {
+            const auto pixel =
+                stored.Pixels.begin() + ((stored.Height - 1 - x) * stored.Width + y) * 3;
+            turned.Pixels.insert(turned.Pixels.end(), pixel, pixel + 3);
+        }
+    return turned;
+}
+
+TEST_F(ShownPictures, CorpusPhotosTurnUprightAndTheirSrgbProfilesChangeNothing) {
+    const std::string corpus = ConformanceDirectory();
+    if (corpus.empty())
+        GTEST_SKIP() << "conformance corpus not found";
+    // The corpus's own decode keeps the stored orientation (EXIF 6): shown, it turns clockwise.
+    const std::string rotated = corpus + "/jpeg/hopper_orientation_6.jpg";
+    EXPECT_EQ(LoadShownRgb(rotated).Pixels, TurnedClockwise(DecodeToRgb(rotated)).Pixels);
+    // A photo carrying sRGB's own profile ("sRGB IEC61966-2-1 black scaled") is left alone.
+    const std::string profiled = corpus + "/jpeg/cat.jpg";
+    EXPECT_EQ(LoadShownRgb(profiled).Pixels, DecodeToRgb(profiled).Pixels);
+}
+
 TEST(ApplyOrientation, LeavesUnknownValuesAlone) {
     TFastBMP buffer;
     buffer.SetSize(2, 1);
