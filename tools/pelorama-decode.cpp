@@ -9,8 +9,10 @@
 // With several files, OUT gets the file's position as a suffix: out.ppm becomes out-1.ppm,
 // out-2.ppm ... Files that fail to decode write no PPM. Exit code 0 when every file decoded.
 #include "formats/FileFormatList.h"
+#include "formats/JPEGImage.h"
 #include "platform/Bitmap.h"
 #include "platform/PictureClassTable.h"
+#include "platform/PictureLimits.h"
 #include "raster/FastBMP.h"
 
 #ifdef HAVE_METAFILE
@@ -48,9 +50,16 @@ void PrintFormats() {
 // The picture drawn onto a white 24-bit canvas and copied into the pixel buffer; a bitmap
 // goes straight in, which gives the same pixels.
 void LoadPicture(const std::string& path, TFastBMP& buffer) {
+    const TPictureLoadScope load; // decoding, drawing and the copy share one memory budget
     const std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
         buffer.LoadFromBitmapHandle(*bitmap);
+        return;
+    }
+    // A JPEG decodes into a bitmap of its own, which gives the same pixels without a canvas
+    // (and is refused, when over the budget, before a canvas is filled for it).
+    if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(picture.get())) {
+        buffer.LoadFromBitmapHandle(jpeg->Bitmap());
         return;
     }
     TBitmap canvas;

@@ -1,9 +1,11 @@
 #include "app/MainWindow.h"
 
 #include "app/ProgramFiles.h"
+#include "formats/JPEGImage.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
+#include "platform/PictureLimits.h"
 #include "raster/FastFX.h"
 #include "raster/FastIMG.h"
 
@@ -39,6 +41,8 @@ std::unique_ptr<TFastBMP> TfrmMain::ErrorPicture() {
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
+    // Decoding, drawing and the copy share one memory budget.
+    const TPictureLoadScope load;
     std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
     // An empty picture has nothing to show; it is as unreadable as a corrupt one.
     if (picture->Empty())
@@ -46,6 +50,12 @@ std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
     auto result = std::make_unique<TFastBMP>();
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
         result->LoadFromBitmapHandle(*bitmap);
+        return result;
+    }
+    // A JPEG decodes into a bitmap of its own, which gives the same pixels without a canvas
+    // (and is refused, when over the budget, before a canvas is filled for it).
+    if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(picture.get())) {
+        result->LoadFromBitmapHandle(jpeg->Bitmap());
         return result;
     }
     TBitmap canvas;

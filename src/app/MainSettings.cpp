@@ -2,6 +2,7 @@
 
 #include "app/FileContents.h"
 #include "app/SettingsLines.h"
+#include "platform/PictureLimits.h"
 
 #include <QAction>
 
@@ -21,6 +22,19 @@ constexpr size_t CustomCommandCount = 4;
 std::string CustomCommandKey(size_t entry) {
     return "CustomCommand" + std::to_string(entry + 1);
 }
+
+// The memory one picture's load may take, in MiB; without the key, or with anything but a
+// whole number from 1 to 2^20, the default holds. Only a value of the user's is written back.
+const char* const MemoryBudgetKey = "PictureMemoryMB";
+constexpr int64_t MiB = int64_t(1) << 20;
+
+int64_t MemoryBudgetOf(const std::optional<std::string>& value) {
+    if (!value || value->empty() || value->size() > 7 ||
+        value->find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const int64_t megabytes = std::stoll(*value);
+    return megabytes <= MiB ? megabytes * MiB : 0;
+}
 } // namespace
 
 void TfrmMain::LoadSettings() {
@@ -32,6 +46,7 @@ void TfrmMain::LoadSettings() {
         const std::vector<std::string> lines = SplitSettingsLines(*text);
         for (const TStoredOption& option : StoredOptions)
             (this->*option.Action)->setChecked(FindSettingsValue(lines, option.Key) == "1");
+        SetPictureMemoryBudget(MemoryBudgetOf(FindSettingsValue(lines, MemoryBudgetKey)));
         for (size_t entry = 0; entry < CustomCommandCount; ++entry)
             CustomCommands.push_back(
                 FindSettingsValue(lines, CustomCommandKey(entry)).value_or(std::string()));
@@ -48,6 +63,8 @@ void TfrmMain::SaveSettings() {
     line("[General]");
     for (const TStoredOption& option : StoredOptions)
         line(std::string(option.Key) + "=" + ((this->*option.Action)->isChecked() ? "1" : "0"));
+    if (PictureMemoryBudget() != DefaultPictureMemoryBudget())
+        line(std::string(MemoryBudgetKey) + "=" + std::to_string(PictureMemoryBudget() / MiB));
     line("");
     line("[Custom commands]");
     for (size_t entry = 0; entry < CustomCommandCount; ++entry)
