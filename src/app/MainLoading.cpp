@@ -1,13 +1,13 @@
 #include "app/MainWindow.h"
 
 #include "app/ProgramFiles.h"
-#include "formats/JPEGImage.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 #include "platform/PictureLimits.h"
 #include "raster/FastFX.h"
 #include "raster/FastIMG.h"
+#include "raster/LoadedPicture.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -48,23 +48,7 @@ std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
     if (picture->Empty())
         throw EInvalidGraphic("The picture is empty");
     auto result = std::make_unique<TFastBMP>();
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
-        result->LoadFromBitmapHandle(*bitmap);
-        return result;
-    }
-    // A JPEG decodes into a bitmap of its own, which gives the same pixels without a canvas
-    // (and is refused, when over the budget, before a canvas is filled for it).
-    if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(picture.get())) {
-        result->LoadFromBitmapHandle(jpeg->Bitmap());
-        return result;
-    }
-    TBitmap canvas;
-    canvas.SetPixelFormat(TPixelFormat::pf24bit);
-    canvas.SetSize(picture->Width(), picture->Height());
-    canvas.Fill({255, 255, 255});
-    picture->Draw(canvas, 0, 0);
-    picture.reset();
-    result->LoadFromBitmapHandle(canvas);
+    LoadPictureBuffer(std::move(picture), *result);
     return result;
 }
 
