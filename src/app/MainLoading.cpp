@@ -26,22 +26,24 @@ std::string TfrmMain::ErrorPicturePath() const {
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::LoadPicture(const std::string& path) {
-    return LoadPictureOr(path, true);
+    return LoadPictureOr(path, true, true);
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::ErrorPicture() {
     const std::string path = ErrorPicturePath();
     std::error_code error;
     if (std::filesystem::is_regular_file(path, error))
-        return LoadPictureOr(path, false);
+        return LoadPictureOr(path, false, false);
     return BlackPicture();
 }
 
-std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
+std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path,
+                                                  std::vector<std::string>& warnings) {
     std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
     // An empty picture has nothing to show; it is as unreadable as a corrupt one.
     if (picture->Empty())
         throw EInvalidGraphic("The picture is empty");
+    warnings = picture->Warnings;
     auto result = std::make_unique<TFastBMP>();
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
         result->LoadFromBitmapHandle(*bitmap);
@@ -58,7 +60,7 @@ std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
-                                                  bool errorPictureOnFailure) {
+                                                  bool errorPictureOnFailure, bool showWarning) {
     Log("");
     Log("===== " + ExtractFileName(path) + " =====");
     const int32_t start = Services.MillisecondsSinceMidnight();
@@ -66,8 +68,9 @@ std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
     if (windowMode)
         setCursor(Qt::WaitCursor);
     std::unique_ptr<TFastBMP> result;
+    std::vector<std::string> warnings;
     try {
-        result = DecodePicture(path);
+        result = DecodePicture(path, warnings);
     } catch (...) {
         // Whatever went wrong, the user sees the error picture, never a message.
         Log("*Error*: Unable to load " + path);
@@ -83,6 +86,10 @@ std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
     Log("Colors: " + std::to_string(result->ColorCount()));
     Log("Size: " + std::to_string(result->ByteSize) + " bytes (uncompressed)");
     Log("Load: " + std::to_string(end - start) + " ms");
+    // One notice per load, once it is done, however many parts of the file were damaged.
+    if (showWarning && !warnings.empty())
+        Services.MessageBox(warnings.front(), "Warning", TMessageKind::mkWarning,
+                            TMessageButtons::mbOk);
     return result;
 }
 
