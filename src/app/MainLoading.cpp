@@ -1,10 +1,12 @@
 #include "app/MainWindow.h"
 
+#include "app/ProgramFiles.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 #include "raster/FastFX.h"
 #include "raster/FastIMG.h"
+#include "raster/LoadedPicture.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -22,7 +24,7 @@ std::unique_ptr<TFastBMP> BlackPicture() {
 } // namespace
 
 std::string TfrmMain::ErrorPicturePath() const {
-    return (std::filesystem::path(ExecutablePath).parent_path() / "pic_err.jpg").string();
+    return ProgramDataFile(ExecutablePath, "pic_err.jpg");
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::LoadPicture(const std::string& path) {
@@ -45,17 +47,7 @@ std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path,
         throw EInvalidGraphic("The picture is empty");
     warnings = picture->Warnings;
     auto result = std::make_unique<TFastBMP>();
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
-        result->LoadFromBitmapHandle(*bitmap);
-        return result;
-    }
-    TBitmap canvas;
-    canvas.SetPixelFormat(TPixelFormat::pf24bit);
-    canvas.SetSize(picture->Width(), picture->Height());
-    canvas.Fill({255, 255, 255});
-    picture->Draw(canvas, 0, 0);
-    picture.reset();
-    result->LoadFromBitmapHandle(canvas);
+    LoadPictureBuffer(std::move(picture), *result);
     return result;
 }
 

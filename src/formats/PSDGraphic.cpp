@@ -3,6 +3,7 @@
 #include "codecs/PackbitsRLEDecoder.h"
 #include "formats/ByteOrder.h"
 #include "formats/GraphicStrings.h"
+#include "formats/PhotoshopResources.h"
 #include "platform/PictureLimits.h"
 
 #include <algorithm>
@@ -277,7 +278,8 @@ private:
 
 void TPSDGraphic::TransferRows(TPlaneRows& rows) {
     const bool inverted = ImageProperties.ColorScheme == psCMYK;
-    const size_t rowSize = size_t(ImageProperties.Width);
+    // Every byte of a row, both of a 16-bit sample's included.
+    const size_t rowSize = size_t(ImageProperties.Width) * (ImageProperties.BitsPerSample / 8);
     std::array<const void*, 4> sources{};
     for (int32_t y = 0; y < ImageProperties.Height; ++y) {
         for (uint32_t k = 0; k < rows.PlaneCount(); ++k) {
@@ -311,7 +313,12 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     std::vector<uint8_t> colorModeData(length);
     stream.ReadBuffer(colorModeData.data(), length);
     MakePalette(colorModeData);
-    SkipSection(stream);
+    Metadata = {};
+    if (ReadSectionLength(stream, length)) {
+        std::vector<uint8_t> resources(length);
+        stream.ReadBuffer(resources.data(), length);
+        Metadata.IccProfile = PhotoshopIccProfile(resources);
+    }
     SkipSection(stream);
     stream.Seek(2, TSeekOrigin::soCurrent);
 
