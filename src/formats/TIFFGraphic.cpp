@@ -583,9 +583,10 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
     case ctLZ77:
         return std::make_unique<TLZ77Decoder>(1, true);
     case ctJPEG:
-        // libjpeg may take as much as the largest picture the gate lets through.
-        return std::make_unique<TTIFFJPEGDecoder>(ReadTagBytes(tagJPEGTables),
-                                                  uint64_t(PicturePixelLimit()) * 4);
+        // libjpeg may take what is left of the load's memory budget.
+        return std::make_unique<TTIFFJPEGDecoder>(
+            ReadTagBytes(tagJPEGTables),
+            uint64_t(std::max<int64_t>(TPictureLoadScope::Available(), 1)));
     case ctThunderscan:
         return std::make_unique<TThunderDecoder>(p.Width);
     default:
