@@ -23,9 +23,9 @@ void SizeDecodedPicture(TBitmap& bitmap, int64_t width, int64_t height, bool alp
 // all-zero alpha for an unused byte and show the hidden colours instead.
 void WhitenTransparentPicture(TBitmap& bitmap);
 
-// Exchanges the first and third byte of every pixel of a 24- or 32-bit bitmap: turns the
-// red-first rows some libraries write into the bitmap's blue-first rows.
-void SwapRedAndBlue(TBitmap& bitmap);
+// Copies COUNT pixels of CHANNELS (3 or 4) bytes from red-first SOURCE to blue-first
+// TARGET, which may be SOURCE itself: the order some libraries write, made the bitmap's.
+void CopyRedFirstPixels(const uint8_t* source, uint8_t* target, size_t count, size_t channels);
 
 // The library refused the file: "Cannot load image. Invalid or unexpected ... image format."
 [[noreturn]] void LibraryRefusal(const char* formatName);
