@@ -92,8 +92,11 @@ void THEIFGraphic::LoadFromStream(TStream& stream) {
     heif_image_handle* primary = nullptr;
     Check(heif_context_get_primary_image_handle(context.get(), &primary));
     const std::unique_ptr<heif_image_handle, HandleDeleter> handle(primary);
-    CheckPictureSize(heif_image_handle_get_width(primary), heif_image_handle_get_height(primary),
-                     gesFormatHEIF);
+    const int64_t primaryWidth = heif_image_handle_get_width(primary);
+    const int64_t primaryHeight = heif_image_handle_get_height(primary);
+    CheckPictureSize(primaryWidth, primaryHeight, gesFormatHEIF);
+    // The decoded planes and libheif's interleaved copy of them, until they are ours.
+    const TPictureCharge planes = ChargeLibraryMemory(primaryWidth, primaryHeight, 8);
 
     const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(

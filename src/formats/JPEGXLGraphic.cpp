@@ -88,6 +88,7 @@ void TJPEGXLGraphic::LoadFromStream(TStream& stream) {
     JxlDecoderCloseInput(decoder);
 
     JxlBasicInfo info{};
+    TPictureCharge frames;
     JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4};
     for (;;) {
         switch (JxlDecoderProcessInput(decoder)) {
@@ -95,6 +96,8 @@ void TJPEGXLGraphic::LoadFromStream(TStream& stream) {
             Check(JxlDecoderGetBasicInfo(decoder, &info));
             format.num_channels = info.alpha_bits > 0 ? 4 : 3;
             SizeDecodedPicture(*this, info.xsize, info.ysize, info.alpha_bits > 0, gesFormatJPEGXL);
+            // libjxl decodes into planes of floats: four bytes a channel, and some to spare.
+            frames = ChargeLibraryMemory(info.xsize, info.ysize, info.alpha_bits > 0 ? 20 : 16);
             JxlResizableParallelRunnerSetThreads(
                 runner.get(), JxlResizableParallelRunnerSuggestThreads(info.xsize, info.ysize));
             Metadata.Orientation = uint8_t(info.orientation);

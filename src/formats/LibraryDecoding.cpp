@@ -2,7 +2,6 @@
 
 #include "formats/GraphicStrings.h"
 #include "platform/Exceptions.h"
-#include "platform/PictureLimits.h"
 #include "platform/StringFormat.h"
 
 #if defined(__x86_64__)
@@ -18,6 +17,10 @@ std::vector<uint8_t> ReadRemainingBytes(TStream& stream) {
 void CheckPictureSize(int64_t width, int64_t height, const char* formatName) {
     if (!MayAllocatePicture(width, height))
         LibraryRefusal(formatName);
+}
+
+TPictureCharge ChargeLibraryMemory(int64_t width, int64_t height, int64_t bytesPerPixel) {
+    return TPictureCharge(width * height * bytesPerPixel); // sizes have passed the gate
 }
 
 void SizeDecodedPicture(TBitmap& bitmap, int64_t width, int64_t height, bool alpha,

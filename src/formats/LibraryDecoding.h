@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Bitmap.h"
+#include "platform/PictureLimits.h"
 #include "platform/Streams.h"
 
 #include <cstdint>
@@ -13,6 +14,11 @@ std::vector<uint8_t> ReadRemainingBytes(TStream& stream);
 
 // Refuses, before a library allocates anything, a picture the gate would not let us hold.
 void CheckPictureSize(int64_t width, int64_t height, const char* formatName);
+
+// Counts what a library takes for a picture of WIDTH x HEIGHT, about BYTESPERPIXEL a pixel,
+// against the load's memory budget for as long as the charge lives: its own buffers are out
+// of the gate's sight. Raises EPictureMemory over the budget, before the library decodes.
+TPictureCharge ChargeLibraryMemory(int64_t width, int64_t height, int64_t bytesPerPixel);
 
 // Makes the bitmap a canvas for the library to decode into: 24-bit blue, green,
 // red, or 32-bit with alpha, rows top first.
