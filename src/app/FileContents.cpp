@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,4 +84,15 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
         return false;
     }
     return true;
+}
+
+bool CreateDirectories(const std::string& path) {
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_directory(path, error))
+        return true;
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    if (parent != path && !CreateDirectories(parent))
+        return false;
+    return ::mkdir(path.c_str(), 0700) == 0 ||
+           (errno == EEXIST && std::filesystem::is_directory(path, error));
 }

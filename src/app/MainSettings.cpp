@@ -5,6 +5,8 @@
 
 #include <QAction>
 
+#include <filesystem>
+
 namespace {
 // The options the settings file keeps, in the order they are read and written.
 struct TStoredOption {
@@ -28,6 +30,7 @@ void TfrmMain::LoadSettings() {
     actSaveSettings->setChecked(true);
     CustomCommands.clear();
     const std::string path = SettingsPath();
+    Log("Settings file: " + path);
     if (const std::optional<std::string> text = ReadFileContents(path)) {
         const std::vector<std::string> lines = SplitSettingsLines(*text);
         for (const TStoredOption& option : StoredOptions)
@@ -53,7 +56,8 @@ void TfrmMain::SaveSettings() {
     for (size_t entry = 0; entry < CustomCommandCount; ++entry)
         line(CustomCommandKey(entry) + "=" + CustomCommand(entry));
     const std::string path = SettingsPath();
-    if (!ReplaceFileContents(path, text))
+    if (!CreateDirectories(std::filesystem::path(path).parent_path().string()) ||
+        !ReplaceFileContents(path, text))
         Log("*Error*: Unable to save settings to " + path);
 }
 
@@ -64,8 +68,10 @@ std::string TfrmMain::CustomCommand(size_t entry) const {
 
 void TfrmMain::actSaveSettingsExecute() {
     actSaveSettings->setChecked(!actSaveSettings->isChecked());
-    if (actSaveSettings->isChecked())
+    if (actSaveSettings->isChecked()) {
+        Log("Settings file: " + SettingsPath());
         return;
+    }
     const TMessageAnswer answer =
         Services.MessageBox("This will reset all settings to defaults values\rAre you sure ?", "",
                             TMessageKind::mkConfirmation, TMessageButtons::mbYesNo);
