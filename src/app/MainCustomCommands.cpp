@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "app/CommandLineWords.h"
 #include "app/CustomCommandLine.h"
 
 std::optional<std::string> TfrmMain::CurrentListedFile() const {
@@ -10,30 +9,16 @@ std::optional<std::string> TfrmMain::CurrentListedFile() const {
     return (*FileList)[size_t(CurrentIndex)];
 }
 
-void TfrmMain::RunCustomCommand(size_t entry) {
-    const std::string commandTemplate = CustomCommand(entry);
+void TfrmMain::RunCustomCommand(int32_t entry) {
+    // A negative entry is past any list, so no command either.
+    const std::string commandTemplate = CustomCommand(size_t(entry));
     const std::optional<std::string> path = CurrentListedFile();
     if (commandTemplate.empty() || !path)
         return;
-    const std::string commandLine = ExpandCustomCommand(commandTemplate, *path);
-    // A blank line, like the default template of one space, names no program.
-    if (SplitCommandLine(commandLine).empty())
+    const std::vector<std::string> words = ExpandCustomCommand(commandTemplate, *path);
+    // A blank template, like the default of one space, names no program; nor does a
+    // placeholder that became nothing.
+    if (words.empty() || words.front().empty())
         return;
-    Services.StartProcess(commandLine);
-}
-
-void TfrmMain::actCustCmd1Execute() {
-    RunCustomCommand(0);
-}
-
-void TfrmMain::actCustCmd2Execute() {
-    RunCustomCommand(1);
-}
-
-void TfrmMain::actCustCmd3Execute() {
-    RunCustomCommand(2);
-}
-
-void TfrmMain::actCustCmd4Execute() {
-    RunCustomCommand(3);
+    Services.StartProcess(words); // a program that will not start is not reported
 }

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 
 #include <cstring>
+#include <exception>
 #include <filesystem>
 
 namespace {
@@ -58,11 +59,18 @@ std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
     if (windowMode)
         setCursor(Qt::WaitCursor);
     std::unique_ptr<TFastBMP> result;
+    std::string reason;
     try {
         result = DecodePicture(path);
+    } catch (const std::exception& error) {
+        reason = error.what();
     } catch (...) {
-        // Whatever went wrong, the user sees the error picture, never a message.
+    }
+    if (!result) {
+        // Whatever went wrong, the user sees the error picture, never a message; the log
+        // says why (tiled, too large, truncated ...).
         Log("*Error*: Unable to load " + path);
+        Log(reason.empty() ? "Unknown error" : reason);
         result = errorPictureOnFailure ? ErrorPicture() : BlackPicture();
         if (windowMode)
             unsetCursor();
