@@ -4,6 +4,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
+#include "platform/PictureLimits.h"
 #include "raster/FastFX.h"
 #include "raster/FastIMG.h"
 #include "raster/LoadedPicture.h"
@@ -41,6 +42,8 @@ std::unique_ptr<TFastBMP> TfrmMain::ErrorPicture() {
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
+    // Decoding, drawing and the copy share one memory budget.
+    const TPictureLoadScope load;
     std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
     // An empty picture has nothing to show; it is as unreadable as a corrupt one.
     if (picture->Empty())

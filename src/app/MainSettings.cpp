@@ -4,6 +4,7 @@
 #include "app/FileContents.h"
 #include "app/SettingsLines.h"
 #include "platform/MetadataOptions.h"
+#include "platform/PictureLimits.h"
 
 #include <QAction>
 
@@ -39,6 +40,19 @@ constexpr size_t CustomCommandCount = 4;
 std::string CustomCommandKey(size_t entry) {
     return "CustomCommand" + std::to_string(entry + 1);
 }
+
+// The memory one picture's load may take, in MiB; without the key, or with anything but a
+// whole number from 1 to 2^20, the default holds. Only a value of the user's is written back.
+const char* const MemoryBudgetKey = "PictureMemoryMB";
+constexpr int64_t MiB = int64_t(1) << 20;
+
+int64_t MemoryBudgetOf(const std::optional<std::string>& value) {
+    if (!value || value->empty() || value->size() > 7 ||
+        value->find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const int64_t megabytes = std::stoll(*value);
+    return megabytes <= MiB ? megabytes * MiB : 0;
+}
 } // namespace
 
 void TfrmMain::LoadSettings() {
@@ -55,6 +69,7 @@ void TfrmMain::LoadSettings() {
                 FindSettingsValue(lines, CommandTable()[row].Option.SettingsKey) == "1");
         for (const TStoredLoadingSetting& setting : StoredLoadingSettings)
             MetadataOptions().*setting.Member = FindSettingsValue(lines, setting.Key) != "0";
+        SetPictureMemoryBudget(MemoryBudgetOf(FindSettingsValue(lines, MemoryBudgetKey)));
         for (size_t entry = 0; entry < CustomCommandCount; ++entry)
             CustomCommands.push_back(
                 FindSettingsValue(lines, CustomCommandKey(entry)).value_or(std::string()));
@@ -74,6 +89,8 @@ void TfrmMain::SaveSettings() {
              (CommandActions[row]->isChecked() ? "1" : "0"));
     for (const TStoredLoadingSetting& setting : StoredLoadingSettings)
         line(std::string(setting.Key) + "=" + (MetadataOptions().*setting.Member ? "1" : "0"));
+    if (PictureMemoryBudget() != DefaultPictureMemoryBudget())
+        line(std::string(MemoryBudgetKey) + "=" + std::to_string(PictureMemoryBudget() / MiB));
     line("");
     line("[Custom commands]");
     for (size_t entry = 0; entry < CustomCommandCount; ++entry)

@@ -1,5 +1,6 @@
 #include "ViewerFixture.h"
 
+#include "platform/PictureLimits.h"
 #include "raster/FastIMG.h"
 
 #include <QAction>
@@ -63,6 +64,18 @@ TEST_F(MainLoading, AnUndecodableFileShowsTheBlackSquareWithoutAnErrorPicture) {
                    "Stream read error", "Resize: 5 ms", "Display: 15 ms"}));
     EXPECT_EQ(window.windowTitle().toStdString(), "broken.tbmp - Pelorama");
     EXPECT_EQ(window.DisplaySurface->BoundsRect(), (TRect{0, 0, 100, 100}));
+}
+
+TEST_F(MainLoading, APictureOverTheMemoryBudgetShowsTheBlackSquare) {
+    const std::string path = WriteTestPicture(PathOf("large.tbmp"), 200, 200,
+                                              std::vector<TRgb>(200 * 200, TRgb{1, 2, 3}));
+    SetPictureMemoryBudget(100 << 10); // 120 KB of pixels do not fit
+    TfrmMain& window = *Start({path});
+    SetPictureMemoryBudget(0);
+    ASSERT_TRUE(window.CurrentBmp);
+    EXPECT_EQ(window.CurrentBmp->Width, 100);
+    ASSERT_GE(window.DebugLog.size(), 3u);
+    EXPECT_EQ(window.DebugLog[2], "*Error*: Unable to load " + path);
 }
 
 TEST_F(MainLoading, AnUndecodableFileShowsTheErrorPictureWithItsOwnBlock) {
