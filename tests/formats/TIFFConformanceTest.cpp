@@ -2,7 +2,6 @@
 
 #include "formats/EPSGraphic.h"
 #include "formats/ReaderRgb.h"
-#include "platform/WarningMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -101,7 +100,6 @@ TEST_P(TIFFConformance, MatchesAReferenceOrItsDesignedDifference) {
     const TConformanceCase& c = GetParam();
     if (c.Path.empty())
         GTEST_SKIP() << "conformance corpus not found";
-    SetWarningHandler([](const std::string&, const std::string&) {});
     TOutcome outcome;
     std::string message;
     try {
@@ -119,7 +117,6 @@ TEST_P(TIFFConformance, MatchesAReferenceOrItsDesignedDifference) {
         outcome = TOutcome::Refused;
         message = e.what();
     }
-    SetWarningHandler(nullptr);
     if (!c.Valid || c.ReferenceSha256.empty())
         return; // corrupt files and files nobody could decode only have to be survived
     const auto designed = DesignedDifferences().find(c.Path);
