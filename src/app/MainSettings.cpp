@@ -25,6 +25,7 @@ std::vector<size_t> StoredOptionRows() {
     });
     return rows;
 }
+
 // Settings of loading, not commands: on unless the file says 0, so that a file written
 // before they existed keeps pictures upright and in their colours.
 struct TStoredLoadingSetting {

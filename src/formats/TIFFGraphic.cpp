@@ -1,6 +1,7 @@
 #include "formats/TIFFGraphic.h"
 
 #include "codecs/CCITTFax3Decoder.h"
+#include "codecs/CCITTFax4Decoder.h"
 #include "codecs/CCITTMHDecoder.h"
 #include "codecs/LZ77Decoder.h"
 #include "codecs/PackbitsRLEDecoder.h"
@@ -576,6 +577,8 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
         return std::make_unique<TTIFFLZWDecoder>();
     case ctFax3:
         return std::make_unique<TCCITTFax3Decoder>(FT4Options, p.Width, false, reversed);
+    case ctFax4:
+        return std::make_unique<TCCITTFax4Decoder>(p.Width, reversed);
     case ctFaxRLE:
     case ctFaxRLEW:
         return std::make_unique<TCCITTMHDecoder>(FT4Options, p.Width, p.Compression == ctFaxRLEW,
