@@ -37,6 +37,7 @@ void TfrmMain::ShowPictureAfterDeletion() {
     if (!FileList || FileList->empty()) {
         // Nothing left to browse: the error picture keeps a window to right-click on.
         CurrentIndex = -1;
+        CancelNeighbours();
         PrevBmp.reset();
         NextBmp.reset();
         CurrentBmp = ErrorPicture();

@@ -1,7 +1,11 @@
 #include "app/MainWindow.h"
 
+#include "app/BusyCursor.h"
+
 #include <QAction>
 #include <QCoreApplication>
+
+#include <iterator>
 
 namespace {
 std::unique_ptr<TFastBMP> CopyOf(const TFastBMP& source) {
@@ -16,13 +20,58 @@ int32_t TfrmMain::FileCount() const {
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::LoadListed(int32_t position) {
-    return LoadPictureOr((*FileList)[size_t(position)], true, position == CurrentIndex);
+    return LoadPicture((*FileList)[size_t(position)]);
+}
+
+void TfrmMain::DecodeAhead(std::unique_ptr<TFastBMP>& slot, std::shared_ptr<TNeighbourJob>& job,
+                           int32_t position) {
+    CancelNeighbour(job);
+    slot.reset();
+    if (!NeighbourDecoder)
+        NeighbourDecoder = std::make_unique<TNeighbourDecoder>(
+            [this](const std::shared_ptr<TNeighbourJob>& decoded) {
+                QMetaObject::invokeMethod(
+                    this, [this, decoded] { NeighbourDecoded(decoded); }, Qt::QueuedConnection);
+            });
+    job = std::make_shared<TNeighbourJob>((*FileList)[size_t(position)], ErrorPicturePath());
+    NeighbourDecoder->Start(job);
+}
+
+void TfrmMain::TakeNeighbour(std::shared_ptr<TNeighbourJob>& job, std::unique_ptr<TFastBMP>& slot) {
+    const std::shared_ptr<TNeighbourJob> taken = std::move(job);
+    job.reset();
+    std::optional<TPictureLoad> load;
+    {
+        const TBusyCursor busy(*this, !taken->Finished() && !actFullScreen->isChecked());
+        load = taken->Take();
+    }
+    if (load)
+        slot = Logged(std::move(*load));
+}
+
+void TfrmMain::CancelNeighbour(std::shared_ptr<TNeighbourJob>& job) {
+    if (job)
+        job->Cancel();
+    job.reset();
+}
+
+void TfrmMain::CancelNeighbours() {
+    CancelNeighbour(PrevJob);
+    CancelNeighbour(NextJob);
+}
+
+void TfrmMain::NeighbourDecoded(const std::shared_ptr<TNeighbourJob>& job) {
+    if (job == PrevJob)
+        TakeNeighbour(PrevJob, PrevBmp);
+    else if (job == NextJob)
+        TakeNeighbour(NextJob, NextBmp);
 }
 
 // The cache slots are moved along before pending events run, so that a step started meanwhile
 // (a key held down, a fast wheel) finds the pictures of its own position; only the decoding of
 // the new neighbour waits until the shown picture is painted, and is left to the inner step
-// when there was one.
+// when there was one. The picture behind the one left is no neighbour any more: its decode,
+// if still under way, is called off.
 void TfrmMain::GoStep(int32_t direction) {
     const bool forward = direction > 0;
     const int32_t count = FileCount();
@@ -48,6 +97,10 @@ void TfrmMain::GoStep(int32_t direction) {
     CurrentIndex += step;
     std::unique_ptr<TFastBMP>& ahead = forward ? NextBmp : PrevBmp;
     std::unique_ptr<TFastBMP>& behind = forward ? PrevBmp : NextBmp;
+    std::shared_ptr<TNeighbourJob>& aheadJob = forward ? NextJob : PrevJob;
+    CancelNeighbour(forward ? PrevJob : NextJob);
+    if (aheadJob)
+        TakeNeighbour(aheadJob, ahead);
     // A list rebuilt under a picture without a neighbour that way has nothing cached for it.
     if (!ahead)
         ahead = LoadListed(CurrentIndex);
@@ -58,8 +111,8 @@ void TfrmMain::GoStep(int32_t direction) {
     CurrentBmp = listed(CurrentIndex + step) ? std::move(ahead) : CopyOf(*ahead);
     const int32_t shown = CurrentIndex;
     QCoreApplication::processEvents();
-    if (CurrentIndex == shown && listed(CurrentIndex + step) && !ahead)
-        ahead = LoadListed(CurrentIndex + step);
+    if (CurrentIndex == shown && listed(CurrentIndex + step) && !ahead && !aheadJob)
+        DecodeAhead(ahead, aheadJob, CurrentIndex + step);
 }
 
 void TfrmMain::actFirstPictureExecute() {
@@ -68,12 +121,13 @@ void TfrmMain::actFirstPictureExecute() {
         ShowNotice("Already at beginning of list", 2000);
         return;
     }
+    CancelNeighbours();
     CurrentIndex = 0;
     CurrentBmp = LoadListed(0);
     ShowPicture(*CurrentBmp);
     SyncPictureList();
     if (count > 1)
-        NextBmp = LoadListed(1);
+        DecodeAhead(NextBmp, NextJob, 1);
 }
 
 void TfrmMain::actLastPictureExecute() {
@@ -82,29 +136,32 @@ void TfrmMain::actLastPictureExecute() {
         ShowNotice("Already at end of list", 2000);
         return;
     }
+    CancelNeighbours();
     CurrentIndex = count - 1;
     CurrentBmp = LoadListed(CurrentIndex);
     ShowPicture(*CurrentBmp);
     SyncPictureList();
     if (CurrentIndex > 0)
-        PrevBmp = LoadListed(CurrentIndex - 1);
+        DecodeAhead(PrevBmp, PrevJob, CurrentIndex - 1);
 }
 
 void TfrmMain::GoToPicture(int32_t position) {
     if (position < 0 || position >= FileCount())
         return;
+    CancelNeighbours();
     CurrentIndex = position;
     CurrentBmp = LoadListed(position);
     ShowPicture(*CurrentBmp);
-    QCoreApplication::processEvents();
+    // Decoded while the picture is painted, and ready for a step made meanwhile.
     LoadNeighbours();
+    QCoreApplication::processEvents();
 }
 
 void TfrmMain::LoadNeighbours() {
-    // CurrentIndex may have moved while pending events ran, or lie beyond a shortened list.
+    // CurrentIndex may lie beyond a shortened list.
     const int32_t count = FileCount();
     if (CurrentIndex > 0 && CurrentIndex - 1 < count)
-        PrevBmp = LoadListed(CurrentIndex - 1);
+        DecodeAhead(PrevBmp, PrevJob, CurrentIndex - 1);
     if (CurrentIndex < count - 1)
-        NextBmp = LoadListed(CurrentIndex + 1);
+        DecodeAhead(NextBmp, NextJob, CurrentIndex + 1);
 }

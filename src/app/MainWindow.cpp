@@ -22,6 +22,9 @@ TfrmMain::TfrmMain(TPlatformServices& services, std::vector<std::string> argumen
 }
 
 TfrmMain::~TfrmMain() {
+    // No decode may end into a window that is going.
+    CancelNeighbours();
+    NeighbourDecoder.reset();
     FormDestroy();
     qApp->removeEventFilter(this);
     // The surface outlives the buffer by a few instructions (Qt deletes children last).
@@ -75,9 +78,4 @@ bool TfrmMain::event(QEvent* event) {
 
 void TfrmMain::Log(std::string line) {
     DebugLog.push_back(std::move(line));
-}
-
-std::string ExtractFileName(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DirectoryListing.h"
+#include "app/NeighbourDecoder.h"
 #include "app/PlatformServices.h"
 #include "raster/FastBMP.h"
 
@@ -43,9 +44,21 @@ public:
     std::optional<std::vector<std::string>> FileList;
     std::optional<std::vector<std::string>> ExtensionList;
     std::string CurrentDir;
+    // The neighbour cache. Threading: PrevBmp and NextBmp are decoded on a worker thread
+    // (TNeighbourDecoder); PrevJob and NextJob are their decodes still under way, and a slot
+    // with a job holds nothing yet. Only the window's thread touches the slots, the jobs, the
+    // debug log, the settings, the file list and the effects: a finished decode reaches the
+    // slot, and its log block the log, through an event the window's thread handles, or
+    // when a step to that picture takes the job (decoding it itself if the worker has not
+    // begun, else waiting for it). A navigation that no longer needs a job cancels it. The
+    // worker touches only the job: the file, the picture-class table, the readers and the
+    // load's memory budget, which are safe on any thread.
     std::unique_ptr<TFastBMP> PrevBmp;
     std::unique_ptr<TFastBMP> CurrentBmp;
     std::unique_ptr<TFastBMP> NextBmp;
+    std::shared_ptr<TNeighbourJob> PrevJob;
+    std::shared_ptr<TNeighbourJob> NextJob;
+    bool DecodingNeighbours() const { return PrevJob || NextJob; }
     int32_t LastMouseX = 0;
     int32_t LastMouseY = 0;
     std::vector<std::string> CustomCommands;
@@ -245,6 +258,15 @@ private:
     void FitOptionExecute(QAction* option);
     int32_t FileCount() const;
     std::unique_ptr<TFastBMP> LoadListed(int32_t position);
+    // Starts the decode of the picture at the position for the slot, which is emptied.
+    void DecodeAhead(std::unique_ptr<TFastBMP>& slot, std::shared_ptr<TNeighbourJob>& job,
+                     int32_t position);
+    // Moves the job's picture into the slot and its block into the log; waits if need be.
+    void TakeNeighbour(std::shared_ptr<TNeighbourJob>& job, std::unique_ptr<TFastBMP>& slot);
+    void CancelNeighbour(std::shared_ptr<TNeighbourJob>& job);
+    void CancelNeighbours();
+    // A decode the worker finished: its slot gets it unless it was taken or called off.
+    void NeighbourDecoded(const std::shared_ptr<TNeighbourJob>& job);
     void FormCreate();
     void FormDestroy();
     void ApplyEffect(void (*effect)(TFastRGB&));
@@ -258,15 +280,15 @@ private:
     void LoadNeighbours();
     void Terminate(int32_t exitCode);
     bool IsListedExtension(const std::string& name) const;
-    // SHOWWARNING: the picture is the one about to be shown, whose load may tell the user of
-    // damage it went past; a neighbour decoded ahead keeps quiet.
-    std::unique_ptr<TFastBMP> LoadPictureOr(const std::string& path, bool errorPictureOnFailure,
-                                            bool showWarning);
-    std::unique_ptr<TFastBMP> DecodePicture(const std::string& path,
-                                            std::vector<std::string>& warnings);
+    // Loads on the window's thread time themselves with the platform's clock.
+    TPictureLoadSetup LoadSetup();
+    // The load's block goes into the log, its picture to the caller.
+    std::unique_ptr<TFastBMP> Logged(TPictureLoad load);
     std::string FirstArgument() const;
 
     TPlatformServices& Services;
+    // Made by the first decode ahead.
+    std::unique_ptr<TNeighbourDecoder> NeighbourDecoder;
     // The action of each row of the command table; null for rows without one.
     std::vector<QAction*> CommandActions;
     std::vector<std::string> Arguments;
@@ -279,6 +301,3 @@ private:
     // Directories already scanned by the current build: a link loop is followed only once.
     std::set<TDirectoryIdentity> ScannedDirectories;
 };
-
-// The file name part of a path: everything after the last "/".
-std::string ExtractFileName(const std::string& path);

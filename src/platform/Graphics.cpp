@@ -1,6 +1,7 @@
 #include "platform/Graphics.h"
 
 #include "platform/Exceptions.h"
+#include "platform/LoadCancellation.h"
 #include "platform/Streams.h"
 
 int PixelFormatBits(TPixelFormat format) {
@@ -36,6 +37,9 @@ void TGraphic::LoadFromFile(const std::string& fileName) {
 
 void TGraphic::Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow,
                         const TRect& rect, const std::string& message) const {
+    // Only between rows: a reader's start and end steps release what it holds.
+    if (stage == TProgressStage::psRunning)
+        TLoadCancellation::Check();
     if (OnProgress)
         OnProgress(stage, percentDone, redrawNow, rect, message);
 }

@@ -5,6 +5,7 @@
 #include "platform/StringFormat.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace {
 std::string Normalised(std::string extension) {
@@ -29,6 +30,7 @@ void TPictureClassTable::RegisterFileFormat(const std::string& extension,
                                             const std::string& description,
                                             TGraphicClass graphicClass) {
     const std::string key = Normalised(extension);
+    const std::unique_lock lock(Guard);
     for (TEntry& entry : Table) {
         if (entry.Extension == key) {
             entry.Description = description;
@@ -40,11 +42,13 @@ void TPictureClassTable::RegisterFileFormat(const std::string& extension,
 }
 
 void TPictureClassTable::UnregisterGraphicClass(TGraphicClass graphicClass) {
+    const std::unique_lock lock(Guard);
     std::erase_if(Table, [&](const TEntry& e) { return e.GraphicClass == graphicClass; });
 }
 
 void TPictureClassTable::UnregisterFileFormat(const std::string& extension) {
     const std::string key = Normalised(extension);
+    const std::unique_lock lock(Guard);
     std::erase_if(Table, [&](const TEntry& e) { return e.Extension == key; });
 }
 
@@ -58,11 +62,13 @@ TPictureClassTable::FindEntry(const std::string& extension) const {
 }
 
 TGraphicClass TPictureClassTable::FindClass(const std::string& extension) const {
+    const std::shared_lock lock(Guard);
     const TEntry* entry = FindEntry(extension);
     return entry ? entry->GraphicClass : nullptr;
 }
 
 bool TPictureClassTable::HasClass(TGraphicClass graphicClass) const {
+    const std::shared_lock lock(Guard);
     return std::any_of(Table.begin(), Table.end(),
                        [&](const TEntry& e) { return e.GraphicClass == graphicClass; });
 }

@@ -3,11 +3,14 @@
 #include "platform/Graphics.h"
 
 #include <memory>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
 // The platform picture object's extension table: maps an extension to a picture class and
-// loads a file through the class registered for its extension.
+// loads a file through the class registered for its extension. Lookups and loads may run on
+// any thread while another changes the table; FindEntry and Entries hand out the table's own
+// entries and belong to the thread that changes it.
 class TPictureClassTable {
 public:
     struct TEntry {
@@ -36,6 +39,7 @@ public:
     std::unique_ptr<TGraphic> LoadFromFile(const std::string& fileName) const;
 
 private:
+    mutable std::shared_mutex Guard;
     std::vector<TEntry> Table;
 };
 

@@ -8,7 +8,7 @@
 
 namespace {
 // 256 megapixels: a 32-bit bitmap of that size is 1 GiB, which a desktop can still hold.
-int64_t PixelLimit = int64_t(1) << 28;
+std::atomic<int64_t> PixelLimit{int64_t(1) << 28};
 
 constexpr int64_t MiB = int64_t(1) << 20;
 constexpr int64_t BudgetCeiling = int64_t(2048) * MiB;
@@ -34,11 +34,11 @@ EPictureMemory EPictureMemory::OverBudget() {
 }
 
 int64_t PicturePixelLimit() {
-    return PixelLimit;
+    return PixelLimit.load(std::memory_order_relaxed);
 }
 
 void SetPicturePixelLimit(int64_t pixels) {
-    PixelLimit = pixels > 0 ? pixels : 1;
+    PixelLimit.store(pixels > 0 ? pixels : 1, std::memory_order_relaxed);
 }
 
 bool MayAllocatePicture(int64_t width, int64_t height) {
@@ -46,7 +46,7 @@ bool MayAllocatePicture(int64_t width, int64_t height) {
         return false;
     if (width > MaxPictureDimension || height > MaxPictureDimension)
         return false;
-    return width * height <= PixelLimit;
+    return width * height <= PicturePixelLimit();
 }
 
 int64_t DefaultPictureMemoryBudget() {

@@ -18,7 +18,8 @@
 //    they live and raise EPictureMemory, before anything is allocated, when they would
 //    exceed it. Outside a load each buffer on its own must fit the budget.
 //
-// Loads run on one thread each; the accounting is per thread and takes no lock.
+// Loads run on one thread each; the accounting is per thread and takes no lock. The limits
+// and the budget are shared by every thread that loads.
 
 constexpr int64_t MaxPictureDimension = int64_t(1) << 20;
 

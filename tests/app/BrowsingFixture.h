@@ -32,6 +32,7 @@ protected:
         WriteNumbered(count);
         TfrmMain& window = *Start({argument.empty() ? Directory : argument});
         window.ApplicationActivate();
+        SettleNeighbours();
         return window;
     }
 

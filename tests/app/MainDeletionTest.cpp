@@ -40,6 +40,7 @@ TEST_F(MainDeletion, AnsweringNoTouchesNothing) {
     window.GoToPicture(1);
     Services.MessageAnswers = {TMessageAnswer::maNo};
     window.actDelFile->trigger();
+    SettleNeighbours();
     ASSERT_EQ(Services.Messages.size(), 1u);
     // The stored path, with the top-level marker, on the first line.
     EXPECT_EQ(Services.Messages[0].Text, Question(Listed("b")));
@@ -56,6 +57,7 @@ TEST_F(MainDeletion, AfterDeletingThePictureNowAtItsPlaceIsShownWithFreshNeighbo
     window.GoToPicture(1);
     Services.MessageAnswers = {TMessageAnswer::maYes};
     window.actDelFileExecute();
+    SettleNeighbours();
     EXPECT_FALSE(fs::exists(Listed("b")));
     EXPECT_EQ(*window.FileList, (Paths{Listed("a"), Listed("c")}));
     EXPECT_EQ(FileListBuilds(window), 2u);
@@ -71,6 +73,7 @@ TEST_F(MainDeletion, DeletingTheLastPictureShowsTheNewLastOne) {
     window.GoToPicture(2);
     Services.MessageAnswers = {TMessageAnswer::maYes};
     window.actDelFileExecute();
+    SettleNeighbours();
     EXPECT_EQ(*window.FileList, (Paths{Listed("a"), Listed("b")}));
     EXPECT_EQ(window.CurrentIndex, 1);
     EXPECT_TRUE(TopDownPixel(*window.CurrentBmp, 0, 0) == Green);
@@ -83,6 +86,7 @@ TEST_F(MainDeletion, AReadOnlyFileIsDeletedAfterTheSecondQuestion) {
     Services.ReadOnlyFiles.insert(Listed("a"));
     Services.MessageAnswers = {TMessageAnswer::maYes, TMessageAnswer::maYes};
     window.actDelFileExecute();
+    SettleNeighbours();
     ASSERT_EQ(Services.Messages.size(), 2u);
     EXPECT_EQ(Services.Messages[1].Text, "This file is read-only.\r\nTry to delete anyway ?");
     EXPECT_EQ(Services.Messages[1].Kind, TMessageKind::mkWarning);
@@ -98,6 +102,7 @@ TEST_F(MainDeletion, AReadOnlyFileStaysWhenTheSecondAnswerIsNo) {
     Services.ReadOnlyFiles.insert(Listed("a"));
     Services.MessageAnswers = {TMessageAnswer::maYes, TMessageAnswer::maNo};
     window.actDelFileExecute();
+    SettleNeighbours();
     EXPECT_EQ(Services.Messages.size(), 2u);
     EXPECT_TRUE(fs::exists(Listed("a")));
     EXPECT_TRUE(Services.ReadOnlyFiles.count(Listed("a")));
@@ -109,6 +114,7 @@ TEST_F(MainDeletion, AFileThatVanishedMeanwhileIsAnErrorWithoutTheReadOnlyQuesti
     fs::remove(Listed("a"));
     Services.MessageAnswers = {TMessageAnswer::maYes, TMessageAnswer::maOk};
     window.actDelFileExecute();
+    SettleNeighbours();
     ASSERT_EQ(Services.Messages.size(), 2u);
     EXPECT_EQ(Services.Messages[1].Text, "Error while deleting " + Listed("a") + ".");
     EXPECT_EQ(Services.Messages[1].Kind, TMessageKind::mkPlain);
@@ -126,6 +132,7 @@ TEST_F(MainDeletion, WithoutAListedPictureNothingIsAsked) {
     window.actDelFileExecute();
     window.CurrentIndex = 1;
     window.actDelFileExecute();
+    SettleNeighbours();
     EXPECT_TRUE(Services.Messages.empty());
 }
 
@@ -138,6 +145,7 @@ TEST_F(MainDeletion, DeletingTheOnlyPictureAndCancellingThePromptKeepsAVisibleWi
     Services.MessageAnswers = {TMessageAnswer::maYes, TMessageAnswer::maOk};
     Services.FolderAnswers = {std::nullopt};
     window.actDelFileExecute();
+    SettleNeighbours();
     EXPECT_FALSE(fs::exists(Listed("a")));
     EXPECT_EQ(Services.Messages.back().Text, "There's no picture is that directory");
     EXPECT_TRUE(window.FileList->empty());

@@ -36,6 +36,7 @@ protected:
         TfrmMain& window = *Start(std::move(arguments));
         window.actRecurseSubDir->setChecked(recurse);
         window.ApplicationActivate();
+        SettleNeighbours();
         return window;
     }
 
@@ -221,6 +222,7 @@ TEST_F(MainFileList, TogglingRecursionRebuildsAtPositionZeroKeepingThePicture) {
     const TFastBMP* shown = window.CurrentBmp.get();
     ASSERT_EQ(window.CurrentIndex, 1);
     window.actRecurseSubDirExecute();
+    SettleNeighbours();
     EXPECT_TRUE(window.actRecurseSubDir->isChecked());
     EXPECT_EQ(*window.FileList,
               (Paths{PathOf("pics/./a.jpg"), PathOf("pics/./b.jpg"), PathOf("pics/2001/c.jpg")}));

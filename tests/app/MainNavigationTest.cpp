@@ -13,6 +13,7 @@ TEST_F(MainNavigation, NextShowsTheCachedPictureThenDecodesOnlyTheNewNeighbour) 
     const TFastBMP* cachedNext = window.NextBmp.get();
     const size_t lines = window.DebugLog.size();
     window.GoNext();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 1);
     EXPECT_EQ(Shown(), 1);
     EXPECT_EQ(window.CurrentBmp.get(), cachedNext);
@@ -22,6 +23,7 @@ TEST_F(MainNavigation, NextShowsTheCachedPictureThenDecodesOnlyTheNewNeighbour) 
     EXPECT_EQ(window.windowTitle().toStdString(), "01.tbmp - Pelorama");
 
     window.GoPrevious();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 0);
     EXPECT_EQ(Shown(), 0);
     EXPECT_EQ(NumberOf(window.CurrentBmp), 0);
@@ -35,10 +37,12 @@ TEST_F(MainNavigation, OnlyThePictureAboutToBeShownWarnsOnceOfWhatItsLoadWentPas
     std::ofstream(PathOf(NameOf(1)), std::ios::app) << "strip cut short";
     TfrmMain& window = *Start({Directory});
     window.ApplicationActivate();
+    SettleNeighbours();
     ASSERT_EQ(NumberOf(window.NextBmp), 1);
     EXPECT_TRUE(Services.Messages.empty()); // decoded ahead
     Services.MessageAnswers = {TMessageAnswer::maOk};
     window.GoToPicture(1);
+    SettleNeighbours();
     ASSERT_EQ(Services.Messages.size(), 1u);
     EXPECT_EQ(Services.Messages[0].Text, "strip cut short");
     EXPECT_EQ(Services.Messages[0].Caption, "Warning");
@@ -86,6 +90,7 @@ TEST_F(MainNavigation, FromAnUnlistedStartNextShowsPositionZero) {
     window.actFirstPictureExecute();
     EXPECT_EQ(NoticeText(), "Already at beginning of list");
     window.GoNext();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 0);
     EXPECT_EQ(Shown(), 0);
     EXPECT_EQ(NumberOf(window.NextBmp), 1);
@@ -95,6 +100,7 @@ TEST_F(MainNavigation, FromAnUnlistedStartLastJumpsToTheEnd) {
     WriteSample("zz.unknown");
     TfrmMain& window = Browse(3, PathOf("zz.unknown"));
     window.actLastPictureExecute();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 2);
     EXPECT_EQ(Shown(), 2);
     EXPECT_EQ(NumberOf(window.PrevBmp), 1);
@@ -125,9 +131,11 @@ TEST_F(MainNavigation, StepsResetTheZoomUnlessLockedAndJumpsKeepIt) {
 TEST_F(MainNavigation, NextTwiceBeforeTheEndShowsTheLastThenTheNotice) {
     TfrmMain& window = Browse(4);
     window.GoToPicture(2);
+    SettleNeighbours();
     const TFastBMP* next = window.NextBmp.get();
     const size_t lines = window.DebugLog.size();
     window.GoNext();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 3);
     EXPECT_EQ(Shown(), 3);
     EXPECT_EQ(NumberOf(window.CurrentBmp), 3);
@@ -136,6 +144,7 @@ TEST_F(MainNavigation, NextTwiceBeforeTheEndShowsTheLastThenTheNotice) {
     EXPECT_EQ(NumberOf(window.NextBmp), 3);
     EXPECT_EQ(NumberOf(window.PrevBmp), 2);
     window.GoNext();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 3);
     EXPECT_EQ(NoticeText(), "End of list");
     EXPECT_EQ(LoadsSince(lines), 0u);
@@ -144,19 +153,23 @@ TEST_F(MainNavigation, NextTwiceBeforeTheEndShowsTheLastThenTheNotice) {
 TEST_F(MainNavigation, FirstAndLastDecodeTheTargetAndOneNeighbour) {
     TfrmMain& window = Browse(5);
     window.GoToPicture(2);
+    SettleNeighbours();
     const TFastBMP* previous = window.PrevBmp.get();
     size_t lines = window.DebugLog.size();
     window.actLastPictureExecute();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 4);
     EXPECT_EQ(Shown(), 4);
     EXPECT_EQ(NumberOf(window.PrevBmp), 3);
     EXPECT_EQ(LoadsSince(lines), 2u);
     window.actLastPictureExecute();
+    SettleNeighbours();
     EXPECT_EQ(NoticeText(), "Already at end of list");
 
     lines = window.DebugLog.size();
     previous = window.PrevBmp.get();
     window.actFirstPictureExecute();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 0);
     EXPECT_EQ(Shown(), 0);
     EXPECT_EQ(NumberOf(window.NextBmp), 1);
@@ -168,6 +181,7 @@ TEST_F(MainNavigation, FirstAndLastDecodeTheTargetAndOneNeighbour) {
 TEST_F(MainNavigation, GoToPictureLoadsBothNeighbours) {
     TfrmMain& window = Browse(5);
     window.GoToPicture(3);
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 3);
     EXPECT_EQ(Shown(), 3);
     EXPECT_EQ(NumberOf(window.PrevBmp), 2);
@@ -187,6 +201,7 @@ TEST_F(MainNavigation, ANestedStepShowsItsOwnPictureAndLeavesTheCacheRight) {
         EXPECT_EQ(Shown(), 2);
     });
     window.GoNext();
+    SettleNeighbours();
     EXPECT_EQ(nested, 1);
     EXPECT_EQ(window.CurrentIndex, 2);
     EXPECT_EQ(Shown(), 2);
@@ -198,6 +213,7 @@ TEST_F(MainNavigation, ANestedStepShowsItsOwnPictureAndLeavesTheCacheRight) {
     EXPECT_EQ(Shown(), 3);
     window.GoPrevious();
     window.GoPrevious();
+    SettleNeighbours();
     EXPECT_EQ(Shown(), 1);
     EXPECT_EQ(NumberOf(window.PrevBmp), 0);
 }
@@ -209,12 +225,14 @@ TEST_F(MainNavigation, AfterTurningRecursionOnNextShowsTheCachedPictureAsPositio
     WriteTestPicture(PathOf("sub/06.tbmp"), 4, 3, std::vector<TRgb>(12, TRgb{6, 0, 0}));
     TfrmMain& window = *Start({Directory});
     window.ApplicationActivate();
+    SettleNeighbours();
     // One picture: nothing cached as next.
     ASSERT_FALSE(window.NextBmp);
     window.actRecurseSubDir->trigger();
     EXPECT_TRUE(window.actRecurseSubDir->isChecked());
     ASSERT_EQ(window.FileList->size(), 3u);
     window.GoNext();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 1);
     EXPECT_EQ(Shown(), 5);
     EXPECT_EQ(NumberOf(window.NextBmp), 6);
@@ -240,6 +258,7 @@ TEST_F(MainNavigation, AfterTurningRecursionOffUnderASubdirectoryPictureEverySte
     EXPECT_EQ(Shown(), 0);
     window.actLastPicture->trigger();
     window.actFirstPicture->trigger();
+    SettleNeighbours();
     EXPECT_EQ(Shown(), 0);
     EXPECT_EQ(NumberOf(window.NextBmp), 1);
 }
@@ -254,6 +273,7 @@ TEST_F(MainNavigation, StepsBackFromBeyondAListShortenedByARefresh) {
     window.GoNext();
     EXPECT_EQ(NoticeText(), "End of list");
     window.GoPrevious();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 1);
     EXPECT_EQ(Shown(), 1);
     EXPECT_EQ(window.windowTitle().toStdString(), NameOf(1) + " - Pelorama");

@@ -14,6 +14,7 @@ protected:
         TfrmMain& window = Browse(60);
         window.GoToPicture(position);
         window.actPictureList->trigger();
+        SettleNeighbours();
         return window;
     }
 
@@ -31,6 +32,7 @@ protected:
                                 Qt::LeftButton, {});
         QCoreApplication::sendEvent(list.viewport(), &doubleClick);
         QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, centre);
+        SettleNeighbours();
     }
 };
 
@@ -167,6 +169,7 @@ TEST_F(MainPictureList, ItemsOfAShortenedListAndAMissingListChooseNothing) {
     const size_t logged = window.DebugLog.size();
     List().setCurrentRow(45);
     window.PictureListSelect();
+    SettleNeighbours();
     EXPECT_EQ(window.CurrentIndex, 2);
     EXPECT_EQ(LoadsSince(logged), 0u);
     window.actPictureListExecute();

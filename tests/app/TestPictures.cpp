@@ -47,6 +47,8 @@ public:
                 row[x * 3 + 1] = rgb[1];
                 row[x * 3 + 2] = rgb[0];
             }
+            // Like the readers, so that a load called off stops here.
+            Progress(TProgressStage::psRunning, 0, false, {}, {});
         }
     }
 };

@@ -18,6 +18,14 @@
 #include <string>
 #include <vector>
 
+// Runs pending events until the condition holds or half a minute has passed.
+inline bool WaitFor(const std::function<bool()>& condition) {
+    const QDeadlineTimer deadline(30000);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return condition();
+}
+
 // A scratch directory that stands for the executable's directory and holds the pictures,
 // the scripted platform (clock step 5 ms) and the test picture classes.
 class ViewerFixture : public testing::Test {
@@ -34,6 +42,11 @@ protected:
     }
 
     std::string PathOf(const std::string& name) const { return Directory + "/" + name; }
+
+    // Neighbours are decoded on a worker thread: runs events until both are in the cache.
+    void SettleNeighbours() {
+        ASSERT_TRUE(WaitFor([this] { return !Window->DecodingNeighbours(); }));
+    }
 
     std::unique_ptr<TfrmMain>& Start(std::vector<std::string> arguments) {
         Window = std::make_unique<TfrmMain>(Services, std::move(arguments), PathOf("pelorama"));
@@ -61,14 +74,6 @@ inline TRgb TopDownPixel(const TFastBMP& buffer, int32_t x, int32_t y) {
 
 inline bool operator==(const TRgb& a, const TRgb& b) {
     return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
-}
-
-// Runs pending events until the condition holds or half a minute has passed.
-inline bool WaitFor(const std::function<bool()>& condition) {
-    const QDeadlineTimer deadline(30000);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return condition();
 }
 
 // The item texts of the context menu's submenu with this title, "-" for a separator; empty

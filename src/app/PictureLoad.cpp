@@ -1,0 +1,81 @@
+#include "app/PictureLoad.h"
+
+#include "platform/Exceptions.h"
+#include "platform/LoadCancellation.h"
+#include "platform/PictureClassTable.h"
+#include "platform/PictureLimits.h"
+#include "raster/LoadedPicture.h"
+
+#include <cstring>
+#include <exception>
+#include <filesystem>
+
+namespace {
+std::unique_ptr<TFastBMP> BlackPicture() {
+    auto picture = std::make_unique<TFastBMP>();
+    picture->SetSize(100, 100);
+    std::memset(picture->PixelData, 0, size_t(picture->ByteSize)); // black
+    return picture;
+}
+
+std::unique_ptr<TFastBMP> DecodePicture(const std::string& path,
+                                        std::vector<std::string>& warnings) {
+    // Decoding, drawing and the copy share one memory budget.
+    const TPictureLoadScope load;
+    std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
+    // An empty picture has nothing to show; it is as unreadable as a corrupt one.
+    if (picture->Empty())
+        throw EInvalidGraphic("The picture is empty");
+    warnings = picture->Warnings;
+    auto result = std::make_unique<TFastBMP>();
+    LoadPictureBuffer(std::move(picture), *result);
+    return result;
+}
+} // namespace
+
+std::string ExtractFileName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+TPictureLoad LoadPictureFile(const std::string& path, const TPictureLoadSetup& setup,
+                             bool errorPictureOnFailure) {
+    TPictureLoad load;
+    load.Log = {"", "===== " + ExtractFileName(path) + " ====="};
+    const int32_t start = setup.Milliseconds();
+    std::string reason;
+    try {
+        load.Picture = DecodePicture(path, load.Warnings);
+    } catch (const ELoadCancelled&) {
+        throw;
+    } catch (const std::exception& error) {
+        reason = error.what();
+    } catch (...) {
+    }
+    if (!load.Picture) {
+        // Whatever went wrong, the user sees the error picture, never a message; the log
+        // says why (tiled, too large, truncated ...).
+        load.Log.push_back("*Error*: Unable to load " + path);
+        load.Log.push_back(reason.empty() ? "Unknown error" : reason);
+        TPictureLoad fallback =
+            errorPictureOnFailure ? LoadErrorPicture(setup) : TPictureLoad{BlackPicture(), {}, {}};
+        load.Picture = std::move(fallback.Picture);
+        load.Log.insert(load.Log.end(), fallback.Log.begin(), fallback.Log.end());
+        return load;
+    }
+    const int32_t end = setup.Milliseconds();
+    const TFastBMP& picture = *load.Picture;
+    load.Log.push_back("Dimensions: " + std::to_string(picture.Width) + "x" +
+                       std::to_string(picture.Height));
+    load.Log.push_back("Colors: " + std::to_string(picture.ColorCount()));
+    load.Log.push_back("Size: " + std::to_string(picture.ByteSize) + " bytes (uncompressed)");
+    load.Log.push_back("Load: " + std::to_string(end - start) + " ms");
+    return load;
+}
+
+TPictureLoad LoadErrorPicture(const TPictureLoadSetup& setup) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(setup.ErrorPicturePath, error))
+        return LoadPictureFile(setup.ErrorPicturePath, setup, false);
+    return {BlackPicture(), {}, {}};
+}
