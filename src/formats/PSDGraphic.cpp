@@ -1,8 +1,8 @@
 #include "formats/PSDGraphic.h"
 
 #include "codecs/PackbitsRLEDecoder.h"
-#include "formats/ByteOrder.h"
 #include "formats/GraphicStrings.h"
+#include "platform/ByteOrder.h"
 #include "platform/PictureLimits.h"
 
 #include <algorithm>
