@@ -1,10 +1,10 @@
 #include "app/MainWindow.h"
 
+#include "display/FastIMG.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 #include "raster/FastFX.h"
-#include "raster/FastIMG.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,7 +1,8 @@
 #include "app/MainWindow.h"
 
+#include "display/FastIMG.h"
 #include "formats/FileFormatList.h"
-#include "raster/FastIMG.h"
+#include "platform/Rounding.h"
 
 #include <QAction>
 #include <QApplication>
@@ -11,10 +12,6 @@
 #include <filesystem>
 
 namespace {
-int32_t RoundEven(double value) {
-    return int32_t(std::lrint(value));
-}
-
 std::string UpperCase(std::string text) {
     for (char& c : text)
         if (c >= 'a' && c <= 'z')

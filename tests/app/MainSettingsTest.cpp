@@ -1,7 +1,7 @@
 #include "ViewerFixture.h"
 
 #include "app/FileContents.h"
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
 
 #include <QAction>
 

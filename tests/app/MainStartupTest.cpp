@@ -1,8 +1,8 @@
 #include "ViewerFixture.h"
 
+#include "display/FastIMG.h"
 #include "formats/FileFormatList.h"
 #include "platform/PictureClassTable.h"
-#include "raster/FastIMG.h"
 
 #include <QAction>
 #include <QApplication>
