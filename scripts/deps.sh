@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev libjpeg62-turbo-dev zlib1g-dev
+    qt6-base-dev libjpeg62-turbo-dev zlib1g-dev libxcb1-dev
     fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libgif-dev libtiff-dev
     xvfb xauth xdotool x11-apps
     clang libclang-rt-14-dev
+    desktop-file-utils appstream xdg-utils groff-base dpkg-dev file
 )
 
 missing=()

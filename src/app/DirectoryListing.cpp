@@ -4,14 +4,23 @@
 #include <sys/stat.h>
 
 namespace {
-bool IsDirectoryEntry(const std::string& directory, const dirent& entry) {
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return entry.d_type == DT_DIR;
+TDirectoryEntry Entry(const std::string& directory, const dirent& entry) {
+    TDirectoryEntry result{entry.d_name};
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
+        result.IsDirectory = entry.d_type == DT_DIR;
+        result.IsRegularFile = entry.d_type == DT_REG;
+        return result;
+    }
     // Only links and file systems without entry types need a look at the target.
     std::string path = directory;
     if (path.empty() || path.back() != '/')
         path += '/';
-    return IsDirectory(path + entry.d_name);
+    struct stat status {};
+    if (::stat((path + entry.d_name).c_str(), &status) == 0) {
+        result.IsDirectory = S_ISDIR(status.st_mode);
+        result.IsRegularFile = S_ISREG(status.st_mode);
+    }
+    return result;
 }
 } // namespace
 
@@ -24,7 +33,7 @@ std::vector<TDirectoryEntry> ListDirectory(const std::string& path) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        entries.push_back({name, IsDirectoryEntry(path, *entry)});
+        entries.push_back(Entry(path, *entry));
     }
     ::closedir(directory);
     return entries;

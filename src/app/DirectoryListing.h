@@ -7,8 +7,9 @@
 
 struct TDirectoryEntry {
     std::string Name;
-    // Symbolic links count as what they point to.
+    // Symbolic links count as what they point to; a dangling one is neither.
     bool IsDirectory = false;
+    bool IsRegularFile = false; // no pipe, socket or device
 };
 
 // Identifies a directory however it was reached (through links or not).

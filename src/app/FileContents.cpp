@@ -43,8 +43,10 @@ bool WriteAll(int descriptor, const std::string& bytes) {
 } // namespace
 
 std::optional<std::string> ReadFileContents(const std::string& path) {
-    TFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0)
+    // A pipe would block the start of the viewer: only a regular file is read.
+    TFileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     std::string contents;
     char block[4096];

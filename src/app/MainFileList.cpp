@@ -130,8 +130,9 @@ void TfrmMain::ScanDirectory(std::string path) {
         return;
     const bool recurse = actRecurseSubDir->isChecked();
     for (const TDirectoryEntry& entry : ListDirectory(path)) {
-        // A directory called "holiday.jpg" is no picture.
-        if (!entry.IsDirectory && IsListedExtension(entry.Name))
+        // A directory called "holiday.jpg" is no picture, nor is a pipe, which would block
+        // whoever reads it.
+        if (entry.IsRegularFile && IsListedExtension(entry.Name))
             FileList->push_back(path + entry.Name);
         if (recurse && entry.IsDirectory)
             ScanDirectory(path + entry.Name + "/");

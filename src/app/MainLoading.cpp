@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/ProgramFiles.h"
 #include "display/FastIMG.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
@@ -22,7 +23,7 @@ std::unique_ptr<TFastBMP> BlackPicture() {
 } // namespace
 
 std::string TfrmMain::ErrorPicturePath() const {
-    return (std::filesystem::path(ExecutablePath).parent_path() / "pic_err.jpg").string();
+    return ProgramDataFile(ExecutablePath, "pic_err.jpg");
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::LoadPicture(const std::string& path) {

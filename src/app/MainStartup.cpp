@@ -19,9 +19,12 @@ std::string UpperCase(std::string text) {
     return text;
 }
 
+// Whatever exists and is no directory is taken as a picture file: a pipe or a device then
+// fails to load like any unreadable file, shown as the error picture.
 bool FileExists(const std::string& path) {
     std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error);
+    return !path.empty() && std::filesystem::exists(path, error) &&
+           !std::filesystem::is_directory(path, error);
 }
 } // namespace
 

@@ -1,3 +1,5 @@
+#include "app/CommandLineOptions.h"
+#include "app/DisplayCheck.h"
 #include "app/MainWindow.h"
 #include "app/QtPlatformServices.h"
 #include "formats/FileFormatList.h"
@@ -7,6 +9,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -26,15 +29,41 @@ void PreferX11OnWayland() {
 } // namespace
 
 int main(int argc, char** argv) {
+    const TCommandLine commandLine =
+        ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (commandLine.Action) {
+    case TCommandLine::caHelp:
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    case TCommandLine::caVersion:
+        std::fputs(VersionText().c_str(), stdout);
+        return 0;
+    case TCommandLine::caBadOption:
+        std::fprintf(stderr, "pelorama: unknown option '%s'\n%s", commandLine.BadOption.c_str(),
+                     UsageText().c_str());
+        return BadCommandLineExitCode;
+    case TCommandLine::caRun:
+        break;
+    }
+
     PreferX11OnWayland();
+    if (const auto problem = DisplayProblem(CurrentDisplayEnvironment(), CanConnectToX)) {
+        std::fprintf(stderr, "pelorama: %s\n", problem->c_str());
+        return 1;
+    }
+
     RegisterFileFormats(&TMetafile::ClassInfo);
-    QApplication application(argc, argv);
+    // Qt sees the program name only: the names were taken above, and none may be read as one
+    // of Qt's options.
+    int qtArgumentCount = 1;
+    QApplication application(qtArgumentCount, argv);
     application.setApplicationName("Pelorama");
+    application.setApplicationVersion(PELORAMA_VERSION);
+    application.setDesktopFileName(PELORAMA_DESKTOP_ID);
 
     std::vector<std::string> arguments;
-    const QStringList qtArguments = QCoreApplication::arguments();
-    if (qtArguments.size() > 1)
-        arguments.push_back(qtArguments.at(1).toStdString());
+    if (!commandLine.Names.empty())
+        arguments.push_back(commandLine.Names.front());
 
     QtPlatformServices services;
     SetWarningHandler([&services](const std::string& caption, const std::string& text) {

@@ -181,6 +181,8 @@ uint32_t TCCITTDecoder::PeekBits() const {
 
 int32_t TCCITTDecoder::ReadRun(bool black) {
     const TLookupTable& table = RunTable(black);
+    // No run is longer than a row, however many make-up codes a file strings together.
+    const int32_t ceiling = int32_t(std::min<uint32_t>(FWidth, uint32_t(1) << 30));
     int32_t sum = 0;
     while (FBitPos < FBitEnd) {
         const TLookupEntry entry = table[PeekBits() >> (32 - LookupBits)];
@@ -190,7 +192,7 @@ int32_t TCCITTDecoder::ReadRun(bool black) {
         FBitPos += entry.Bits;
         if (entry.Value < 0)
             return entry.Value;
-        sum += entry.Value;
+        sum = std::min(sum + entry.Value, ceiling);
         if (entry.Value < 64)
             return sum;
     }

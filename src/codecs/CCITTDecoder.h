@@ -42,8 +42,8 @@ protected:
         if (FBitPos < FBitEnd)
             FBitPos += 8;
     }
-    // Sum of make-up and terminating codes, CodeEOL, CodeInvalid; what was read so far when
-    // the data end in the middle of a code.
+    // Sum of make-up and terminating codes (at most the row width), CodeEOL, CodeInvalid;
+    // what was read so far when the data end in the middle of a code.
     int32_t ReadRun(bool black);
     // Writes a run in the current colour, cut at the row's end; true when it completes the row.
     bool WriteRun(int32_t count);

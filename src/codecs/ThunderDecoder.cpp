@@ -9,13 +9,15 @@ constexpr int ThreeBitDeltas[8] = {0, 1, 2, 3, 0, -3, -2, -1}; // 4 means no pix
 constexpr int SkipTwoBit = 2;
 constexpr int SkipThreeBit = 4;
 
-// Writes nibbles into one line of output, never past its end.
+// Writes the nibbles of one row, never past its PIXELS (an odd row ends in its pad nibble,
+// which the next row's first code must not fill) nor past the END of the output.
 class TNibbleWriter {
 public:
-    TNibbleWriter(uint8_t* line, size_t bytes) : Pos(line), End(line + bytes) {}
+    TNibbleWriter(uint8_t* line, size_t bytes, uint64_t pixels)
+        : Pos(line), End(line + bytes), Pixels(pixels) {}
     void Put(int value) {
         Last = value & 15;
-        if (Pos >= End)
+        if (Full())
             return;
         if ((Count & 1) == 0) {
             *Pos = uint8_t(Last << 4);
@@ -25,12 +27,13 @@ public:
         }
         ++Count;
     }
-    bool Full() const { return Pos >= End; }
+    bool Full() const { return Pos >= End || Count >= Pixels; }
     int Last = 0;
 
 private:
     uint8_t* Pos;
     uint8_t* End;
+    const uint64_t Pixels;
     uint64_t Count = 0;
 };
 
@@ -46,7 +49,7 @@ void TThunderDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t pac
         return;
     while (remaining > 0 && in < inEnd) {
         const size_t lineBytes = size_t(std::min<int64_t>((int64_t(FWidth) + 1) / 2, remaining));
-        TNibbleWriter out(line, lineBytes);
+        TNibbleWriter out(line, lineBytes, FWidth);
         while (!out.Full() && in < inEnd) {
             const uint8_t c = *in++;
             switch (c >> 6) {

@@ -18,6 +18,9 @@ constexpr uint8_t PlainTextLabel = 0x01;
 constexpr uint8_t GraphicControlLabel = 0xF9;
 constexpr uint8_t CommentLabel = 0xFE;
 constexpr uint8_t ApplicationLabel = 0xFF;
+// An LZW code of at most 12 bits stands for at most 4096 pixels: data that would have to
+// pack more tightly cannot fill the picture they claim.
+constexpr int64_t MaxLZWPixelsPerByte = 4096 * 8 / 12 + 1;
 
 struct TScreenDescriptor {
     uint16_t Width, Height;
@@ -203,16 +206,20 @@ void TGIFGraphic::LoadFromStream(TStream& stream) {
     const int32_t height = ImageProperties.Height;
     if (!MayAllocatePicture(width, height))
         GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
-    SetSize(width, height);
     if (image.Flags & 0x80)
         SetPalette(ReadColorTable(ColorTableEntries(image.Flags)));
     const uint8_t codeSize = ReadByte();
+    // Nothing is sized before the data are seen: a few bytes claiming a huge picture cost
+    // no more than they are.
     const std::vector<uint8_t> data = ReadImageData();
+    const int64_t pixelCount = int64_t(width) * height;
+    if (int64_t(data.size()) * MaxLZWPixelsPerByte < pixelCount)
+        GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
+    SetSize(width, height);
     std::vector<uint8_t> pixels(size_t(width) * (size_t(height) + 1));
     TGIFLZWDecoder decoder(codeSize);
     const uint8_t* source = data.data();
     uint8_t* dest = pixels.data();
-    const int64_t pixelCount = int64_t(width) * height;
     decoder.Decode(source, dest, int32_t(std::min<int64_t>(int64_t(data.size()), INT32_MAX)),
                    int32_t(pixelCount));
     StartTransferring();

@@ -15,6 +15,9 @@ constexpr int VGAPaletteSize = 769; // marker byte 12 and 256 red, green, blue e
 constexpr uint8_t VGAPaletteMarker = 12;
 // A run-length byte pair unpacks to at most 63 bytes.
 constexpr int64_t MaxRunLengthRatio = 63;
+// Writers pad a plane's line to an even length or to a multiple of 4; more is no padding
+// but a claim that would make every line, and the buffer of them, larger than the picture.
+constexpr int64_t MaxLinePadding = 4;
 
 uint16_t LittleEndian16(const uint8_t* p) {
     return uint16_t(p[0] | p[1] << 8);
@@ -210,7 +213,9 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     // Each plane's line must hold the row's pixels, or rows would be read past their data.
     const int64_t neededPlaneBytes =
         (int64_t(std::max(header.Width, 0)) * header.BitsPerPixel + 7) / 8;
-    if (!MayAllocatePicture(header.Width, header.Height) || header.BytesPerLine < neededPlaneBytes)
+    if (!MayAllocatePicture(header.Width, header.Height) ||
+        header.BytesPerLine < neededPlaneBytes ||
+        header.BytesPerLine > neededPlaneBytes + MaxLinePadding)
         GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
     SetSize(header.Width, header.Height);
     const int64_t lineBytes = int64_t(header.Planes) * header.BytesPerLine;

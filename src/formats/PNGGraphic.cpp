@@ -160,6 +160,9 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
     ColorDepthSetUp = false;
     ImageDecoded = false;
     StreamEnded = false;
+    // A previous load's image data are gone with its buffer.
+    CurrentSource = nullptr;
+    IDATSize = 0;
     SourceBPP = 1;
     ColorManager.SetSourceFlags(cfSwapBytes);
     ColorManager.SetTargetFlags(0);

@@ -3,6 +3,7 @@
 #include "formats/GraphicStrings.h"
 #include "platform/PictureLimits.h"
 
+#include <algorithm>
 #include <cstring>
 
 const TGraphicClassInfo TPPMGraphic::ClassInfo = {"TPPMGraphic", CreateGraphic<TPPMGraphic>};
@@ -67,7 +68,7 @@ uint32_t TPPMGraphic::GetNumber() {
     }
     uint32_t value = 0;
     while (IsDigit(c)) {
-        value = std::min(value * 10 + (c - '0'), NumberCeiling);
+        value = uint32_t(std::min<uint64_t>(uint64_t(value) * 10 + (c - '0'), NumberCeiling));
         if (BufferEmpty() && Stream->Remaining() == 0)
             break;
         c = GetChar();
@@ -130,17 +131,30 @@ bool TPPMGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     return true;
 }
 
-// Samples of files whose maximum value exceeds 255 take two bytes in the binary variants;
-// they are reduced to 8 bits, other samples are taken as they stand.
+// A sample v becomes v * 255 / maxValue, rounded; values above the maximum count as it.
+void TPPMGraphic::MakeLevels(uint32_t maxValue, bool wide) {
+    Levels.clear();
+    if (maxValue == 255)
+        return;
+    Levels.resize(wide ? 65536 : 256, 255);
+    for (uint32_t v = 0; v < maxValue && v < Levels.size(); ++v)
+        Levels[v] = uint8_t((v * 255 + maxValue / 2) / maxValue);
+}
+
+uint8_t TPPMGraphic::Level(uint32_t sample) const {
+    if (Levels.empty())
+        return uint8_t(std::min<uint32_t>(sample, 255));
+    return Levels[std::min<size_t>(sample, Levels.size() - 1)];
+}
+
+// Samples of files whose maximum value exceeds 255 take two bytes in the binary variants.
 uint8_t TPPMGraphic::GetSample(bool ascii, bool wide) {
-    if (ascii) {
-        const uint32_t value = GetNumber();
-        return uint8_t(wide ? std::min<uint32_t>(value, 65535) / 257 : value);
-    }
+    if (ascii)
+        return Level(GetNumber());
     if (!wide)
-        return GetChar();
+        return Level(GetChar());
     const uint32_t high = GetChar();
-    return uint8_t((high << 8 | GetChar()) / 257);
+    return Level(high << 8 | GetChar());
 }
 
 void TPPMGraphic::ReadBitmapRows(bool ascii) {
@@ -167,9 +181,12 @@ void TPPMGraphic::ReadBitmapRows(bool ascii) {
 void TPPMGraphic::ReadGraymapRows(bool ascii, bool wide) {
     for (int32_t y = 0; y < Height(); ++y) {
         uint8_t* row = ScanLine(y);
-        if (!ascii && !wide)
+        if (!ascii && !wide) {
             GetBytes(row, size_t(Width()));
-        else
+            if (!Levels.empty())
+                for (int32_t x = 0; x < Width(); ++x)
+                    row[x] = Levels[row[x]];
+        } else
             for (int32_t x = 0; x < Width(); ++x)
                 row[x] = GetSample(ascii, wide);
         RowTransferred(y);
@@ -182,6 +199,9 @@ void TPPMGraphic::ReadPixmapRows(bool ascii, bool wide) {
         uint8_t* row = ScanLine(y);
         if (!ascii && !wide) {
             GetBytes(rgb.data(), rgb.size());
+            if (!Levels.empty())
+                for (uint8_t& sample : rgb)
+                    sample = Levels[sample];
             for (size_t i = 0; i < rgb.size(); i += 3) {
                 row[i] = rgb[i + 2];
                 row[i + 1] = rgb[i + 1];
@@ -212,9 +232,11 @@ void TPPMGraphic::LoadFromStream(TStream& stream) {
         const bool bitmap = variant == 1 || variant == 4;
         const bool pixmap = variant == 3 || variant == 6;
         const bool ascii = variant <= 3;
-        const bool wide = !bitmap && GetNumber() > 255;
-        if (!MayAllocatePicture(width, height))
+        const uint32_t maxValue = bitmap ? 1 : GetNumber();
+        const bool wide = maxValue > 255;
+        if (!MayAllocatePicture(width, height) || maxValue == 0 || maxValue > 65535)
             GraphicErrorFmt(gesInvalidImage, gesFormatPBMPGMPPM);
+        MakeLevels(maxValue, wide);
         // Every pixel takes at least one byte (ASCII) or its share of a byte (binary): a file
         // too short for its size is refused before the picture is allocated.
         const int64_t sampleBytes = (pixmap ? 3 : 1) * (wide ? 2 : 1);

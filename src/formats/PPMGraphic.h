@@ -4,8 +4,10 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
-// Reads the portable bitmap, graymap and pixmap variants P1 to P6, ASCII and binary.
+// Reads the portable bitmap, graymap and pixmap variants P1 to P6, ASCII and binary, with
+// samples scaled from the file's maximum value to 8 bits.
 class TPPMGraphic : public TGraphicReader {
 public:
     static const TGraphicClassInfo ClassInfo;
@@ -23,7 +25,8 @@ private:
     uint8_t PeekChar() const { return BufferEmpty() ? 0 : ReadBuffer[ReadIndex]; }
     // The line up to CR, LF or CR LF, without its comment.
     std::string ReadLine();
-    // The next decimal number, skipping anything before it and comments on the way.
+    // The next decimal number, skipping anything before it and comments on the way; numbers
+    // too large for 32 bits saturate.
     uint32_t GetNumber();
     uint8_t GetBit();
     void GetBytes(uint8_t* dest, size_t count);
@@ -32,9 +35,13 @@ private:
     void ReadBitmapRows(bool ascii);
     void ReadGraymapRows(bool ascii, bool wide);
     void ReadPixmapRows(bool ascii, bool wide);
+    // Scales samples to 0..255 by the file's maximum value; empty when it is 255.
+    void MakeLevels(uint32_t maxValue, bool wide);
+    uint8_t Level(uint32_t sample) const;
     uint8_t GetSample(bool ascii, bool wide);
 
     std::array<uint8_t, 4096> ReadBuffer{};
     size_t ReadIndex = 0;
     size_t ReadEnd = 0;
+    std::vector<uint8_t> Levels; // the 8-bit level of every sample value
 };

@@ -277,7 +277,8 @@ private:
 
 void TPSDGraphic::TransferRows(TPlaneRows& rows) {
     const bool inverted = ImageProperties.ColorScheme == psCMYK;
-    const size_t rowSize = size_t(ImageProperties.Width);
+    // Every byte of a row, both of a 16-bit sample's included.
+    const size_t rowSize = size_t(ImageProperties.Width) * (ImageProperties.BitsPerSample / 8);
     std::array<const void*, 4> sources{};
     for (int32_t y = 0; y < ImageProperties.Height; ++y) {
         for (uint32_t k = 0; k < rows.PlaneCount(); ++k) {

@@ -91,18 +91,21 @@ constexpr int64_t BufferCapacity = 64 * 1024;
 }
 
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) {
+    // A pipe or a device would block the open or the first read, perhaps for good: reading
+    // opens without waiting and accepts nothing but a regular file.
     if (mode == TFileMode::fmCreate)
         Handle = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     else
-        Handle = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        Handle = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (Handle < 0) {
         const std::string verb = mode == TFileMode::fmCreate ? "create" : "open";
         throw EFOpenError("Cannot " + verb + " file \"" + fileName + "\". " + std::strerror(errno));
     }
     struct stat info {};
-    if (mode == TFileMode::fmOpenRead && ::fstat(Handle, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (mode == TFileMode::fmOpenRead && (::fstat(Handle, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(Handle);
-        throw EFOpenError("Cannot open file \"" + fileName + "\". Is a directory");
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " +
+                          (S_ISDIR(info.st_mode) ? "Is a directory" : "Not a regular file"));
     }
 }
 

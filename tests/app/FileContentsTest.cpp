@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 namespace fs = std::filesystem;
@@ -49,9 +50,11 @@ TEST_F(FileContents, AFailedReplacementLeavesNoTemporaryFile) {
     EXPECT_FALSE(ReplaceFileContents(PathOf("missing/a.ini"), "bytes"));
 }
 
-TEST_F(FileContents, ReadingFailsForMissingFilesAndDirectories) {
+TEST_F(FileContents, ReadingFailsForMissingFilesDirectoriesAndPipes) {
     EXPECT_EQ(ReadFileContents(PathOf("absent")), std::nullopt);
     EXPECT_EQ(ReadFileContents(Directory), std::nullopt);
+    ASSERT_EQ(::mkfifo(PathOf("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(ReadFileContents(PathOf("pipe")), std::nullopt);
     std::ofstream(PathOf("empty"));
     EXPECT_EQ(ReadFileContents(PathOf("empty")), "");
 }

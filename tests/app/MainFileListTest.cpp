@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 using Paths = std::vector<std::string>;
@@ -95,6 +96,22 @@ TEST_F(MainFileList, ListsHiddenFilesButNoDirectoryNamedLikeAPicture) {
     TfrmMain& window = Activate({PathOf("pics")}, true);
     EXPECT_EQ(*window.FileList,
               (Paths{PathOf("pics/./.hidden.jpg"), PathOf("pics/album.jpg/inside.png")}));
+}
+
+TEST_F(MainFileList, PipesAndDanglingLinksNamedLikePicturesAreNotListed) {
+    MakeDirectory("pics");
+    WriteSample("pics/a.jpg");
+    ASSERT_EQ(::mkfifo(PathOf("pics/x.jpg").c_str(), 0600), 0);
+    fs::create_symlink(PathOf("pics/x.jpg"), PathOf("pics/y.jpg"));
+    fs::create_symlink(PathOf("pics/a.jpg"), PathOf("pics/z.jpg"));
+    fs::create_symlink(PathOf("pics/gone.jpg"), PathOf("pics/gone-link.jpg"));
+    // Given as the argument, the pipe fails to load at once instead of blocking the viewer.
+    TfrmMain& window = Activate({PathOf("pics/x.jpg")});
+    EXPECT_EQ(*window.FileList, (Paths{PathOf("pics/./a.jpg"), PathOf("pics/./z.jpg")}));
+    EXPECT_EQ(window.CurrentIndex, -1);
+    EXPECT_NE(std::find(window.DebugLog.begin(), window.DebugLog.end(),
+                        "*Error*: Unable to load " + PathOf("pics/x.jpg")),
+              window.DebugLog.end());
 }
 
 TEST_F(MainFileList, ASymbolicLinkLoopIsFollowedOnce) {

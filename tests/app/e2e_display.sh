@@ -12,3 +12,24 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+
+# Fails the test with the message and what the viewer printed.
+fail() {
+    echo "$1"
+    [ -f "$work/viewer.log" ] && cat "$work/viewer.log"
+    exit 1
+}
+
+# Presses Escape and waits for the viewer to quit with exit code 0.
+quit_viewer() {
+    xdotool key Escape
+    local deadline=$((SECONDS + 30)) status=0
+    while kill -0 "$viewer_pid" 2>/dev/null; do
+        [ $SECONDS -ge $deadline ] && fail "the viewer did not quit on Escape"
+        sleep 0.1
+    done
+    wait "$viewer_pid" || status=$?
+    viewer_pid=
+    [ "$status" = 0 ] || fail "exit code $status instead of 0"
+    echo "quit with exit code 0"
+}

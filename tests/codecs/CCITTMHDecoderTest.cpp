@@ -1,4 +1,5 @@
 #include "codecs/CCITTMHDecoder.h"
+#include "LZWCodeWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,22 @@ TEST(CCITTMHDecoder, RunLongerThanTheRowIsCut) {
     uint8_t* target = dest.data();
     decoder.Decode(source, target, int32_t(packed.size()), int32_t(dest.size()));
     EXPECT_EQ(dest[0], 0xFF);
+}
+
+TEST(CCITTMHDecoder, MakeUpCodesPastTheRowWidthSaturate) {
+    // 900,000 make-up codes of 2560 white add up beyond 2^31; the run still only fills the
+    // row, and the black run after it finds no room.
+    TLZWCodeWriter bits(true);
+    for (int i = 0; i < 900000; ++i)
+        bits.Put(0x1F, 12);
+    bits.Put(0x35, 8); // white 0
+    bits.Put(0x3, 3);  // black 4
+    TCCITTMHDecoder decoder(0, 16, false, false);
+    std::vector<uint8_t> dest(2, 0xAA);
+    const uint8_t* source = bits.Bytes.data();
+    uint8_t* target = dest.data();
+    decoder.Decode(source, target, int32_t(bits.Bytes.size()), int32_t(dest.size()));
+    EXPECT_EQ(dest, (std::vector<uint8_t>{0, 0}));
 }
 
 } // namespace

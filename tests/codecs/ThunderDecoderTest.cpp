@@ -34,7 +34,13 @@ INSTANTIATE_TEST_SUITE_P(
                       TThunderCase{"SkippedDelta", {0xC3, 0x61}, 4, {0x33, 0x40}},
                       // Each row starts again from 0: the run of row 2 repeats 0.
                       TThunderCase{"RowsRestart", {0xC9, 0xC9, 0x02}, 2, {0x99, 0x00}},
-                      TThunderCase{"RunStopsAtTheRowEnd", {0x3F}, 2, {0x00}}),
+                      TThunderCase{"RunStopsAtTheRowEnd", {0x3F}, 2, {0x00}},
+                      // Rows of three pixels: the pad nibble stays clear and the next row's
+                      // first code starts that row.
+                      TThunderCase{"OddWidthRowEndsAfterItsPixels",
+                                   {0xC1, 0x02, 0xC2, 0x02},
+                                   3,
+                                   {0x11, 0x10, 0x22, 0x20}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

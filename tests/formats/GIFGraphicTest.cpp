@@ -175,10 +175,20 @@ TEST(GIFGraphic, BadFilesEndInAnError) {
 TEST(GIFGraphic, DataEndingEarlyLeavesTheRestAtIndexZero) {
     TBytes gif = StartGif(4, 1);
     AppendImage(gif, 4, 1, {3, 3, 3, 3});
-    gif.resize(gif.size() - 4); // cut inside the data
+    gif.resize(gif.size() - 2); // cut inside the data: the last code is lost
     const auto picture = Load(gif);
     EXPECT_EQ(picture->Width(), 4);
     EXPECT_EQ(Letters(*picture).back(), 'K');
+}
+
+TEST(GIFGraphic, DataFarTooShortForTheClaimedSizeAreRefusedBeforeSizing) {
+    TBytes gif = StartGif(16000, 16000);
+    AppendImage(gif, 16000, 16000, {1, 2, 3, 0});
+    gif.push_back(0x3B);
+    TMemoryStream stream(gif.data(), gif.size());
+    TGIFGraphic picture;
+    EXPECT_THROW(picture.LoadFromStream(stream), EInvalidGraphic);
+    EXPECT_TRUE(picture.Empty());
 }
 
 using GIFConformance = TRegisteredFormatsTest;

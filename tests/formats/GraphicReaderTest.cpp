@@ -202,12 +202,13 @@ TEST(GraphicReader, AssignCopiesPropertiesFromReadersOnly) {
 
 TEST(GraphicReader, ErrorRoutinesRaiseInvalidGraphic) {
     EXPECT_THROW(GraphicError("plain"), EInvalidGraphic);
+    std::string message = "nothing raised";
     try {
         GraphicErrorFmt(gesUnsupportedFeature, gesCompressionScheme, "PNG");
     } catch (const EInvalidGraphic& e) {
-        EXPECT_STREQ(e.what(),
-                     "Cannot load image. The compression scheme is not supported for PNG files.");
+        message = e.what();
     }
+    EXPECT_EQ(message, "Cannot load image. The compression scheme is not supported for PNG files.");
 }
 
 struct TPlaceholderCase {

@@ -155,6 +155,13 @@ TEST(PCXGraphic, BadFilesEndInAnError) {
     huge.YMax = 60000;
     huge.BytesPerLine = 60001;
     EXPECT_THROW(Load(JoinBytes({Header(huge), TBytes(2000, 0)})), EInvalidGraphic);
+    // One 8-bit pixel (and room for the palette at the end): a line of up to 5 bytes is
+    // padding, more is not.
+    THeaderSpec padded;
+    padded.BytesPerLine = 5;
+    EXPECT_EQ(Load(JoinBytes({Header(padded), TBytes(5 + 769, 0)}))->Width(), 1);
+    padded.BytesPerLine = 6;
+    EXPECT_THROW(Load(JoinBytes({Header(padded), TBytes(6 + 769, 0)})), EInvalidGraphic);
     TBytes notPcx = Header(THeaderSpec());
     notPcx[0] = 1;
     EXPECT_THROW(Load(notPcx), EInvalidGraphic);

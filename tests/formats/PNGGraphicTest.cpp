@@ -186,6 +186,23 @@ TEST(PNGGraphic, ManyIdatChunksIncludingEmptyOnesDecodeAsOneStream) {
               TBytes({10, 20, 30, 40, 50, 60, 70, 80, 90, 200, 100, 0, 255, 1, 2, 3, 4, 5}));
 }
 
+// A load that stopped inside its image data leaves none of them to the next load.
+TEST(PNGGraphic, ASecondLoadReadsOnlyItsOwnImageData) {
+    TBytes data = Deflate(RgbRows());
+    data.insert(data.end(), 200, 0x55); // refused as data after the end of the stream
+    TBytes first = Signature();
+    AppendChunk(first, "IHDR", Header(3, 2, 8, 2));
+    AppendChunk(first, "IDAT", data);
+    AppendChunk(first, "IEND", {});
+    const TBytes second = MakePng(Header(3, 2, 8, 2), RgbRows());
+    TPNGGraphic png;
+    TMemoryStream firstStream(first.data(), first.size());
+    EXPECT_THROW(png.LoadFromStream(firstStream), EInvalidGraphic);
+    TMemoryStream secondStream(second.data(), second.size());
+    png.LoadFromStream(secondStream);
+    EXPECT_EQ(RenderRgbTopDown(png), RenderRgbTopDown(*Load(second)));
+}
+
 TEST(PNGGraphic, ChunkTypesIgnoreCaseAndOnlyUnknownCriticalChunksFail) {
     TBytes lower = Signature();
     AppendChunk(lower, "IHDR", Header(3, 2, 8, 2));

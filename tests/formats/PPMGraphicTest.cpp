@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
+
 namespace {
 
 using TBytes = std::vector<uint8_t>;
@@ -52,9 +55,33 @@ TEST(PPMGraphic, BinaryBitmapMatchesTheAsciiOne) {
               RenderRgbTopDown(*Load("P1\n10 1\n1 0 1 1 0 0 0 0 1 1\n")));
 }
 
-TEST(PPMGraphic, MaximumValueIsNotApplied) {
-    const auto ppm = Load("P2\n1 1\n15\n15\n");
-    EXPECT_EQ(RenderRgbTopDown(*ppm), TBytes({15, 15, 15}));
+// Samples are scaled to v * 255 / maxval, rounded; values above maxval count as maxval.
+TEST(PPMGraphic, SamplesAreScaledByTheMaximumValue) {
+    struct TCase {
+        std::string Header;
+        TBytes Samples;
+        TBytes Gray;
+    };
+    const TCase cases[] = {
+        {"P2\n4 1\n15\n", Text("0 7 15 99\n"), {0, 119, 255, 255}},
+        {"P5\n4 1\n15\n", {0, 7, 15, 99}, {0, 119, 255, 255}},
+        {"P5\n3 1\n1023\n", {0x02, 0x00, 0x03, 0xFF, 0x00, 0x01}, {128, 255, 0}},
+        {"P2\n3 1\n65535\n", Text("4660 65280 32896\n"), {18, 254, 128}},
+        {"P5\n2 1\n1\n", {0, 1}, {0, 255}},
+        {"P2\n1 1\n255\n", Text("300\n"), {255}},
+    };
+    for (const TCase& c : cases) {
+        TBytes file = Text(c.Header);
+        file.insert(file.end(), c.Samples.begin(), c.Samples.end());
+        TBytes expected;
+        for (uint8_t level : c.Gray)
+            expected.insert(expected.end(), {level, level, level});
+        EXPECT_EQ(RenderRgbTopDown(*Load(file)), expected) << c.Header;
+    }
+    TBytes pixmap = Text("P6\n1 1\n100\n");
+    pixmap.insert(pixmap.end(), {100, 50, 1});
+    EXPECT_EQ(RenderRgbTopDown(*Load(pixmap)), TBytes({255, 128, 3}));
+    EXPECT_EQ(RenderRgbTopDown(*Load("P3\n1 1\n7\n1 2 3\n")), TBytes({36, 73, 109}));
 }
 
 TEST(PPMGraphic, PixmapsAreRedGreenBlue) {
@@ -87,6 +114,10 @@ TEST(PPMGraphic, BadFilesEndInAnError) {
     }
     EXPECT_THROW(Load("P6\n0 5\n255\n"), EInvalidGraphic);
     EXPECT_THROW(Load("P6\n100000 100000\n255\n"), EInvalidGraphic);
+    EXPECT_THROW(Load("P5\n1 1\n0\n\x01"), EInvalidGraphic);
+    EXPECT_THROW(Load("P5\n1 1\n65536\n\x01\x01"), EInvalidGraphic);
+    // 4294967300 saturates; wrapped to 32 bits it would be a width of 4.
+    EXPECT_THROW(Load("P5\n4294967300 1\n255\nabcd"), EInvalidGraphic);
 }
 
 TEST(PPMGraphic, CanLoadWantsPAndADigit) {
@@ -101,10 +132,13 @@ TEST(PPMGraphic, CanLoadWantsPAndADigit) {
 
 using PPMConformance = TRegisteredFormatsTest;
 
-// 16-bit samples are reduced by v div 257 where the references use v >> 8, and PAM (P7) is
-// not read: those files are only checked to load.
+// PAM (P7) is not read: it is only checked to load. 16-bit samples are scaled by v * 255 /
+// 65535 where the references take v >> 8, at most 1 apart: they are compared with the 8-bit
+// file of the same picture (the same reference) where the corpus has one.
 TEST_F(PPMConformance, FilesMatchTheReferenceAndCorruptOnesFail) {
     int compared = 0;
+    std::map<std::string, TRgbPicture> byReference;
+    std::vector<std::pair<std::string, TRgbPicture>> wide;
     const bool found =
         CheckConformanceCases("pnm", [&](const TConformanceCase& c, const std::string& path) {
             if (c.Features.find("P7") != std::string::npos)
@@ -113,14 +147,28 @@ TEST_F(PPMConformance, FilesMatchTheReferenceAndCorruptOnesFail) {
             ASSERT_NO_THROW(picture = DecodeToRgb(path));
             EXPECT_EQ(picture.Width, c.Width);
             EXPECT_EQ(picture.Height, c.Height);
-            if (c.Features.find("16-bit") != std::string::npos)
+            if (c.Features.find("16-bit") != std::string::npos) {
+                wide.emplace_back(c.ReferenceSha256, picture);
                 return;
+            }
             EXPECT_EQ(picture.Sha256(), c.ReferenceSha256);
+            byReference[c.ReferenceSha256] = picture;
             ++compared;
         });
     if (!found)
         GTEST_SKIP() << "conformance corpus not found";
     EXPECT_GE(compared, 9);
+    int twins = 0;
+    for (const auto& [reference, picture] : wide) {
+        const auto twin = byReference.find(reference);
+        if (twin == byReference.end())
+            continue;
+        ASSERT_EQ(picture.Pixels.size(), twin->second.Pixels.size());
+        for (size_t i = 0; i < picture.Pixels.size(); ++i)
+            ASSERT_LE(std::abs(picture.Pixels[i] - twin->second.Pixels[i]), 1) << i;
+        ++twins;
+    }
+    EXPECT_GE(twins, 2);
 }
 
 } // namespace

@@ -145,15 +145,25 @@ TEST(PSDGraphic, FourChannelRGBBecomesA32BitBitmapWithAlpha) {
     EXPECT_EQ((std::vector<uint8_t>(p, p + 4)), (std::vector<uint8_t>{50, 100, 200, 0}));
 }
 
+// The file stores no ink as the largest value; at 16 bits both bytes of every sample are
+// inverted, up to the row's last pixel.
 TEST(PSDGraphic, CMYKStoresInvertedInk) {
     TDocument d;
     d.Mode = 4;
     d.Channels = 4;
     d.Width = 3;
     d.Height = 1;
-    // No ink (white), full cyan, full black: the file stores 255 for no ink.
+    // No ink (white), full cyan, full black.
     d.Planes = {{255, 0, 255}, {255, 255, 255}, {255, 255, 255}, {255, 255, 0}};
     EXPECT_EQ(Rendered(Build(d)), (std::vector<uint8_t>{255, 255, 255, 0, 255, 255, 0, 0, 0}));
+    // Full black, then white.
+    d.Bits = 16;
+    d.Width = 2;
+    d.Planes = {{0xFF, 0xFF, 0xFF, 0xFF},
+                {0xFF, 0xFF, 0xFF, 0xFF},
+                {0xFF, 0xFF, 0xFF, 0xFF},
+                {0x00, 0x00, 0xFF, 0xFF}};
+    EXPECT_EQ(Rendered(Build(d)), (std::vector<uint8_t>{0, 0, 0, 255, 255, 255}));
 }
 
 TEST(PSDGraphic, BitmapModeShowsSetBitsBlack) {

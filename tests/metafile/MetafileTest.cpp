@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -353,8 +354,8 @@ TEST(Metafile, RecordLargerThanTheFileIsRefused) {
     EXPECT_THROW(Load(emf), EInvalidGraphic);
 }
 
-// Every byte of the hand-made pictures changed in turn: each must load and draw or be
-// refused, never crash or hang.
+// Every byte of the hand-made pictures changed in turn: each must be refused, or load with a
+// size inside the limits and draw; a byte set to the value it had draws the picture itself.
 TEST(Metafile, MutatedPicturesFailCleanly) {
     TWmfBuilder wmf = RedFillWithoutOutline();
     wmf.Record(wmfPolygon, {3, 10, 10, 90, 10, 10, 90}).Record(wmfRectangle, {20, 30, 10, 10});
@@ -362,18 +363,35 @@ TEST(Metafile, MutatedPicturesFailCleanly) {
     emf.Record(emfRectangle, {10, 10, 30, 20});
     for (const std::vector<uint8_t>& original :
          {wmf.Build(0, 0, 100, 100, 96, 2), emf.Build(2540, 2540, 2)}) {
+        const TBitmap expected = Render(Load(original));
+        int loaded = 0, refused = 0;
         for (size_t i = 0; i < original.size(); ++i) {
-            for (uint8_t value : {uint8_t(0), uint8_t(0x7F), uint8_t(0xFF)}) {
+            for (uint8_t value : {uint8_t(0), uint8_t(0x7F), uint8_t(0xFF), original[i]}) {
                 std::vector<uint8_t> bytes = original;
                 bytes[i] = value;
                 try {
                     const TMetafile picture = Load(bytes);
-                    if (picture.Width() * int64_t(picture.Height()) <= 1 << 20)
-                        Render(picture);
+                    ++loaded;
+                    ASSERT_GT(picture.Width(), 0) << i;
+                    ASSERT_LE(picture.Width(), TMetafile::MaxNaturalDimension) << i;
+                    ASSERT_GT(picture.Height(), 0) << i;
+                    ASSERT_LE(picture.Height(), TMetafile::MaxNaturalDimension) << i;
+                    if (picture.Width() * int64_t(picture.Height()) > 1 << 20)
+                        continue;
+                    const TBitmap canvas = Render(picture);
+                    if (value == original[i])
+                        for (int y = 0; y < canvas.Height(); ++y)
+                            ASSERT_EQ(0, std::memcmp(canvas.ScanLine(y), expected.ScanLine(y),
+                                                     size_t(canvas.Width()) * 3))
+                                << i;
                 } catch (const EInvalidGraphic&) {
+                    ASSERT_NE(value, original[i]) << i;
+                    ++refused;
                 }
             }
         }
+        EXPECT_GT(loaded, int(original.size()));
+        EXPECT_GT(refused, 0);
     }
 }
 

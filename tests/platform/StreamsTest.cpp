@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <sys/stat.h>
 
 namespace {
 
@@ -70,11 +71,20 @@ TEST(FileStream, BufferedAndDirectReadsAgreeWithTheFile) {
     std::filesystem::remove(path);
 }
 
-TEST(FileStream, MissingFileAndDirectoryRaiseOpenError) {
-    EXPECT_THROW(TFileStream("/nonexistent/pelorama/x.bmp", TFileMode::fmOpenRead), EFOpenError);
-    EXPECT_THROW(
-        TFileStream(std::filesystem::temp_directory_path().string(), TFileMode::fmOpenRead),
-        EFOpenError);
+// A pipe without a writer would block the open and every read for good: it is refused at
+// once, as is everything else that is no regular file.
+TEST(FileStream, AnythingButARegularFileRaisesOpenError) {
+    const auto pipe = WriteTempFile({});
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const auto link = pipe.string() + ".jpg";
+    std::filesystem::create_symlink(pipe, link);
+    for (const std::string path : {std::string("/nonexistent/pelorama/x.bmp"),
+                                   std::filesystem::temp_directory_path().string(), pipe.string(),
+                                   link, std::string("/dev/zero")})
+        EXPECT_THROW(TFileStream(path, TFileMode::fmOpenRead), EFOpenError) << path;
+    std::filesystem::remove(link);
+    std::filesystem::remove(pipe);
 }
 
 TEST(FileStream, WriteThenReadBack) {

@@ -2,6 +2,9 @@
 
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
+#include "support/PictureRendering.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,13 +23,25 @@ int MaxSampleDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t
     return worst;
 }
 
-void LoadEveryPrefix(const std::vector<uint8_t>& bytes,
-                     const std::function<std::unique_ptr<TGraphic>()>& create) {
+size_t LoadEveryPrefix(const std::vector<uint8_t>& bytes,
+                       const std::function<std::unique_ptr<TGraphic>()>& create) {
+    const std::unique_ptr<TGraphic> whole = create();
+    TMemoryStream wholeStream(bytes.data(), bytes.size());
+    whole->LoadFromStream(wholeStream);
+    size_t loaded = 0;
     for (size_t length = 0; length < bytes.size(); ++length) {
         TMemoryStream stream(bytes.data(), length);
+        const std::unique_ptr<TGraphic> picture = create();
         try {
-            create()->LoadFromStream(stream);
+            picture->LoadFromStream(stream);
         } catch (const EInvalidGraphic&) {
+            continue;
         }
+        ++loaded;
+        EXPECT_EQ(picture->Width(), whole->Width()) << length << " bytes";
+        EXPECT_EQ(picture->Height(), whole->Height()) << length << " bytes";
+        EXPECT_EQ(RenderRgbTopDown(*picture).size(), size_t(whole->Width()) * whole->Height() * 3)
+            << length << " bytes";
     }
+    return loaded;
 }
