@@ -79,7 +79,7 @@ TEST(FileStream, AnythingButARegularFileRaisesOpenError) {
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const auto link = pipe.string() + ".jpg";
     std::filesystem::create_symlink(pipe, link);
-    for (const std::string path : {std::string("/nonexistent/pelorama/x.bmp"),
+    for (const std::string& path : {std::string("/nonexistent/pelorama/x.bmp"),
                                    std::filesystem::temp_directory_path().string(), pipe.string(),
                                    link, std::string("/dev/zero")})
         EXPECT_THROW(TFileStream(path, TFileMode::fmOpenRead), EFOpenError) << path;
