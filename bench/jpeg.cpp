@@ -3,6 +3,7 @@
 //   JPEGImage    our picture class: load from a stream, decode into its bitmap
 //   ViewerPath   as pelorama-decode loads it: the above, then drawn onto a white 24-bit canvas
 // The goal is JPEGImage within 10 % of Libjpeg.
+#include "PhotoLikePicture.h"
 #include "formats/JPEGImage.h"
 
 #include <benchmark/benchmark.h>
@@ -19,31 +20,12 @@ namespace {
 constexpr int32_t PictureWidth = 6000;
 constexpr int32_t PictureHeight = 4000;
 
-// Smooth gradients with a fine texture: compresses like a photograph, not like noise.
-TBitmap MakePhotoLikeBitmap() {
-    TBitmap bitmap;
-    bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-    bitmap.SetSize(PictureWidth, PictureHeight);
-    uint32_t seed = 12345;
-    for (int32_t y = 0; y < PictureHeight; ++y) {
-        uint8_t* row = bitmap.ScanLine(y);
-        for (int32_t x = 0; x < PictureWidth; ++x) {
-            seed = seed * 1103515245u + 12345u;
-            const int grain = int((seed >> 16) & 15) - 8;
-            row[x * 3] = uint8_t(std::clamp((x * 255) / PictureWidth + grain, 0, 255));
-            row[x * 3 + 1] = uint8_t(std::clamp((y * 255) / PictureHeight + grain, 0, 255));
-            row[x * 3 + 2] = uint8_t(std::clamp(((x + y) / 40) % 256 + grain, 0, 255));
-        }
-    }
-    return bitmap;
-}
-
 const std::vector<uint8_t>& Encoded(bool progressive) {
     static std::vector<uint8_t> files[2];
     std::vector<uint8_t>& file = files[progressive];
     if (file.empty()) {
         TJPEGImage image;
-        image.Assign(MakePhotoLikeBitmap());
+        image.Assign(MakePhotoLikeBitmap(PictureWidth, PictureHeight));
         image.ProgressiveEncoding = progressive;
         TMemoryStream stream;
         image.SaveToStream(stream);

@@ -9,6 +9,8 @@ packages=(
     fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libgif-dev libtiff-dev
+    liblcms2-dev libwebp-dev libavif-dev libheif-dev libjxl-dev
+    webp libavif-bin libheif-examples libjxl-tools
     xvfb xauth xdotool x11-apps
     clang libclang-rt-14-dev
     desktop-file-utils appstream xdg-utils groff-base dpkg-dev file

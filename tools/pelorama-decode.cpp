@@ -1,17 +1,23 @@
 // Decodes picture files with the viewer's own loader and prints what the viewer would write
 // to its debug log for each; optionally writes the 24-bit result as a binary PPM.
 //
-//   pelorama-decode [--ppm OUT] FILE...
+//   pelorama-decode [--ppm OUT] [--no-orientation] [--no-profiles] FILE...
 //   pelorama-decode --formats
 //
 // --formats lists the registered extensions in registration order, one a line: the
-// extension, a tab, the description the platform was given.
+// extension, a tab, the description the platform was given; then one line for each format
+// this build cannot read, without a tab: "missing: " + the extension + " needs " + package.
+// --no-orientation and --no-profiles load as the viewer does with its settings
+// ApplyOrientation=0 and ApplyColorProfiles=0: EXIF orientations and colour profiles ignored.
 // With several files, OUT gets the file's position as a suffix: out.ppm becomes out-1.ppm,
 // out-2.ppm ... Files that fail to decode write no PPM. Exit code 0 when every file decoded.
 #include "formats/FileFormatList.h"
+#include "formats/OptionalFormats.h"
 #include "platform/Bitmap.h"
+#include "platform/MetadataOptions.h"
 #include "platform/PictureClassTable.h"
 #include "raster/FastBMP.h"
+#include "raster/LoadedPicture.h"
 
 #ifdef HAVE_METAFILE
 #include "metafile/Metafile.h"
@@ -43,22 +49,14 @@ void PrintFormats() {
         std::printf("%s\t%s\n", entry->Extension.c_str(),
                     platform ? platform->Description.c_str() : "");
     }
+    for (const TOptionalFormat& format : OptionalFormats())
+        if (!format.GraphicClass)
+            std::printf("missing: %s needs %s\n", format.Extension, format.Library);
 }
 
-// The picture drawn onto a white 24-bit canvas and copied into the pixel buffer; a bitmap
-// goes straight in, which gives the same pixels.
+// The viewer's load: the picture drawn over white into the pixel buffer, in sRGB, upright.
 void LoadPicture(const std::string& path, TFastBMP& buffer) {
-    const std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
-        buffer.LoadFromBitmapHandle(*bitmap);
-        return;
-    }
-    TBitmap canvas;
-    canvas.SetPixelFormat(TPixelFormat::pf24bit);
-    canvas.SetSize(picture->Width(), picture->Height());
-    canvas.Fill({255, 255, 255});
-    picture->Draw(canvas, 0, 0);
-    buffer.LoadFromBitmapHandle(canvas);
+    LoadPictureBuffer(PictureClassTable().LoadFromFile(path), buffer);
 }
 
 bool WritePpm(const std::string& fileName, const TFastBMP& buffer) {
@@ -125,13 +123,18 @@ int main(int argc, char** argv) {
         const std::string argument = argv[i];
         if (argument == "--formats")
             listFormats = true;
+        else if (argument == "--no-orientation")
+            MetadataOptions().Orientation = false;
+        else if (argument == "--no-profiles")
+            MetadataOptions().ColorProfiles = false;
         else if (argument == "--ppm" && i + 1 < argc)
             ppm = argv[++i];
         else
             files.push_back(argument);
     }
     if (files.empty() && !listFormats) {
-        std::fprintf(stderr, "usage: pelorama-decode [--ppm OUT] FILE...\n"
+        std::fprintf(stderr, "usage: pelorama-decode [--ppm OUT] [--no-orientation] "
+                             "[--no-profiles] FILE...\n"
                              "       pelorama-decode --formats\n");
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,22 @@ bool WriteAll(int descriptor, const std::string& bytes) {
     }
     return true;
 }
+// The file a path finally names once every symbolic link on the way is followed (relative
+// links from the link's own directory); a dangling link names the file it would create.
+std::optional<std::string> FollowLinks(std::string path) {
+    namespace fs = std::filesystem;
+    // As many hops as the kernel follows before it gives up on a loop.
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error)))
+            return path;
+        const fs::path target = fs::read_symlink(path, error);
+        if (error)
+            return std::nullopt;
+        path = (target.is_absolute() ? target : fs::path(path).parent_path() / target).string();
+    }
+    return std::nullopt;
+}
 } // namespace
 
 std::optional<std::string> ReadFileContents(const std::string& path) {
@@ -62,7 +79,12 @@ std::optional<std::string> ReadFileContents(const std::string& path) {
     }
 }
 
-bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
+bool ReplaceFileContents(const std::string& linkOrFile, const std::string& bytes) {
+    // Renaming over a link would replace the link; the file it points to is the one meant.
+    const std::optional<std::string> target = FollowLinks(linkOrFile);
+    if (!target)
+        return false;
+    const std::string& path = *target;
     std::string temporary = path + ".XXXXXX";
     TFileDescriptor file(::mkstemp(temporary.data()));
     if (file.Get() < 0)

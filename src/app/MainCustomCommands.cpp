@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "app/CommandLineWords.h"
 #include "app/CustomCommandLine.h"
 
 std::optional<std::string> TfrmMain::CurrentListedFile() const {
@@ -15,11 +14,12 @@ void TfrmMain::RunCustomCommand(size_t entry) {
     const std::optional<std::string> path = CurrentListedFile();
     if (commandTemplate.empty() || !path)
         return;
-    const std::string commandLine = ExpandCustomCommand(commandTemplate, *path);
-    // A blank line, like the default template of one space, names no program.
-    if (SplitCommandLine(commandLine).empty())
+    const std::vector<std::string> words = ExpandCustomCommand(commandTemplate, *path);
+    // A blank template, like the default of one space, names no program; nor does a
+    // placeholder that became nothing.
+    if (words.empty() || words.front().empty())
         return;
-    Services.StartProcess(commandLine);
+    Services.StartProcess(words); // a program that will not start is not reported
 }
 
 void TfrmMain::actCustCmd1Execute() {

@@ -35,12 +35,12 @@ void TfrmMain::ShowPictureAfterDeletion() {
     // followed the deleted one. Showing it, and caching its neighbours afresh, keeps the
     // screen and the cache from holding a file that is gone.
     if (!FileList || FileList->empty()) {
+        // Nothing left to browse: the error picture keeps a window to right-click on.
         CurrentIndex = -1;
         PrevBmp.reset();
-        CurrentBmp.reset();
         NextBmp.reset();
-        DisplayBuffer->SetSize(0, 0);
-        FitPicture();
+        CurrentBmp = ErrorPicture();
+        ShowPicture(*CurrentBmp);
         setWindowTitle("Pelorama");
         return;
     }

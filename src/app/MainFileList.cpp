@@ -159,7 +159,15 @@ void TfrmMain::actChangeDirExecute() {
 
 void TfrmMain::actRecurseSubDirExecute() {
     actRecurseSubDir->setChecked(!actRecurseSubDir->isChecked());
+    const std::optional<std::string> shown = CurrentListedFile();
+    const std::string directory = CurrentDir;
     BuildFileList(CurrentDir);
+    // A picture of a subdirectory has no place in the list without them, nor have the
+    // neighbours cached around it: the list's first picture takes over, so that every step
+    // works on the new list at once. (A prompt for an emptied directory showed its own.)
+    if (shown && CurrentDir == directory && !FileList->empty() &&
+        std::find(FileList->begin(), FileList->end(), *shown) == FileList->end())
+        GoToPicture(0);
 }
 
 void TfrmMain::actRefreshFileListExecute() {

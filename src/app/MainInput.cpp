@@ -85,6 +85,10 @@ bool TfrmMain::FilterMouse(QObject* watched, QEvent* event) {
 }
 
 void TfrmMain::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
+    // X11 leaves the keypad modifier out when it matches shortcuts, so keypad shortcuts arrive
+    // here as key presses: they run their action as a matched shortcut would.
+    if (RunShortcut(QKeySequence(QKeyCombination(shift, Qt::Key(key)))))
+        return;
     // A visible notice leaves sight at the first key press.
     panNotify->lower();
 
@@ -169,6 +173,15 @@ void TfrmMain::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
     default:
         break;
     }
+}
+
+bool TfrmMain::RunShortcut(const QKeySequence& pressed) {
+    for (QAction* action : aclMain)
+        if (action->shortcut() == pressed && action->isEnabled() && action->isVisible()) {
+            action->trigger();
+            return true;
+        }
+    return false;
 }
 
 void TfrmMain::MovePictureOrWindow(int32_t dx, int32_t dy) {

@@ -6,6 +6,7 @@
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 #include "raster/FastFX.h"
+#include "raster/LoadedPicture.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -44,17 +45,7 @@ std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
     if (picture->Empty())
         throw EInvalidGraphic("The picture is empty");
     auto result = std::make_unique<TFastBMP>();
-    if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
-        result->LoadFromBitmapHandle(*bitmap);
-        return result;
-    }
-    TBitmap canvas;
-    canvas.SetPixelFormat(TPixelFormat::pf24bit);
-    canvas.SetSize(picture->Width(), picture->Height());
-    canvas.Fill({255, 255, 255});
-    picture->Draw(canvas, 0, 0);
-    picture.reset();
-    result->LoadFromBitmapHandle(canvas);
+    LoadPictureBuffer(std::move(picture), *result);
     return result;
 }
 

@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QCoreApplication>
 
-#include <algorithm>
-
 namespace {
 std::unique_ptr<TFastBMP> CopyOf(const TFastBMP& source) {
     auto copy = std::make_unique<TFastBMP>();
@@ -49,10 +47,17 @@ void TfrmMain::GoNext() {
 }
 
 void TfrmMain::GoPrevious() {
-    // A refresh after files vanished may leave the position beyond the list's end: step back
-    // from the end then.
-    CurrentIndex = std::min(CurrentIndex, FileCount());
-    if (CurrentIndex < 1) {
+    const int32_t count = FileCount();
+    if (CurrentIndex >= count && count > 0) {
+        // A refresh after files vanished left the position beyond the list's end: the step
+        // goes to the new end, and decodes it, since the cache holds the old positions'.
+        if (!actZoomLock->isChecked())
+            ZoomFactor = 1.0f;
+        GoToPicture(count - 1);
+        SyncPictureList();
+        return;
+    }
+    if (CurrentIndex < 1 || count == 0) {
         ShowNotice("Beginning of list", 1500);
         return;
     }

@@ -28,8 +28,7 @@ void TfrmMain::actGrayscaleExecute() {
     actGrayscale->setChecked(!actGrayscale->isChecked());
     if (!actGrayscale->isChecked()) {
         // Back to the colours as loaded; every other change goes with the gray.
-        if (CurrentBmp)
-            ShowPicture(*CurrentBmp);
+        ShowCurrentPictureAgain();
         return;
     }
     const int32_t start = Services.MillisecondsSinceMidnight();
@@ -110,6 +109,14 @@ void TfrmMain::RotatePicture(double angle) {
 }
 
 void TfrmMain::actRevertExecute() {
-    if (CurrentBmp)
-        ShowPicture(*CurrentBmp);
+    ShowCurrentPictureAgain();
+}
+
+void TfrmMain::ShowCurrentPictureAgain() {
+    if (!CurrentBmp)
+        return;
+    // The same picture, so the same title, also for a picture the list does not hold.
+    const QString title = windowTitle();
+    ShowPicture(*CurrentBmp);
+    setWindowTitle(title);
 }

@@ -2,6 +2,7 @@
 
 #include "app/FileContents.h"
 #include "app/SettingsLines.h"
+#include "platform/MetadataOptions.h"
 
 #include <QAction>
 
@@ -16,6 +17,16 @@ const TStoredOption StoredOptions[] = {
     {"Shrink", &TfrmMain::actShrink},         {"Filtering", &TfrmMain::actFiltering},
     {"HideCursor", &TfrmMain::actHideCursor}, {"SizingBorder", &TfrmMain::actSizingBorder},
 };
+// Settings of loading, not commands: on unless the file says 0, so that a file written
+// before they existed keeps pictures upright and in their colours.
+struct TStoredLoadingSetting {
+    const char* Key;
+    bool TMetadataOptions::*Member;
+};
+const TStoredLoadingSetting StoredLoadingSettings[] = {
+    {"ApplyOrientation", &TMetadataOptions::Orientation},
+    {"ApplyColorProfiles", &TMetadataOptions::ColorProfiles},
+};
 constexpr size_t CustomCommandCount = 4;
 
 std::string CustomCommandKey(size_t entry) {
@@ -27,11 +38,14 @@ void TfrmMain::LoadSettings() {
     const int32_t start = Services.MillisecondsSinceMidnight();
     actSaveSettings->setChecked(true);
     CustomCommands.clear();
+    MetadataOptions() = {};
     const std::string path = SettingsPath();
     if (const std::optional<std::string> text = ReadFileContents(path)) {
         const std::vector<std::string> lines = SplitSettingsLines(*text);
         for (const TStoredOption& option : StoredOptions)
             (this->*option.Action)->setChecked(FindSettingsValue(lines, option.Key) == "1");
+        for (const TStoredLoadingSetting& setting : StoredLoadingSettings)
+            MetadataOptions().*setting.Member = FindSettingsValue(lines, setting.Key) != "0";
         for (size_t entry = 0; entry < CustomCommandCount; ++entry)
             CustomCommands.push_back(
                 FindSettingsValue(lines, CustomCommandKey(entry)).value_or(std::string()));
@@ -48,6 +62,8 @@ void TfrmMain::SaveSettings() {
     line("[General]");
     for (const TStoredOption& option : StoredOptions)
         line(std::string(option.Key) + "=" + ((this->*option.Action)->isChecked() ? "1" : "0"));
+    for (const TStoredLoadingSetting& setting : StoredLoadingSettings)
+        line(std::string(setting.Key) + "=" + (MetadataOptions().*setting.Member ? "1" : "0"));
     line("");
     line("[Custom commands]");
     for (size_t entry = 0; entry < CustomCommandCount; ++entry)

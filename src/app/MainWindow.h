@@ -17,6 +17,7 @@
 #include <vector>
 
 class QAction;
+class QKeySequence;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -232,6 +233,8 @@ private:
     // Mouse and wheel of the window and of the display surface.
     bool FilterMouse(QObject* watched, QEvent* event);
     void TurnWheel(int angleDelta);
+    // Triggers the action whose shortcut the key is; false when there is none.
+    bool RunShortcut(const QKeySequence& pressed);
     // In full screen the picture moves inside the screen, in window mode the window.
     void MovePictureOrWindow(int32_t dx, int32_t dy);
     void RaiseAboveOthers();
@@ -242,6 +245,8 @@ private:
     void FormCreate();
     void FormDestroy();
     void ApplyEffect(void (*effect)(TFastRGB&));
+    // Shows CurrentBmp as loaded once more (Revert, Grayscale off).
+    void ShowCurrentPictureAgain();
     void ShowPictureAfterDeletion();
     void FormResize();
     void HideNotice();

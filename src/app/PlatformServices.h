@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct TPoint {
     int32_t X = 0;
@@ -41,8 +42,9 @@ public:
     // The directory the user chose, or nothing when the prompt was cancelled.
     virtual std::optional<std::string> BrowseForFolder(const std::string& title) = 0;
 
-    // Starts a command line detached; failures are silent.
-    virtual void StartProcess(const std::string& commandLine) = 0;
+    // Starts the program named by the first word, with the other words as its arguments,
+    // detached and without a shell. False when it could not be started; nothing is reported.
+    virtual bool StartProcess(const std::vector<std::string>& words) = 0;
 
     virtual bool DeleteFile(const std::string& path) = 0;
     virtual bool IsReadOnly(const std::string& path) = 0;

@@ -1,6 +1,5 @@
 #include "app/QtPlatformServices.h"
 
-#include "app/CommandLineWords.h"
 #include "display/PhysicalPixels.h"
 
 #include <QCursor>
@@ -113,14 +112,13 @@ std::optional<std::string> QtPlatformServices::BrowseForFolder(const std::string
     return directory.toStdString();
 }
 
-void QtPlatformServices::StartProcess(const std::string& commandLine) {
-    std::vector<std::string> words = SplitCommandLine(commandLine);
-    if (words.empty())
-        return;
+bool QtPlatformServices::StartProcess(const std::vector<std::string>& words) {
+    if (words.empty() || words.front().empty())
+        return false;
     QStringList arguments;
     for (size_t i = 1; i < words.size(); ++i)
         arguments << ToQt(words[i]);
-    QProcess::startDetached(ToQt(words.front()), arguments);
+    return QProcess::startDetached(ToQt(words.front()), arguments);
 }
 
 bool QtPlatformServices::DeleteFile(const std::string& path) {

@@ -14,7 +14,7 @@ public:
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
                                           const std::string& initial) override;
     std::optional<std::string> BrowseForFolder(const std::string& title) override;
-    void StartProcess(const std::string& commandLine) override;
+    bool StartProcess(const std::vector<std::string>& words) override;
     bool DeleteFile(const std::string& path) override;
     bool IsReadOnly(const std::string& path) override;
     bool MakeWritable(const std::string& path) override;

@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -60,8 +61,11 @@ int32_t TFastIMG::ClientHeight() const {
     return BoundsRect().Height();
 }
 
-void TFastIMG::paintEvent(QPaintEvent*) {
+void TFastIMG::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // Only what the event exposes is drawn, and so only that is computed: a surface zoomed
+    // far past the screen is mostly hidden by the window.
+    painter.setClipRegion(event->region());
     // Draw in physical pixels: one picture pixel is one screen pixel at any scale factor.
     const qreal ratio = devicePixelRatioF();
     painter.scale(1.0 / ratio, 1.0 / ratio);
@@ -148,14 +152,24 @@ void TFastIMG::DrawScaled(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, i
         FBuffer->DrawStretched(dc, x, y, w, h);
         return;
     }
-    TFastBMP scaled;
+    // Only the part the device shows is resampled, so a paint costs about a screen's worth
+    // of memory and time however far the picture is zoomed.
+    const TRect box = dc.ClipBox();
+    const int32_t left = std::max(x, box.Left);
+    const int32_t top = std::max(y, box.Top);
+    const int32_t right = std::min(x + w, box.Right);
+    const int32_t bottom = std::min(y + h, box.Bottom);
+    if (left >= right || top >= bottom)
+        return;
+    TFastBMP part;
     try {
-        scaled.SetSize(w, h);
+        part.SetSize(right - left, bottom - top);
     } catch (const std::exception&) {
-        // A zoom far beyond the screen can ask for more than memory holds: still show it.
+        // A device larger than memory holds: still show the picture.
         FBuffer->DrawStretched(dc, x, y, w, h);
         return;
     }
-    FBuffer->ResizeBilinear(scaled);
-    scaled.Draw(dc, x, y);
+    // Rows of the resampled picture count from its bottom, as stored.
+    ResizeBilinearPart(*FBuffer, part, {w, h, left - x, y + h - bottom});
+    part.Draw(dc, left, top);
 }

@@ -57,12 +57,9 @@ void QtDeviceContext::DrawNearest(int32_t x, int32_t y, int32_t dw, int32_t dh, 
                                   const TBitmapInfoHeader& info) {
     // Samples only the part of the target that the device shows: a picture zoomed far past
     // the screen costs no more than the screen, and a large source is never converted whole.
-    const QPaintDevice* device = Painter.device();
-    const QRect deviceArea = Painter.worldTransform()
-                                 .inverted()
-                                 .mapRect(QRectF(0, 0, device->width(), device->height()))
-                                 .toAlignedRect();
-    const QRect visible = QRect(x, y, dw, dh).intersected(deviceArea);
+    const TRect box = ClipBox();
+    const QRect visible =
+        QRect(x, y, dw, dh).intersected(QRect(box.Left, box.Top, box.Width(), box.Height()));
     if (visible.isEmpty())
         return;
     const qsizetype stride = DibStride(info.biWidth);
@@ -84,6 +81,19 @@ void QtDeviceContext::DrawNearest(int32_t x, int32_t y, int32_t dw, int32_t dh, 
         }
     }
     Painter.drawImage(visible.topLeft(), sampled);
+}
+
+TRect QtDeviceContext::ClipBox() const {
+    const QPaintDevice* device = Painter.device();
+    QRectF area = Painter.worldTransform().inverted().mapRect(
+        QRectF(0, 0, device->width(), device->height()));
+    // A widget's paint clips to what its paint event exposes: for a surface far larger than
+    // the screen, the part on the screen.
+    if (Painter.hasClipping())
+        area = area.intersected(Painter.clipBoundingRect());
+    const QRect aligned = area.toAlignedRect();
+    return {aligned.left(), aligned.top(), aligned.left() + aligned.width(),
+            aligned.top() + aligned.height()};
 }
 
 void QtDeviceContext::FillRegion(const TRegion& region, TColorRGB color) {

@@ -15,6 +15,8 @@ public:
                        int32_t sw, int32_t sh, const uint8_t* bits,
                        const TBitmapInfoHeader& info) override;
     void FillRegion(const TRegion& region, TColorRGB color) override;
+    // The painter's device, narrowed by its clip when it has one.
+    TRect ClipBox() const override;
 
 private:
     void DrawThroughQt(int32_t x, int32_t y, int32_t dw, int32_t dh, int32_t sx, int32_t sy,

@@ -6,6 +6,7 @@
 #include "formats/GraphicStrings.h"
 #include "formats/Icon.h"
 #include "formats/JPEGImage.h"
+#include "formats/OptionalFormats.h"
 #include "formats/PCXGraphic.h"
 #include "formats/PNGGraphic.h"
 #include "formats/PPMGraphic.h"
@@ -205,6 +206,10 @@ void RegisterFileFormats(TGraphicClass metafileClass) {
         if (r.GraphicClass) // a program without metafile support passes none
             registry.RegisterFormat(r.Extension, r.CommonDescription, r.IndividualDescription,
                                     r.FormatTypes, false, r.GraphicClass);
+    for (const TOptionalFormat& f : OptionalFormats())
+        if (f.GraphicClass) // none when the build lacks its library
+            registry.RegisterFormat(f.Extension, f.CommonDescription, f.IndividualDescription,
+                                    f.FormatTypes, false, f.GraphicClass);
 }
 
 void UnregisterFileFormats() {

@@ -37,6 +37,10 @@ extern const char* const gesFormatPSD;
 extern const char* const gesFormatPSP;
 extern const char* const gesFormatTIFF;
 extern const char* const gesFormatEPS;
+extern const char* const gesFormatWebP;
+extern const char* const gesFormatAVIF;
+extern const char* const gesFormatHEIF;
+extern const char* const gesFormatJPEGXL;
 
 // Descriptions of the registered extensions.
 extern const char* const gesBitmaps;
@@ -65,3 +69,8 @@ extern const char* const gesPortableMono;
 extern const char* const gesCompuserve;
 extern const char* const gesPaintshopPro;
 extern const char* const gesPortableNetworkGraphic;
+extern const char* const gesWebPImages;
+extern const char* const gesAVIFImages;
+extern const char* const gesHEIFImages;
+extern const char* const gesHEICImages;
+extern const char* const gesJPEGXLImages;

@@ -1,6 +1,8 @@
 #include "formats/JPEGImage.h"
 
+#include "color/SrgbConversion.h"
 #include "formats/GraphicStrings.h"
+#include "formats/JPEGMetadata.h"
 #include "platform/PictureLimits.h"
 #include "platform/StringFormat.h"
 
@@ -177,9 +179,10 @@ void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, bool inverte
 
 struct TRowReader {
     j_decompress_ptr Info;
-    JSAMPROW* Rows;    // every bitmap row, top first
-    uint8_t* CmykRow;  // four-component output goes through here; null otherwise
-    bool InvertedInks; // Adobe CMYK
+    JSAMPROW* Rows;                 // every bitmap row, top first
+    uint8_t* CmykRow;               // four-component output goes through here; null otherwise
+    bool InvertedInks;              // Adobe CMYK
+    const TSrgbConversion* Profile; // the file's CMYK profile; null: converted plainly
 };
 
 void ReadRows(void* context) {
@@ -189,7 +192,10 @@ void ReadRows(void* context) {
         const JDIMENSION y = info->output_scanline;
         if (reader.CmykRow) {
             JSAMPROW row = reader.CmykRow;
-            if (jpeg_read_scanlines(info, &row, 1) == 1)
+            const bool read = jpeg_read_scanlines(info, &row, 1) == 1;
+            if (read && reader.Profile)
+                reader.Profile->ConvertCmyk(reader.CmykRow, reader.Rows[y], info->output_width);
+            else if (read)
                 CmykToBgr(reader.CmykRow, reader.Rows[y], info->output_width, reader.InvertedInks);
         } else {
             jpeg_read_scanlines(info, reader.Rows + y, info->output_height - y);
@@ -268,6 +274,7 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
         data->Data.CopyFrom(stream, size);
     FBitmap.reset();
     FImage = data;
+    Metadata = ReadJPEGMetadata(data->Data.Memory());
     if (data->Data.Size() == 0)
         return;
     TDecompressor decompressor(*data);
@@ -380,8 +387,16 @@ void TJPEGImage::Decode() const {
             }
             bitmap->SetPalette(std::move(palette));
         }
-        TRowReader reader{&info, rows.data(), fourComponents ? cmykRow.data() : nullptr,
-                          bool(info.saw_Adobe_marker)};
+        const bool inverted = info.saw_Adobe_marker;
+        // The inks become sRGB through the file's profile where it has one; the load path
+        // cannot do it later from the blue-green-red rows.
+        const std::shared_ptr<const TSrgbConversion> profile =
+            fourComponents
+                ? SrgbConversion(Metadata.IccProfile, inverted ? TProfiledPixels::ppCmykInverted
+                                                               : TProfiledPixels::ppCmyk)
+                : nullptr;
+        TRowReader reader{&info, rows.data(), fourComponents ? cmykRow.data() : nullptr, inverted,
+                          profile.get()};
         if (!RunGuarded(decompressor.Errors, ReadRows, &reader))
             decompressor.Fail();
     }
@@ -425,6 +440,7 @@ void TJPEGImage::Assign(const TJPEGImage& source) {
     FImage = source.FImage;
     FBitmap = source.FBitmap ? std::make_unique<TBitmap>(*source.FBitmap) : nullptr;
     ProgressiveEncoding = source.ProgressiveEncoding;
+    Metadata = source.Metadata;
 }
 
 void TJPEGImage::Assign(const TBitmap& source) {

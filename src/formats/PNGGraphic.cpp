@@ -1,7 +1,10 @@
 #include "formats/PNGGraphic.h"
 
+#include "formats/ExifOrientation.h"
 #include "formats/GraphicStrings.h"
 #include "formats/PNGFilters.h"
+#include "formats/PNGProfile.h"
+#include "platform/MetadataOptions.h"
 #include "platform/PictureLimits.h"
 
 #include <algorithm>
@@ -164,6 +167,7 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
     CurrentSource = nullptr;
     IDATSize = 0;
     SourceBPP = 1;
+    Metadata = {};
     ColorManager.SetSourceFlags(cfSwapBytes);
     ColorManager.SetTargetFlags(0);
     try {
@@ -197,9 +201,16 @@ void TPNGGraphic::LoadChunks() {
         }
         if (IsChunk("PLTE")) {
             ReadPalette();
+        } else if (IsChunk("iCCP")) {
+            ReadChunkData();
+            Metadata.IccProfile = InflateICCPChunk({RawBuffer.data(), ChunkLength});
+            IgnoreGammaForProfile();
+        } else if (IsChunk("eXIf")) {
+            ReadChunkData();
+            Metadata.Orientation = ExifOrientation({RawBuffer.data(), ChunkLength});
         } else if (IsChunk("gAMA")) {
             ReadChunkData();
-            if (ChunkLength >= 4) {
+            if (ChunkLength >= 4 && !ProfileApplies()) {
                 ColorManager.SetGammaValues(float(BigEndian32(RawBuffer.data())) / 100000.0f, 2.2f);
                 ColorManager.SetTargetFlags(ColorManager.TargetFlags() | cfGamma);
                 ImageProperties.Options |= ioUseGamma;
@@ -221,6 +232,17 @@ void TPNGGraphic::LoadChunks() {
         }
         ReadChunkHeader();
     }
+}
+
+// A colour profile describes the samples' curve itself: gAMA is then only for decoders
+// without colour management.
+bool TPNGGraphic::ProfileApplies() const {
+    return !Metadata.IccProfile.empty() && MetadataOptions().ColorProfiles;
+}
+
+void TPNGGraphic::IgnoreGammaForProfile() {
+    if (ProfileApplies())
+        ColorManager.SetTargetFlags(ColorManager.TargetFlags() & ~cfGamma);
 }
 
 void TPNGGraphic::SetupColorDepth() {

@@ -35,6 +35,8 @@ private:
     THeader ParseHeader() const;
 
     void LoadChunks();
+    bool ProfileApplies() const;
+    void IgnoreGammaForProfile();
     void SetupColorDepth();
     void ReadPalette();
     void ReadBackground();

@@ -2,6 +2,7 @@
 
 #include "codecs/PackbitsRLEDecoder.h"
 #include "formats/GraphicStrings.h"
+#include "formats/PhotoshopResources.h"
 #include "platform/ByteOrder.h"
 #include "platform/PictureLimits.h"
 
@@ -312,7 +313,12 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     std::vector<uint8_t> colorModeData(length);
     stream.ReadBuffer(colorModeData.data(), length);
     MakePalette(colorModeData);
-    SkipSection(stream);
+    Metadata = {};
+    if (ReadSectionLength(stream, length)) {
+        std::vector<uint8_t> resources(length);
+        stream.ReadBuffer(resources.data(), length);
+        Metadata.IccProfile = PhotoshopIccProfile(resources);
+    }
     SkipSection(stream);
     stream.Seek(2, TSeekOrigin::soCurrent);
 

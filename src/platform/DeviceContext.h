@@ -45,4 +45,7 @@ public:
                                int32_t sw, int32_t sh, const uint8_t* bits,
                                const TBitmapInfoHeader& info) = 0;
     virtual void FillRegion(const TRegion& region, TColorRGB color) = 0;
+    // The part of the target that drawing can change, in destination coordinates: what a
+    // paint needs to compute at most.
+    virtual TRect ClipBox() const = 0;
 };

@@ -17,6 +17,7 @@ public:
                        int32_t sw, int32_t sh, const uint8_t* bits,
                        const TBitmapInfoHeader& info) override;
     void FillRegion(const TRegion& region, TColorRGB color) override;
+    TRect ClipBox() const override { return {0, 0, FWidth, FHeight}; }
 
     int32_t Width() const { return FWidth; }
     int32_t Height() const { return FHeight; }

@@ -46,3 +46,19 @@ private:
     std::unique_ptr<uint8_t[], FreeDeleter> Storage;
     size_t StorageCapacity = 0; // bytes of Storage, at least ByteSize
 };
+
+// Where a part lies in a whole resampled picture: the whole target's size, and the column and
+// row (counted from the bottom, as stored) of the part's bottom-left pixel.
+struct TResampleWindow {
+    int32_t TargetWidth = 0;
+    int32_t TargetHeight = 0;
+    int32_t Left = 0;
+    int32_t Bottom = 0;
+};
+
+// Fill Part with exactly the pixels that ResizeNearest / ResizeBilinear into a whole
+// TargetWidth x TargetHeight buffer would put where the window places it, at the cost of the
+// part alone: a picture zoomed far past the screen is resampled only where it shows. The part
+// must lie inside the target.
+void ResizeNearestPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window);
+void ResizeBilinearPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window);

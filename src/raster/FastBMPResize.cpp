@@ -1,5 +1,6 @@
 #include "raster/FastBMP.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -10,11 +11,19 @@ bool IsEmpty(const TFastRGB& buffer) {
     return buffer.Width <= 0 || buffer.Height <= 0;
 }
 
-// Byte offsets of the source pixels that target columns 0 .. count - 1 take when the
-// position advances by Step (16.16 fixed point) per column.
-std::vector<size_t> SampleOffsets(int32_t count, int64_t step) {
+// A target of the source's own size holds the source's pixels.
+void CopyPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window) {
+    const size_t bytes = size_t(part.Width) * 3;
+    for (int32_t i = 0; i < part.Height; ++i)
+        std::memcpy(part.RowTable[size_t(i)],
+                    source.RowTable[size_t(window.Bottom + i)] + size_t(window.Left) * 3, bytes);
+}
+
+// Byte offsets of the source pixels that target columns First .. First + Count - 1 take when
+// the position advances by Step (16.16 fixed point) per column.
+std::vector<size_t> SampleOffsets(int32_t first, int32_t count, int64_t step) {
     std::vector<size_t> offsets(static_cast<size_t>(count));
-    int64_t position = 0;
+    int64_t position = int64_t(first) * step;
     for (size_t& offset : offsets) {
         offset = size_t(position >> 16) * 3;
         position += step;
@@ -22,11 +31,11 @@ std::vector<size_t> SampleOffsets(int32_t count, int64_t step) {
     return offsets;
 }
 
-void ReduceNearest(const TFastRGB& src, TFastRGB& dst) {
+void ReduceNearest(const TFastRGB& src, TFastRGB& dst, const TResampleWindow& window) {
     const std::vector<size_t> columns =
-        SampleOffsets(dst.Width, (int64_t(src.Width) << 16) / dst.Width);
-    const int64_t rowStep = (int64_t(src.Height) << 16) / dst.Height;
-    int64_t rowPosition = 0;
+        SampleOffsets(window.Left, dst.Width, (int64_t(src.Width) << 16) / window.TargetWidth);
+    const int64_t rowStep = (int64_t(src.Height) << 16) / window.TargetHeight;
+    int64_t rowPosition = int64_t(window.Bottom) * rowStep;
     for (int32_t i = 0; i < dst.Height; ++i, rowPosition += rowStep) {
         const uint8_t* source = src.RowTable[size_t(rowPosition >> 16)];
         uint8_t* target = dst.RowTable[size_t(i)];
@@ -37,81 +46,92 @@ void ReduceNearest(const TFastRGB& src, TFastRGB& dst) {
     }
 }
 
-// Runs of Round(factor + 0.5) pixels starting at Trunc(index * factor), later runs winning.
-void EnlargeNearest(const TFastRGB& src, TFastRGB& dst, float xf, float yf) {
+// Runs of Round(factor + 0.5) pixels starting at Trunc(index * factor), later runs winning;
+// only the runs' stretches inside the window are written.
+void EnlargeNearest(const TFastRGB& src, TFastRGB& dst, const TResampleWindow& window, float xf,
+                    float yf) {
     const int32_t nx = int32_t(std::nearbyint(xf + 0.5f));
     const int32_t ny = int32_t(std::nearbyint(yf + 0.5f));
+    const int64_t left = window.Left;
+    const int64_t right = left + dst.Width;
+    const int64_t bottom = window.Bottom;
+    const int64_t top = bottom + dst.Height;
     const size_t lineBytes = size_t(dst.Width) * 3;
     std::vector<uint8_t> line(lineBytes);
     for (int32_t i = 0; i < src.Height; ++i) {
+        // The product of a float and an int is exact in double, as in extended precision.
+        const int64_t dy = int64_t(double(i) * yf);
+        const int64_t rowsFrom = std::max(dy, bottom);
+        const int64_t rowsTo = std::min<int64_t>({dy + ny, window.TargetHeight, top});
+        if (rowsFrom >= rowsTo)
+            continue;
         const uint8_t* source = src.RowTable[size_t(i)];
         for (int32_t j = 0; j < src.Width; ++j) {
-            // The product of a float and an int is exact in double, as in extended precision.
             const int64_t start = int64_t(double(j) * xf);
-            const int64_t end = std::min<int64_t>(start + nx, dst.Width);
-            for (int64_t k = start; k < end; ++k)
-                std::memcpy(&line[size_t(k) * 3], source + size_t(j) * 3, 3);
+            const int64_t from = std::max(start, left);
+            const int64_t to = std::min<int64_t>({start + nx, window.TargetWidth, right});
+            for (int64_t k = from; k < to; ++k)
+                std::memcpy(&line[size_t(k - left) * 3], source + size_t(j) * 3, 3);
         }
-        const int64_t dy = int64_t(double(i) * yf);
-        const int64_t end = std::min<int64_t>(dy + ny, dst.Height);
-        for (int64_t k = dy; k < end; ++k)
-            std::memcpy(dst.RowTable[size_t(k)], line.data(), lineBytes);
+        for (int64_t k = rowsFrom; k < rowsTo; ++k)
+            std::memcpy(dst.RowTable[size_t(k - bottom)], line.data(), lineBytes);
     }
 }
 
 } // namespace
 
-void TFastBMP::ResizeNearest(TFastRGB& dst) {
-    if (IsEmpty(dst) || IsEmpty(*this))
+void ResizeNearestPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window) {
+    if (IsEmpty(part) || IsEmpty(source))
         return;
-    if (dst.Width == Width && dst.Height == Height) {
-        std::memcpy(dst.PixelData, PixelData, size_t(ByteSize));
+    if (window.TargetWidth == source.Width && window.TargetHeight == source.Height) {
+        CopyPart(source, part, window);
         return;
     }
-    const float xf = float(dst.Width) / float(Width);
-    const float yf = float(dst.Height) / float(Height);
+    const float xf = float(window.TargetWidth) / float(source.Width);
+    const float yf = float(window.TargetHeight) / float(source.Height);
     if (xf < 1 || yf < 1)
-        ReduceNearest(*this, dst);
+        ReduceNearest(source, part, window);
     else
-        EnlargeNearest(*this, dst, xf, yf);
+        EnlargeNearest(source, part, window, xf, yf);
 }
 
-void TFastBMP::ResizeBilinear(TFastRGB& dst) {
-    if (IsEmpty(dst) || IsEmpty(*this))
+void ResizeBilinearPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window) {
+    if (IsEmpty(part) || IsEmpty(source))
         return;
-    if (Width == 1) {
-        ResizeNearest(dst);
+    if (source.Width == 1) {
+        ResizeNearestPart(source, part, window);
         return;
     }
-    if (dst.Width == Width && dst.Height == Height) {
-        std::memcpy(dst.PixelData, PixelData, size_t(ByteSize));
+    if (window.TargetWidth == source.Width && window.TargetHeight == source.Height) {
+        CopyPart(source, part, window);
         return;
     }
     // 17.15 fixed point. Positions are 64-bit so wide pictures cannot overflow them; every
     // value stays what 32-bit arithmetic gives wherever that does not overflow.
-    const int64_t xs = (int64_t(Width - 1) * 32768) / dst.Width;
-    const int64_t ys = (int64_t(Height - 1) * 32768) / dst.Height;
+    const int64_t xs = (int64_t(source.Width - 1) * 32768) / window.TargetWidth;
+    const int64_t ys = (int64_t(source.Height - 1) * 32768) / window.TargetHeight;
 
     // The column of each target pixel and its horizontal weight do not change from row to row.
     struct TColumn {
         uint32_t Offset; // byte offset of the left neighbour
         uint32_t Fraction;
     };
-    std::vector<TColumn> columns(size_t(dst.Width));
-    int64_t sx = 0;
+    std::vector<TColumn> columns(size_t(part.Width));
+    int64_t sx = int64_t(window.Left) * xs;
     for (TColumn& column : columns) {
         column = {uint32_t(sx >> 15) * 3, uint32_t(sx & 32767)};
         sx += xs;
     }
 
-    int64_t sy = 0;
-    for (int32_t i = 0; i < dst.Height; ++i, sy += ys) {
+    const int32_t height = source.Height;
+    int64_t sy = int64_t(window.Bottom) * ys;
+    for (int32_t i = 0; i < part.Height; ++i, sy += ys) {
         const int64_t r = sy >> 15;
-        const uint8_t* a = RowTable[size_t(r)];
-        const uint8_t* b = RowTable[size_t(r < Height - 1 ? r + 1 : r)];
+        const uint8_t* a = source.RowTable[size_t(r)];
+        const uint8_t* b = source.RowTable[size_t(r < height - 1 ? r + 1 : r)];
         const uint32_t fy = uint32_t(sy & 32767);
         const uint32_t gy = 32768 - fy;
-        uint8_t* target = dst.RowTable[size_t(i)];
+        uint8_t* target = part.RowTable[size_t(i)];
         for (const TColumn& column : columns) {
             const uint32_t wA1 = (column.Fraction * gy) >> 15;
             const uint32_t wA0 = gy - wA1;
@@ -126,4 +146,12 @@ void TFastBMP::ResizeBilinear(TFastRGB& dst) {
             target += 3;
         }
     }
+}
+
+void TFastBMP::ResizeNearest(TFastRGB& dst) {
+    ResizeNearestPart(*this, dst, {dst.Width, dst.Height, 0, 0});
+}
+
+void TFastBMP::ResizeBilinear(TFastRGB& dst) {
+    ResizeBilinearPart(*this, dst, {dst.Width, dst.Height, 0, 0});
 }

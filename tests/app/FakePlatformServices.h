@@ -37,7 +37,7 @@ public:
     std::vector<TInputPrompt> InputPrompts;
     std::deque<std::optional<std::string>> FolderAnswers;
     std::vector<std::string> FolderPromptTitles;
-    std::vector<std::string> StartedProcesses;
+    std::vector<std::vector<std::string>> StartedProcesses; // the words of each start
     std::set<std::string> ReadOnlyFiles;
     std::vector<std::string> DeletedFiles;
 
@@ -73,8 +73,9 @@ public:
         return Next(FolderAnswers, "unscripted folder prompt: " + title);
     }
 
-    void StartProcess(const std::string& commandLine) override {
-        StartedProcesses.push_back(commandLine);
+    bool StartProcess(const std::vector<std::string>& words) override {
+        StartedProcesses.push_back(words);
+        return true;
     }
 
     // Deletes the real file unless the test marked it read-only; a missing file fails.

@@ -40,6 +40,24 @@ TEST_F(FileContents, CreatesAMissingFileAndKeepsTheModeOfAnExistingOne) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+TEST_F(FileContents, ThroughSymbolicLinksTheFileTheyPointToIsReplaced) {
+    fs::create_directory(PathOf("real"));
+    std::ofstream(PathOf("real/a.ini")) << "old";
+    fs::create_symlink("real/a.ini", PathOf("relative.ini"));
+    fs::create_symlink(PathOf("relative.ini"), PathOf("chained.ini"));
+    ASSERT_TRUE(ReplaceFileContents(PathOf("chained.ini"), "new"));
+    EXPECT_TRUE(fs::is_symlink(PathOf("chained.ini")));
+    EXPECT_TRUE(fs::is_symlink(PathOf("relative.ini")));
+    EXPECT_EQ(ReadFileContents(PathOf("real/a.ini")), "new");
+    // A dangling link gets the file it names; a loop is refused.
+    fs::create_symlink("real/b.ini", PathOf("dangling.ini"));
+    ASSERT_TRUE(ReplaceFileContents(PathOf("dangling.ini"), "b"));
+    EXPECT_EQ(ReadFileContents(PathOf("real/b.ini")), "b");
+    fs::create_symlink("loop.ini", PathOf("loop.ini"));
+    EXPECT_FALSE(ReplaceFileContents(PathOf("loop.ini"), "x"));
+    EXPECT_TRUE(fs::is_symlink(PathOf("loop.ini")));
+}
+
 TEST_F(FileContents, AFailedReplacementLeavesNoTemporaryFile) {
     // A directory cannot be replaced by a file.
     const std::string path = PathOf("a.ini");

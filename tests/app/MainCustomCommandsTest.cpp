@@ -4,7 +4,8 @@
 #include <QMenu>
 
 namespace {
-using Started = std::vector<std::string>;
+using Words = std::vector<std::string>;
+using Started = std::vector<Words>;
 
 class MainCustomCommands : public ViewerFixture {
 protected:
@@ -25,13 +26,16 @@ TEST_F(MainCustomCommands, EachActionStartsItsOwnEntryForThePictureOnDisplay) {
     window.actCustCmd4->trigger();
     window.actCustCmd2->trigger();
     EXPECT_EQ(Services.StartedProcesses,
-              (Started{"three a.jpg", "one a.jpg", "four a.jpg", "two a.jpg"}));
+              (Started{{"three", "a.jpg"}, {"one", "a.jpg"}, {"four", "a.jpg"}, {"two", "a.jpg"}}));
 }
 
-TEST_F(MainCustomCommands, AQuotedPathIsStartedAsOneQuotedArgument) {
+TEST_F(MainCustomCommands, APathIsOneArgumentWhateverItHolds) {
     TfrmMain& window = StartOn({"notepad \"%n\"", "", "", ""}, "/my pics/./a b.jpg");
     window.RunCustomCommand(0);
-    EXPECT_EQ(Services.StartedProcesses, (Started{"notepad \"/my pics/./a b.jpg\""}));
+    window.FileList->back() = "/pics/./a\" -rf \"b.jpg";
+    window.RunCustomCommand(0);
+    EXPECT_EQ(Services.StartedProcesses,
+              (Started{{"notepad", "/my pics/./a b.jpg"}, {"notepad", "/pics/./a\" -rf \"b.jpg"}}));
 }
 
 TEST_F(MainCustomCommands, EmptyAndBlankTemplatesStartNothing) {

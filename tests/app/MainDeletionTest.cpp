@@ -129,7 +129,7 @@ TEST_F(MainDeletion, WithoutAListedPictureNothingIsAsked) {
     EXPECT_TRUE(Services.Messages.empty());
 }
 
-TEST_F(MainDeletion, DeletingTheOnlyPictureLeavesNothingOnDisplay) {
+TEST_F(MainDeletion, DeletingTheOnlyPictureAndCancellingThePromptKeepsAVisibleWindow) {
     fs::create_directory(PathOf("pics"));
     WriteTestPicture(Listed("a"), 1, 1, {Red});
     TfrmMain& window = *Start({PathOf("pics")});
@@ -142,10 +142,14 @@ TEST_F(MainDeletion, DeletingTheOnlyPictureLeavesNothingOnDisplay) {
     EXPECT_EQ(Services.Messages.back().Text, "There's no picture is that directory");
     EXPECT_TRUE(window.FileList->empty());
     EXPECT_EQ(window.CurrentIndex, -1);
-    EXPECT_FALSE(window.CurrentBmp);
     EXPECT_FALSE(window.PrevBmp);
     EXPECT_FALSE(window.NextBmp);
-    EXPECT_EQ(window.DisplayBuffer->Width, 0);
+    // The error picture (here the black square) in a window of its size.
+    ASSERT_TRUE(window.CurrentBmp);
+    EXPECT_EQ(window.DisplayBuffer->Width, 100);
+    EXPECT_TRUE(TopDownPixel(*window.DisplayBuffer, 50, 50) == (TRgb{0, 0, 0}));
+    EXPECT_EQ(window.WindowBounds().Width(), 100);
+    EXPECT_EQ(window.WindowBounds().Height(), 100);
     EXPECT_EQ(window.windowTitle().toStdString(), "Pelorama");
     EXPECT_TRUE(Services.ExitCodes.empty());
 }

@@ -202,6 +202,30 @@ TEST_F(MainNavigation, AfterTurningRecursionOnNextShowsTheCachedPictureAsPositio
     EXPECT_EQ(NumberOf(window.NextBmp), 6);
 }
 
+TEST_F(MainNavigation, AfterTurningRecursionOffUnderASubdirectoryPictureEveryStepWorks) {
+    WriteNumbered(2);
+    std::filesystem::create_directory(PathOf("sub"));
+    WriteTestPicture(PathOf("sub/05.tbmp"), 4, 3, std::vector<TRgb>(12, TRgb{5, 0, 0}));
+    TfrmMain& window = *Start({Directory});
+    window.actRecurseSubDir->setChecked(true);
+    window.ApplicationActivate();
+    window.actLastPicture->trigger();
+    ASSERT_EQ(Shown(), 5);
+    window.actRecurseSubDir->trigger();
+    ASSERT_EQ(window.FileList->size(), 2u);
+    EXPECT_EQ(window.CurrentIndex, 0);
+    EXPECT_EQ(Shown(), 0);
+    window.GoNext();
+    EXPECT_EQ(Shown(), 1);
+    EXPECT_EQ(window.windowTitle().toStdString(), NameOf(1) + " - Pelorama");
+    window.GoPrevious();
+    EXPECT_EQ(Shown(), 0);
+    window.actLastPicture->trigger();
+    window.actFirstPicture->trigger();
+    EXPECT_EQ(Shown(), 0);
+    EXPECT_EQ(NumberOf(window.NextBmp), 1);
+}
+
 TEST_F(MainNavigation, StepsBackFromBeyondAListShortenedByARefresh) {
     TfrmMain& window = Browse(5);
     window.GoToPicture(4);
@@ -213,6 +237,8 @@ TEST_F(MainNavigation, StepsBackFromBeyondAListShortenedByARefresh) {
     EXPECT_EQ(NoticeText(), "End of list");
     window.GoPrevious();
     EXPECT_EQ(window.CurrentIndex, 1);
+    EXPECT_EQ(Shown(), 1);
+    EXPECT_EQ(window.windowTitle().toStdString(), NameOf(1) + " - Pelorama");
     EXPECT_EQ(NumberOf(window.PrevBmp), 0);
     window.actFirstPictureExecute();
     EXPECT_EQ(window.CurrentIndex, 0);

@@ -201,6 +201,17 @@ TEST_F(MainProcessing, GrayscaleIsAModeThatRevertKeepsAndSwitchingOffUndoes) {
     EXPECT_EQ(PixelsOf(*window.DisplayBuffer), original);
 }
 
+TEST_F(MainProcessing, RevertAndGrayscaleOffKeepTheTitleOfAnUnlistedPicture) {
+    WriteSample("a.tbmp");
+    TfrmMain& window = *Start({WriteSample("zz.unknown")});
+    window.ApplicationActivate();
+    ASSERT_EQ(window.CurrentIndex, -1);
+    for (QAction* action : {window.actRevert, window.actGrayscale, window.actGrayscale}) {
+        action->trigger();
+        EXPECT_EQ(window.windowTitle().toStdString(), "zz.unknown - Pelorama");
+    }
+}
+
 TEST_F(MainProcessing, WithGrayscaleOnTheNextPictureIsGrayWithoutAGrayscaleLine) {
     WriteSample("a.tbmp");
     WriteSample("b.tbmp");

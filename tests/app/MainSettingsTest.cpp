@@ -2,6 +2,7 @@
 
 #include "app/FileContents.h"
 #include "display/FastIMG.h"
+#include "platform/MetadataOptions.h"
 
 #include <QAction>
 
@@ -20,6 +21,8 @@ const std::string DefaultSettingsBytes = "[General]\r\n"
                                          "Filtering=1\r\n"
                                          "HideCursor=0\r\n"
                                          "SizingBorder=0\r\n"
+                                         "ApplyOrientation=1\r\n"
+                                         "ApplyColorProfiles=1\r\n"
                                          "\r\n"
                                          "[Custom commands]\r\n"
                                          "CustomCommand1= \r\n"
@@ -31,6 +34,8 @@ const char* const ResetQuestion = "This will reset all settings to defaults valu
 
 class MainSettings : public ViewerFixture {
 protected:
+    void TearDown() override { MetadataOptions() = {}; } // the loading settings are global
+
     std::string SettingsFile() const { return PathOf("pelorama.ini"); }
 
     TfrmMain& StartWithSettings(const std::string& text) {
@@ -77,6 +82,20 @@ TEST_F(MainSettings, TheDefaultsAreWrittenByteForByteAndReadBackTheSame) {
     EXPECT_EQ(SettingsWrittenAtExit(), DefaultSettingsBytes);
 }
 
+TEST_F(MainSettings, TheLoadingSettingsAreOnUnlessTheFileTurnsThemOff) {
+    const std::string older = "[General]\r\nShrink=1\r\n";
+    StartWithSettings(older);
+    EXPECT_TRUE(MetadataOptions().Orientation);
+    EXPECT_TRUE(MetadataOptions().ColorProfiles);
+    Window.reset();
+    StartWithSettings("[General]\r\nApplyOrientation=0\r\nApplyColorProfiles=0\r\n");
+    EXPECT_FALSE(MetadataOptions().Orientation);
+    EXPECT_FALSE(MetadataOptions().ColorProfiles);
+    const std::optional<std::string> written = SettingsWrittenAtExit();
+    ASSERT_TRUE(written);
+    EXPECT_NE(written->find("ApplyOrientation=0\r\nApplyColorProfiles=0\r\n"), std::string::npos);
+}
+
 TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
     TfrmMain& first = *Start({});
     first.actSaveSettings->setChecked(true);
@@ -92,6 +111,8 @@ TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
                                        "Filtering=1\r\n"
                                        "HideCursor=1\r\n"
                                        "SizingBorder=1\r\n"
+                                       "ApplyOrientation=1\r\n"
+                                       "ApplyColorProfiles=1\r\n"
                                        "\r\n"
                                        "[Custom commands]\r\n"
                                        "CustomCommand1=gimp \"%n\"\r\n"

@@ -2,6 +2,7 @@
 #include "ScratchDirectory.h"
 #include "app/CustomCommandLine.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -48,7 +49,8 @@ TEST_F(QtPlatformServicesFiles, ACustomCommandStartsItsProgramDetachedWithoutASh
                           << "mv \"" << output << ".part\" \"" << output << "\"\n";
     fs::permissions(script, fs::perms::owner_all);
     const std::string picture = PathOf("./my $HOME;pic.jpg");
-    Services.StartProcess(ExpandCustomCommand("\"" + script + "\" \"%n\" %e", picture));
+    ASSERT_TRUE(
+        Services.StartProcess(ExpandCustomCommand("\"" + script + "\" \"%n\" %e", picture)));
     ASSERT_TRUE(QTest::qWaitFor([&output] { return fs::exists(output); }, 20000));
     std::ifstream file(output);
     std::string first, second, rest;
@@ -62,8 +64,11 @@ TEST_F(QtPlatformServicesFiles, ACustomCommandStartsItsProgramDetachedWithoutASh
 }
 
 TEST_F(QtPlatformServicesFiles, AnUnknownProgramFailsSilently) {
-    Services.StartProcess(PathOf("no-such-program") + " argument");
-    Services.StartProcess(" ");
-    Services.StartProcess("");
+    EXPECT_FALSE(Services.StartProcess({PathOf("no-such-program"), "argument"}));
+    EXPECT_FALSE(Services.StartProcess({"pelorama-no-such-program-on-the-path"}));
+    EXPECT_FALSE(Services.StartProcess({}));
+    EXPECT_FALSE(Services.StartProcess({""}));
+    // Nothing was shown to say so.
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 } // namespace

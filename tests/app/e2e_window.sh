@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end: starts the real viewer on a bitmap under a virtual X server, waits for its
-# window and finds the bitmap's four coloured quadrants on the screen where the window is.
+# window, finds the bitmap's four coloured quadrants on the screen where the window is (the
+# window takes the picture's size), then zooms, turns and flips it with the keypad.
 #   e2e_window.sh VIEWER XWD_PIXEL QUADRANTS_BMP
 set -euo pipefail
 viewer=$1 probe=$2 picture=$3
@@ -16,23 +17,50 @@ window=$(timeout 60 xdotool search --sync --name '^e2e-quadrants\.bmp - Pelorama
 if [ -z "$window" ]; then
     echo "no viewer window appeared"; cat "$work/viewer.log"; exit 1
 fi
-eval "$(xdotool getwindowgeometry --shell "$window")"
-echo "window $window at $X,$Y size ${WIDTH}x$HEIGHT"
-if [ "$WIDTH" != 40 ] || [ "$HEIGHT" != 20 ]; then
-    echo "expected the window to take the picture's size, 40x20"; exit 1
-fi
+echo "window $window"
 
-# Quadrant centres: red, green over blue, yellow.
-expected="FF0000 00FF00 0000FF FFFF00"
-deadline=$((SECONDS + 60))
-while :; do
-    xwd -root -silent >"$work/screen.xwd"
-    seen=$("$probe" "$work/screen.xwd" $((X + 10)) $((Y + 5)) $((X + 30)) $((Y + 5)) \
-        $((X + 10)) $((Y + 15)) $((X + 30)) $((Y + 15)) | tr '\n' ' ' | sed 's/ $//')
-    [ "$seen" = "$expected" ] && break
-    if [ $SECONDS -ge $deadline ]; then
-        echo "screen shows $seen where $expected was expected"; exit 1
-    fi
-    sleep 0.2 # the window is mapped; its first paint is on its way
-done
-echo "picture found on screen: $seen"
+# Polls the screen (the window's paints are on their way) until the window has the size and
+# shows the four colours at its quadrants' centres (top left, top right, bottom left, bottom
+# right).
+expect_quadrants() {
+    local size=$1 expected=$2 deadline=$((SECONDS + 60)) seen=
+    while :; do
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        if [ "${WIDTH}x$HEIGHT" = "$size" ]; then
+            xwd -root -silent >"$work/screen.xwd"
+            seen=$("$probe" "$work/screen.xwd" $((X + WIDTH / 4)) $((Y + HEIGHT / 4)) \
+                $((X + 3 * WIDTH / 4)) $((Y + HEIGHT / 4)) $((X + WIDTH / 4)) \
+                $((Y + 3 * HEIGHT / 4)) $((X + 3 * WIDTH / 4)) $((Y + 3 * HEIGHT / 4)) |
+                tr '\n' ' ' | sed 's/ $//')
+            [ "$seen" = "$expected" ] && break
+        fi
+        if [ $SECONDS -ge $deadline ]; then
+            echo "the window is ${WIDTH}x$HEIGHT showing $seen where $size showing $expected" \
+                "was expected"
+            exit 1
+        fi
+        sleep 0.2
+    done
+    echo "window ${WIDTH}x$HEIGHT shows $seen"
+}
+
+# Red, green over blue, yellow.
+expect_quadrants 40x20 "FF0000 00FF00 0000FF FFFF00"
+echo "picture found on screen"
+
+# The keypad, as the X server sends it (xdotool switches NumLock on for the keypad digits):
+# zoom, turns and flips. Keypad + zooms by 1.5 and keypad - back; 9 turns clockwise, 7 back;
+# 5 flips horizontally, 8 vertically.
+xdotool windowfocus --sync "$window"
+xdotool key KP_Add
+expect_quadrants 60x30 "FF0000 00FF00 0000FF FFFF00"
+xdotool key KP_Subtract
+expect_quadrants 40x20 "FF0000 00FF00 0000FF FFFF00"
+xdotool key KP_9
+expect_quadrants 20x40 "0000FF FF0000 FFFF00 00FF00"
+xdotool key KP_7
+expect_quadrants 40x20 "FF0000 00FF00 0000FF FFFF00"
+xdotool key KP_5
+expect_quadrants 40x20 "00FF00 FF0000 FFFF00 0000FF"
+xdotool key KP_8
+expect_quadrants 40x20 "FFFF00 0000FF 00FF00 FF0000"

@@ -3,6 +3,7 @@
 #include "raster/FastBMP.h"
 
 #include <QApplication>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,27 @@ TEST_F(FastIMG, FilteredPaintOfAOnePixelWideSourceReplicatesTheColumn) {
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 4; ++x)
             EXPECT_EQ(dc.Pixel(x, y), rows[y]);
+}
+
+// Zoomed far past the screen, the filtered picture is still filtered where it shows: only that
+// part is resampled. Here the whole would be 200000 x 2000 pixels, more than a buffer may be.
+TEST_F(FastIMG, FilteredPaintFarPastTheScreenResamplesOnlyTheVisiblePart) {
+    Buffer.SetSize(1000, 2);
+    for (int32_t x = 0; x < 1000; ++x)
+        SetTopDown(Buffer, x, 0, {200, 200, 200}); // the bottom row stays black
+    QWidget screen;
+    screen.resize(40, 30);
+    Surface.setParent(&screen);
+    Surface.show();
+    Place(200000, 2000);
+    Surface.SetBilinearResize(true);
+    Surface.SetDrawStyle(dsStretch);
+    const QImage shown = screen.grab().toImage();
+    Surface.setParent(nullptr);
+    // Screen row t is stored row 1999 - t, 16 / 32768 of the way up per row: the blend of the
+    // black and the gray row is (200 * 16 * (1999 - t)) >> 15.
+    for (int t : {0, 15, 29})
+        EXPECT_EQ(qRed(shown.pixel(7, t)), (200 * 16 * (1999 - t)) >> 15) << t;
 }
 
 TEST_F(FastIMG, PlainStretchRepeatsPixelsWithoutAveraging) {

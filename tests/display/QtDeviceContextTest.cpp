@@ -74,6 +74,17 @@ TEST(QtDeviceContext, SamplesOnlyTheVisiblePartOfALargeTarget) {
     EXPECT_EQ(At(target, 3, 3), 0x00FF00u);
 }
 
+TEST(QtDeviceContext, TheClipBoxIsTheDeviceNarrowedByTheClipInDrawingCoordinates) {
+    QImage target(8, 6, QImage::Format_RGB32);
+    QPainter painter(&target);
+    QtDeviceContext dc(painter);
+    EXPECT_EQ(dc.ClipBox(), (TRect{0, 0, 8, 6}));
+    painter.setClipRect(QRect(2, 1, 3, 4));
+    EXPECT_EQ(dc.ClipBox(), (TRect{2, 1, 5, 5}));
+    painter.translate(-2, -1);
+    EXPECT_EQ(dc.ClipBox(), (TRect{4, 2, 7, 6}));
+}
+
 TEST(QtDeviceContext, ReadsATopDownDibFromTheTop) {
     TTinyDib dib;
     dib.Info.biHeight = -2; // now the blue, white row is the bottom one

@@ -3,12 +3,15 @@
 #include "formats/BMPGraphic.h"
 #include "formats/GraphicStrings.h"
 #include "formats/JPEGImage.h"
+#include "formats/OptionalFormats.h"
 #include "formats/TargaGraphic.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -25,6 +28,21 @@ std::vector<std::string> Extensions(const TFileFormatList& list) {
     return result;
 }
 
+// The formats read through libraries that this build has: registered after the others.
+std::vector<std::string> BuiltOptionalExtensions() {
+    std::vector<std::string> extensions;
+    for (const TOptionalFormat& format : OptionalFormats())
+        if (format.GraphicClass)
+            extensions.push_back(format.Extension);
+    return extensions;
+}
+
+std::vector<std::string> WithBuiltOptionalExtensions(std::vector<std::string> extensions) {
+    for (const std::string& extension : BuiltOptionalExtensions())
+        extensions.push_back(extension);
+    return extensions;
+}
+
 // The registry and platform table as the program sets them up at start-up.
 class StartupRegistry : public ::testing::Test {
 protected:
@@ -32,11 +50,11 @@ protected:
     void TearDown() override { UnregisterFileFormats(); }
 };
 
-TEST_F(StartupRegistry, ListsTheThirtyExtensionsInRegistrationOrder) {
-    const std::vector<std::string> expected = {
-        "bmp", "ico", "wmf", "emf", "jfif", "jpg",  "jpe", "jpeg", "rle", "dib",
-        "win", "vst", "vda", "tga", "icb",  "tiff", "tif", "fax",  "eps", "pcx",
-        "pcc", "scr", "psd", "pdd", "ppm",  "pgm",  "pbm", "gif",  "psp", "png"};
+TEST_F(StartupRegistry, ListsTheThirtyExtensionsInRegistrationOrderThenTheLibraryFormats) {
+    const std::vector<std::string> expected = WithBuiltOptionalExtensions(
+        {"bmp", "ico", "wmf", "emf", "jfif", "jpg",  "jpe", "jpeg", "rle", "dib",
+         "win", "vst", "vda", "tga", "icb",  "tiff", "tif", "fax",  "eps", "pcx",
+         "pcc", "scr", "psd", "pdd", "ppm",  "pgm",  "pbm", "gif",  "psp", "png"});
     EXPECT_EQ(Extensions(FormatRegistry()), expected);
 }
 
@@ -82,6 +100,15 @@ TEST_F(StartupRegistry, GivesThePlatformTheIndividualOrElseTheCommonDescription)
     EXPECT_EQ(PictureClassTable().FindClass("emf"), &TestMetafile);
 }
 
+TEST_F(StartupRegistry, DescribesTheLibraryFormatsItWasBuiltWith) {
+    const std::map<std::string, std::string> descriptions = {
+        {"webp", "WebP images"}, {"avif", "AVIF images"}, {"heif", "HEIF images"},
+        {"heic", "HEIC images"}, {"hif", "HEIF images"},  {"jxl", "JPEG XL images"}};
+    for (const std::string& extension : BuiltOptionalExtensions())
+        EXPECT_EQ(PictureClassTable().FindEntry(extension)->Description,
+                  descriptions.at(extension));
+}
+
 TEST_F(StartupRegistry, FindsExtensionsIgnoringCase) {
     EXPECT_EQ(FormatRegistry().FindExtension("TGA"), 13);
     EXPECT_EQ(FormatRegistry().FindExtension("Jpeg"), 7);
@@ -121,7 +148,7 @@ TEST(FormatRegistration, NestsAndShutsDownCompletely) {
     RegisterFileFormats(&TestMetafile);
     RegisterFileFormats(&TestMetafile);
     UnregisterFileFormats();
-    EXPECT_EQ(Extensions(FormatRegistry()).size(), 30u);
+    EXPECT_EQ(Extensions(FormatRegistry()).size(), 30u + BuiltOptionalExtensions().size());
     UnregisterFileFormats();
     EXPECT_TRUE(Extensions(FormatRegistry()).empty());
     EXPECT_TRUE(FormatRegistry().ClassEntries().empty());
@@ -136,7 +163,7 @@ TEST(FormatRegistration, LeavesMetafilesOutWithoutAMetafileClass) {
     RegisterFileFormats(nullptr);
     std::vector<std::string> extensions = Extensions(FormatRegistry());
     UnregisterFileFormats();
-    EXPECT_EQ(extensions.size(), 28u);
+    EXPECT_EQ(extensions.size(), 28u + BuiltOptionalExtensions().size());
     EXPECT_EQ(extensions[2], "jfif");
 }
 

@@ -81,8 +81,6 @@ const std::map<std::string, TOutcome>& DesignedDifferences() {
          TOutcome::Differs}, // alpha is kept in the bitmap, not composited as the reference does
         {"tiff/tiled.tiff", TOutcome::Empty},         // tiled pictures load empty
         {"tiff/orientation.tiff", TOutcome::Differs}, // the Orientation tag is not read
-        {"tiff/hopper.Lab.tif",
-         TOutcome::Differs}, // the colour manager's Lab conversion differs from the reference's
         {"tiff/tiff_tiled_ycbcr_jpeg_1x1_sampling.tif",
          TOutcome::Empty}, // tiled pictures load empty
         {"tiff/tiff_strip_cmyk_jpeg.tif",
@@ -92,8 +90,6 @@ const std::map<std::string, TOutcome>& DesignedDifferences() {
          TOutcome::Differs}, // 16-bit samples are divided by 257; the reference keeps the high byte
         {"tiff/hopper4IR.tif", TOutcome::Differs},   // fill order applies to fax strips only
         {"tiff/hopper_lzma.tif", TOutcome::Refused}, // LZMA is not supported
-        {"tiff/lab.tif",
-         TOutcome::Differs}, // the colour manager's Lab conversion differs from the reference's
         {"eps/zero_bb.eps", TOutcome::Refused}, // no TIFF preview: PostScript is not interpreted
     };
     return table;

@@ -124,6 +124,48 @@ TEST(ResizeNearest, ReducingPicksEveryNthRowAndColumn) {
         EXPECT_EQ(PixelAt(target, x, 1), PixelAt(source, x / 2, 2));
 }
 
+struct TPartCase {
+    bool Bilinear;
+    int32_t SourceWidth, SourceHeight, TargetWidth, TargetHeight;
+};
+
+class ResizePart : public testing::TestWithParam<TPartCase> {};
+
+// Every window of the target, from one pixel to the whole, holds the whole resample's pixels.
+TEST_P(ResizePart, HoldsTheWholeResamplesPixelsWhereverItLies) {
+    const TPartCase& c = GetParam();
+    TFastBMP source, whole;
+    source.SetSize(c.SourceWidth, c.SourceHeight);
+    FillNoise(source, 5);
+    whole.SetSize(c.TargetWidth, c.TargetHeight);
+    c.Bilinear ? source.ResizeBilinear(whole) : source.ResizeNearest(whole);
+    const int32_t w = c.TargetWidth, h = c.TargetHeight;
+    // Columns and rows of the target, rows counted from the bottom as stored.
+    const TRect windows[] = {{0, 0, w, h},         {0, 0, 1, 1},         {w - 1, h - 1, w, h},
+                             {w / 3, h / 4, w, h}, {1, 1, w / 2, h / 2}, {w / 2, 0, w / 2 + 1, h}};
+    for (const TRect& window : windows) {
+        TFastBMP part;
+        part.SetSize(window.Width(), window.Height());
+        const TResampleWindow placed{w, h, window.Left, window.Top};
+        c.Bilinear ? ResizeBilinearPart(source, part, placed)
+                   : ResizeNearestPart(source, part, placed);
+        for (int32_t y = 0; y < part.Height; ++y)
+            for (int32_t x = 0; x < part.Width; ++x)
+                ASSERT_EQ(PixelAt(part, x, y), PixelAt(whole, window.Left + x, window.Top + y))
+                    << "window at " << window.Left << "," << window.Top << " pixel " << x << ","
+                    << y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ResizePart,
+                         testing::Values(TPartCase{true, 7, 5, 61, 43},
+                                         TPartCase{true, 40, 30, 9, 7}, TPartCase{true, 6, 6, 6, 6},
+                                         TPartCase{true, 1, 4, 9, 13}, TPartCase{true, 1, 9, 5, 3},
+                                         TPartCase{false, 5, 4, 17, 12},
+                                         TPartCase{false, 2, 2, 6, 6},
+                                         TPartCase{false, 30, 20, 7, 29},
+                                         TPartCase{false, 9, 9, 9, 9}));
+
 TEST(Resize, EmptyBuffersOnEitherSideChangeNothing) {
     TFastBMP empty, target;
     target.SetSize(3, 3);

@@ -1,0 +1,123 @@
+#include "formats/HEIFGraphic.h"
+
+#include "color/CodingPointsProfile.h"
+#include "formats/GraphicReader.h"
+#include "formats/GraphicStrings.h"
+#include "formats/LibraryDecoding.h"
+#include "platform/PictureLimits.h"
+
+#include <algorithm>
+#include <memory>
+
+#include <libheif/heif.h>
+
+namespace {
+
+struct ContextDeleter {
+    void operator()(heif_context* context) const { heif_context_free(context); }
+};
+struct HandleDeleter {
+    void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
+};
+struct ImageDeleter {
+    void operator()(heif_image* image) const { heif_image_release(image); }
+};
+struct OptionsDeleter {
+    void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+};
+
+void Check(const heif_error& error) {
+    if (error.code != heif_error_Ok)
+        LibraryRefusal(gesFormatHEIF);
+}
+
+// libheif's plugins register once per process.
+void InitialiseOnce() {
+    static const bool initialised = heif_init(nullptr).code == heif_error_Ok;
+    (void)initialised;
+}
+
+// The picture's ICC profile, or the one its colour code points describe.
+std::vector<uint8_t> IccProfile(const heif_image_handle* handle) {
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (type == heif_color_profile_type_nclx) {
+        heif_color_profile_nclx* nclx = nullptr;
+        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok)
+            return {};
+        std::vector<uint8_t> profile =
+            CodingPointsProfile(nclx->color_primaries, nclx->transfer_characteristics);
+        heif_nclx_color_profile_free(nclx);
+        return profile;
+    }
+    if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC)
+        return {};
+    std::vector<uint8_t> profile(heif_image_handle_get_raw_color_profile_size(handle));
+    if (profile.empty() ||
+        heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok)
+        return {};
+    return profile;
+}
+
+// Rows of red, green, blue (and alpha) into the bitmap's blue-first rows; multiplied alpha
+// is divided out, which drawing over white expects.
+void CopyRows(const uint8_t* plane, int stride, bool premultiplied, TBitmap& bitmap) {
+    const bool alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit;
+    const size_t step = alpha ? 4 : 3;
+    for (int32_t y = 0; y < bitmap.Height(); ++y) {
+        const uint8_t* in = plane + size_t(y) * size_t(stride);
+        uint8_t* out = bitmap.ScanLine(y);
+        for (int32_t x = 0; x < bitmap.Width(); ++x, in += step, out += step) {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
+            if (!alpha)
+                continue;
+            out[3] = in[3];
+            if (premultiplied && in[3] != 0 && in[3] != 255)
+                for (int k = 0; k < 3; ++k)
+                    out[k] = uint8_t(std::min(255, (out[k] * 255 + in[3] / 2) / in[3]));
+        }
+    }
+}
+
+} // namespace
+
+const TGraphicClassInfo THEIFGraphic::ClassInfo = {"THEIFGraphic", CreateGraphic<THEIFGraphic>};
+
+void THEIFGraphic::LoadFromStream(TStream& stream) {
+    InitialiseOnce();
+    const std::vector<uint8_t> bytes = ReadRemainingBytes(stream);
+    Metadata = {};
+    const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
+    if (!context)
+        LibraryRefusal(gesFormatHEIF);
+    heif_context_set_maximum_image_size_limit(context.get(), int(MaxPictureDimension));
+    Check(heif_context_read_from_memory_without_copy(context.get(), bytes.data(), bytes.size(),
+                                                     nullptr));
+    heif_image_handle* primary = nullptr;
+    Check(heif_context_get_primary_image_handle(context.get(), &primary));
+    const std::unique_ptr<heif_image_handle, HandleDeleter> handle(primary);
+    CheckPictureSize(heif_image_handle_get_width(primary), heif_image_handle_get_height(primary),
+                     gesFormatHEIF);
+
+    const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
+    const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(
+        heif_decoding_options_alloc());
+    options->convert_hdr_to_8bit = 1;
+    heif_image* decoded = nullptr;
+    Check(heif_decode_image(primary, &decoded, heif_colorspace_RGB,
+                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
+                            options.get()));
+    const std::unique_ptr<heif_image, ImageDeleter> image(decoded);
+    int stride = 0;
+    const uint8_t* plane =
+        heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+    const int width = heif_image_get_width(decoded, heif_channel_interleaved);
+    const int height = heif_image_get_height(decoded, heif_channel_interleaved);
+    if (!plane || width <= 0 || height <= 0 || stride < width * (alpha ? 4 : 3))
+        LibraryRefusal(gesFormatHEIF);
+    SizeDecodedPicture(*this, width, height, alpha, gesFormatHEIF);
+    CopyRows(plane, stride, heif_image_handle_is_premultiplied_alpha(primary) != 0, *this);
+    WhitenTransparentPicture(*this);
+    Metadata.IccProfile = IccProfile(primary);
+}

@@ -1,0 +1,6 @@
+#include "platform/MetadataOptions.h"
+
+TMetadataOptions& MetadataOptions() {
+    static TMetadataOptions options;
+    return options;
+}

@@ -1,0 +1,85 @@
+#include "color/CodingPointsProfile.h"
+#include "formats/FileFormatList.h"
+#include "platform/PictureClassTable.h"
+#include "support/PictureChecks.h"
+#include "support/PpmFile.h"
+#include "support/ShownPicture.h"
+#include "support/TestNames.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+const std::string Library = std::string(PELORAMA_TEST_DATA) + "/library/";
+
+struct TLibraryCase {
+    const char* File;
+    const char* Reference; // the library's own decoder over white, upright
+};
+
+// Animations show their first frame, a HEIF collection its primary picture (the first of
+// collection.heic is the mirrored frame), alpha is blended over white.
+const TLibraryCase LibraryCases[] = {
+    {"lossy.webp", "lossy-webp.ppm"},
+    {"alpha.webp", "alpha-webp.ppm"},
+    {"animated.webp", "alpha-webp.ppm"},
+    {"lossy.avif", "lossy-avif.ppm"},
+    {"alpha.avif", "alpha-avif.ppm"},
+    {"animated.avif", "animated-avif.ppm"},
+    {"irot1-imir0.avif", "irot1-imir0-avif.ppm"},
+    {"lossy.heic", "lossy-heic.ppm"},
+    {"alpha.heic", "alpha-heic.ppm"},
+    {"collection.heic", "collection-heic.ppm"},
+    {"lossy.jxl", "lossy-jxl.ppm"},
+    {"alpha.jxl", "alpha-jxl.ppm"},
+    {"animated.jxl", "animated-jxl.ppm"},
+    {"orientation-6.jxl", "orientation-6-jxl.ppm"},
+};
+
+std::string Extension(const std::string& file) {
+    return std::filesystem::path(file).extension().string().substr(1);
+}
+
+class LibraryReader : public TRegisteredFormatsTest,
+                      public ::testing::WithParamInterface<TLibraryCase> {};
+
+TEST_P(LibraryReader, MatchesTheLibrarysOwnDecoder) {
+    const TLibraryCase& c = GetParam();
+    if (FormatRegistry().FindExtension(Extension(c.File)) < 0)
+        GTEST_SKIP() << "built without the library";
+    const TPpmImage reference = ReadPpm(Library + c.Reference);
+    const TRgbPicture shown = LoadShownRgb(Library + c.File);
+    ASSERT_EQ(shown.Width, reference.Width);
+    ASSERT_EQ(shown.Height, reference.Height);
+    EXPECT_LE(MaxSampleDifference(shown.Pixels, reference.Rgb), 3);
+}
+
+TEST_P(LibraryReader, RefusesEveryTruncationAsInvalid) {
+    const TLibraryCase& c = GetParam();
+    const TPictureClassTable::TEntry* entry = PictureClassTable().FindEntry(Extension(c.File));
+    if (!entry)
+        GTEST_SKIP() << "built without the library";
+    // Each prefix loads or is refused with EInvalidGraphic; anything else fails the test.
+    LoadEveryPrefix(ReadTestData(std::string("library/") + c.File), entry->GraphicClass->Create);
+}
+
+class LibraryMetadata : public TRegisteredFormatsTest {};
+
+TEST_F(LibraryMetadata, CodingPointsOtherThanSrgbsBecomeAProfile) {
+    if (FormatRegistry().FindExtension("avif") < 0)
+        GTEST_SKIP() << "built without libavif";
+    const auto profileOf = [](const char* file) {
+        return PictureClassTable().LoadFromFile(Library + file)->Metadata.IccProfile;
+    };
+    EXPECT_TRUE(profileOf("lossy.avif").empty()); // sRGB's code points: nothing to convert
+    EXPECT_EQ(profileOf("display-p3.avif"), CodingPointsProfile(12, 13));
+    EXPECT_FALSE(CodingPointsProfile(12, 13).empty());
+    EXPECT_TRUE(CodingPointsProfile(9, 16).empty()); // HDR
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LibraryReader, ::testing::ValuesIn(LibraryCases),
+                         [](const auto& info) { return TestNameFromText(info.param.File); });
+
+} // namespace
