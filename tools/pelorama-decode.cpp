@@ -16,6 +16,7 @@
 #include "platform/Bitmap.h"
 #include "platform/MetadataOptions.h"
 #include "platform/PictureClassTable.h"
+#include "platform/PictureLimits.h"
 #include "raster/FastBMP.h"
 #include "raster/LoadedPicture.h"
 
@@ -56,6 +57,7 @@ void PrintFormats() {
 
 // The viewer's load: the picture drawn over white into the pixel buffer, in sRGB, upright.
 void LoadPicture(const std::string& path, TFastBMP& buffer) {
+    const TPictureLoadScope load; // decoding, drawing and the copy share one memory budget
     LoadPictureBuffer(PictureClassTable().LoadFromFile(path), buffer);
 }
 

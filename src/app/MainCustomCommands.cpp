@@ -9,8 +9,9 @@ std::optional<std::string> TfrmMain::CurrentListedFile() const {
     return (*FileList)[size_t(CurrentIndex)];
 }
 
-void TfrmMain::RunCustomCommand(size_t entry) {
-    const std::string commandTemplate = CustomCommand(entry);
+void TfrmMain::RunCustomCommand(int32_t entry) {
+    // A negative entry is past any list, so no command either.
+    const std::string commandTemplate = CustomCommand(size_t(entry));
     const std::optional<std::string> path = CurrentListedFile();
     if (commandTemplate.empty() || !path)
         return;
@@ -20,20 +21,4 @@ void TfrmMain::RunCustomCommand(size_t entry) {
     if (words.empty() || words.front().empty())
         return;
     Services.StartProcess(words); // a program that will not start is not reported
-}
-
-void TfrmMain::actCustCmd1Execute() {
-    RunCustomCommand(0);
-}
-
-void TfrmMain::actCustCmd2Execute() {
-    RunCustomCommand(1);
-}
-
-void TfrmMain::actCustCmd3Execute() {
-    RunCustomCommand(2);
-}
-
-void TfrmMain::actCustCmd4Execute() {
-    RunCustomCommand(3);
 }

@@ -91,97 +91,29 @@ void TfrmMain::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
         return;
     // A visible notice leaves sight at the first key press.
     panNotify->lower();
+    RunKeyCommand(key, shift);
+}
 
-    // Whichever of T and keypad 0 was pressed last is the picture list's shortcut; the other
-    // one arrives here, takes the shortcut over and toggles the list.
-    const auto togglePictureList = [this](const QKeySequence& pressed) {
-        if (actPictureList->shortcut() == pressed)
-            return;
-        actPictureList->setShortcut(pressed);
-        actPictureList->trigger();
-    };
-    if (shift & Qt::KeypadModifier) {
-        switch (key) {
-        case Qt::Key_0:
-            togglePictureList(QKeySequence(Qt::KeypadModifier | Qt::Key_0));
-            break;
-        case Qt::Key_1:
-            actFirstPictureExecute();
-            break;
-        case Qt::Key_2:
-            actGrayscale->trigger();
-            break;
-        case Qt::Key_3:
-            actLastPictureExecute();
-            break;
-        case Qt::Key_4:
-            actPrevPictureExecute();
-            break;
-        case Qt::Key_6:
-            actNextPictureExecute();
-            break;
-        case Qt::Key_Asterisk:
-            actEnlargeExecute();
-            break;
-        // The decimal key is a comma on some layouts.
-        case Qt::Key_Period:
-        case Qt::Key_Comma:
-            actChangeDirExecute();
-            break;
-        case Qt::Key_Slash:
-            actShrinkExecute();
-            break;
-        default:
-            break;
-        }
-    }
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // The picture list chooses with Enter.
-        if (!actPictureList->isChecked())
-            actFullScreenExecute();
-        break;
-    case Qt::Key_Escape:
-        actQuitExecute();
-        break;
-    case Qt::Key_T:
-        togglePictureList(QKeySequence(Qt::Key_T));
-        break;
-    default:
-        break;
-    }
-
-    if (actPictureList->isChecked())
-        return;
+void TfrmMain::MoveByArrow(int32_t arrow) {
     const int32_t step = int32_t(std::trunc(10.0 * double(ZoomFactor)));
     // Full screen pans over the picture; window mode moves the window the arrow's way.
     const int32_t sign = actFullScreen->isChecked() ? -1 : 1;
-    switch (key) {
-    case Qt::Key_Left:
+    switch (arrow) {
+    case arLeft:
         MovePictureOrWindow(-sign * step, 0);
         break;
-    case Qt::Key_Right:
+    case arRight:
         MovePictureOrWindow(sign * step, 0);
         break;
-    case Qt::Key_Up:
+    case arUp:
         MovePictureOrWindow(0, -sign * step);
         break;
-    case Qt::Key_Down:
+    case arDown:
         MovePictureOrWindow(0, sign * step);
         break;
     default:
         break;
     }
-}
-
-bool TfrmMain::RunShortcut(const QKeySequence& pressed) {
-    for (QAction* action : aclMain)
-        if (action->shortcut() == pressed && action->isEnabled() && action->isVisible()) {
-            action->trigger();
-            return true;
-        }
-    return false;
 }
 
 void TfrmMain::MovePictureOrWindow(int32_t dx, int32_t dy) {

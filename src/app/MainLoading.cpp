@@ -5,6 +5,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
+#include "platform/PictureLimits.h"
 #include "raster/FastFX.h"
 #include "raster/LoadedPicture.h"
 
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 
 #include <cstring>
+#include <exception>
 #include <filesystem>
 
 namespace {
@@ -40,6 +42,8 @@ std::unique_ptr<TFastBMP> TfrmMain::ErrorPicture() {
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
+    // Decoding, drawing and the copy share one memory budget.
+    const TPictureLoadScope load;
     std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
     // An empty picture has nothing to show; it is as unreadable as a corrupt one.
     if (picture->Empty())
@@ -58,11 +62,18 @@ std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
     if (windowMode)
         setCursor(Qt::WaitCursor);
     std::unique_ptr<TFastBMP> result;
+    std::string reason;
     try {
         result = DecodePicture(path);
+    } catch (const std::exception& error) {
+        reason = error.what();
     } catch (...) {
-        // Whatever went wrong, the user sees the error picture, never a message.
+    }
+    if (!result) {
+        // Whatever went wrong, the user sees the error picture, never a message; the log
+        // says why (tiled, too large, truncated ...).
         Log("*Error*: Unable to load " + path);
+        Log(reason.empty() ? "Unknown error" : reason);
         result = errorPictureOnFailure ? ErrorPicture() : BlackPicture();
         if (windowMode)
             unsetCursor();

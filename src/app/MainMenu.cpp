@@ -1,35 +1,44 @@
 #include "app/MainWindow.h"
 
+#include "app/CommandTable.h"
+
 #include <QAction>
 #include <QMenu>
 
-#include <initializer_list>
+#include <algorithm>
+#include <numeric>
+#include <string>
 
-namespace {
-// A null entry is a separator.
-void AddItems(QMenu* menu, std::initializer_list<QAction*> items) {
-    for (QAction* action : items) {
-        if (action)
-            menu->addAction(action);
-        else
-            menu->addSeparator();
-    }
-}
-} // namespace
-
+// Section by section; within a section in the table's order.
 void TfrmMain::CreateMenu() {
-    AddItems(popMain, {actFirstPicture, actPrevPicture, actNextPicture, actLastPicture, nullptr,
-                       actFullScreen, actZoomIn, actZoomOut, actZoomLock, actShrink, actEnlarge,
-                       actFiltering, nullptr, actDelFile});
-    AddItems(popMain->addMenu("Custom commands"),
-             {actCustCmd1, actCustCmd2, actCustCmd3, actCustCmd4});
-    AddItems(popMain,
-             {nullptr, actPictureList, actChangeDir, actRecurseSubDir, actRefreshFileList});
-    AddItems(popMain->addMenu("Image Processing"),
-             {actGrayscale, actInvert, actEmboss, nullptr, actHFlip, actVFlip, actRotate90cw,
-              actRotate90ccw, actRotateArb, nullptr, actRevert});
-    AddItems(popMain->addMenu("Options"), {actHideCursor, actSizingBorder});
-    AddItems(popMain, {nullptr, actDebugConsole, nullptr, actSaveSettings, nullptr, actQuit});
+    const std::vector<TCommand>& commands = CommandTable();
+    std::vector<size_t> order(commands.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&commands](size_t a, size_t b) {
+        return commands[a].Menu < commands[b].Menu;
+    });
+    QMenu* menu = popMain;
+    TMenuSection section = TMenuSection::msNone;
+    for (const size_t index : order) {
+        const TCommand& command = commands[index];
+        if (command.Menu == TMenuSection::msNone || !CommandActions[index])
+            continue;
+        if (command.Menu != section) {
+            const std::string title = SubmenuTitle(command.Menu);
+            // A new submenu is an entry of its own; every other section starts after a line.
+            if (!title.empty() &&
+                (section == TMenuSection::msNone || title != SubmenuTitle(section))) {
+                menu = popMain->addMenu(QString::fromStdString(title));
+            } else {
+                if (title.empty())
+                    menu = popMain;
+                if (section != TMenuSection::msNone)
+                    menu->addSeparator();
+            }
+            section = command.Menu;
+        }
+        menu->addAction(CommandActions[index]);
+    }
     QObject::connect(popMain, &QMenu::aboutToShow, this, [this] { popMainPopup(); });
 }
 

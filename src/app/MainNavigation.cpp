@@ -23,32 +23,10 @@ std::unique_ptr<TFastBMP> TfrmMain::LoadListed(int32_t position) {
 // (a key held down, a fast wheel) finds the pictures of its own position; only the decoding of
 // the new neighbour waits until the shown picture is painted, and is left to the inner step
 // when there was one.
-void TfrmMain::GoNext() {
-    if (CurrentIndex >= FileCount() - 1) {
-        ShowNotice("End of list", 1500);
-        return;
-    }
-    if (!actZoomLock->isChecked())
-        ZoomFactor = 1.0f;
-    ++CurrentIndex;
-    // A list rebuilt under a picture without a next neighbour has nothing cached for it.
-    if (!NextBmp)
-        NextBmp = LoadListed(CurrentIndex);
-    ShowPicture(*NextBmp);
-    SyncPictureList();
-    const bool hasNext = CurrentIndex < FileCount() - 1;
-    PrevBmp = std::move(CurrentBmp);
-    // Without a next position the next slot keeps what it holds.
-    CurrentBmp = hasNext ? std::move(NextBmp) : CopyOf(*NextBmp);
-    const int32_t shown = CurrentIndex;
-    QCoreApplication::processEvents();
-    if (CurrentIndex == shown && CurrentIndex < FileCount() - 1 && !NextBmp)
-        NextBmp = LoadListed(CurrentIndex + 1);
-}
-
-void TfrmMain::GoPrevious() {
+void TfrmMain::GoStep(int32_t direction) {
+    const bool forward = direction > 0;
     const int32_t count = FileCount();
-    if (CurrentIndex >= count && count > 0) {
+    if (!forward && CurrentIndex >= count && count > 0) {
         // A refresh after files vanished left the position beyond the list's end: the step
         // goes to the new end, and decodes it, since the cache holds the old positions'.
         if (!actZoomLock->isChecked())
@@ -57,32 +35,31 @@ void TfrmMain::GoPrevious() {
         SyncPictureList();
         return;
     }
-    if (CurrentIndex < 1 || count == 0) {
-        ShowNotice("Beginning of list", 1500);
+    const int32_t step = forward ? 1 : -1;
+    const auto listed = [this](int32_t position) {
+        return position >= 0 && position < FileCount();
+    };
+    if (!listed(CurrentIndex + step)) {
+        ShowNotice(forward ? "End of list" : "Beginning of list", 1500);
         return;
     }
     if (!actZoomLock->isChecked())
         ZoomFactor = 1.0f;
-    --CurrentIndex;
-    if (!PrevBmp)
-        PrevBmp = LoadListed(CurrentIndex);
-    ShowPicture(*PrevBmp);
+    CurrentIndex += step;
+    std::unique_ptr<TFastBMP>& ahead = forward ? NextBmp : PrevBmp;
+    std::unique_ptr<TFastBMP>& behind = forward ? PrevBmp : NextBmp;
+    // A list rebuilt under a picture without a neighbour that way has nothing cached for it.
+    if (!ahead)
+        ahead = LoadListed(CurrentIndex);
+    ShowPicture(*ahead);
     SyncPictureList();
-    const bool hasPrevious = CurrentIndex > 0;
-    NextBmp = std::move(CurrentBmp);
-    CurrentBmp = hasPrevious ? std::move(PrevBmp) : CopyOf(*PrevBmp);
+    behind = std::move(CurrentBmp);
+    // Without a position beyond, the slot ahead keeps what it holds.
+    CurrentBmp = listed(CurrentIndex + step) ? std::move(ahead) : CopyOf(*ahead);
     const int32_t shown = CurrentIndex;
     QCoreApplication::processEvents();
-    if (CurrentIndex == shown && CurrentIndex > 0 && !PrevBmp)
-        PrevBmp = LoadListed(CurrentIndex - 1);
-}
-
-void TfrmMain::actNextPictureExecute() {
-    GoNext();
-}
-
-void TfrmMain::actPrevPictureExecute() {
-    GoPrevious();
+    if (CurrentIndex == shown && listed(CurrentIndex + step) && !ahead)
+        ahead = LoadListed(CurrentIndex + step);
 }
 
 void TfrmMain::actFirstPictureExecute() {

@@ -1,22 +1,29 @@
 #include "app/MainWindow.h"
 
+#include "app/CommandTable.h"
 #include "app/FileContents.h"
 #include "app/SettingsLines.h"
 #include "platform/MetadataOptions.h"
+#include "platform/PictureLimits.h"
 
 #include <QAction>
 
+#include <algorithm>
+
 namespace {
-// The options the settings file keeps, in the order they are read and written.
-struct TStoredOption {
-    const char* Key;
-    QAction* TfrmMain::*Action;
-};
-const TStoredOption StoredOptions[] = {
-    {"FullScreen", &TfrmMain::actFullScreen}, {"Enlarge", &TfrmMain::actEnlarge},
-    {"Shrink", &TfrmMain::actShrink},         {"Filtering", &TfrmMain::actFiltering},
-    {"HideCursor", &TfrmMain::actHideCursor}, {"SizingBorder", &TfrmMain::actSizingBorder},
-};
+// The rows of the command table whose options the settings file keeps, in the order of
+// their lines.
+std::vector<size_t> StoredOptionRows() {
+    const std::vector<TCommand>& commands = CommandTable();
+    std::vector<size_t> rows;
+    for (size_t index = 0; index < commands.size(); ++index)
+        if (commands[index].Option.SettingsKey)
+            rows.push_back(index);
+    std::stable_sort(rows.begin(), rows.end(), [&commands](size_t a, size_t b) {
+        return commands[a].Option.SettingsLine < commands[b].Option.SettingsLine;
+    });
+    return rows;
+}
 // Settings of loading, not commands: on unless the file says 0, so that a file written
 // before they existed keeps pictures upright and in their colours.
 struct TStoredLoadingSetting {
@@ -32,6 +39,19 @@ constexpr size_t CustomCommandCount = 4;
 std::string CustomCommandKey(size_t entry) {
     return "CustomCommand" + std::to_string(entry + 1);
 }
+
+// The memory one picture's load may take, in MiB; without the key, or with anything but a
+// whole number from 1 to 2^20, the default holds. Only a value of the user's is written back.
+const char* const MemoryBudgetKey = "PictureMemoryMB";
+constexpr int64_t MiB = int64_t(1) << 20;
+
+int64_t MemoryBudgetOf(const std::optional<std::string>& value) {
+    if (!value || value->empty() || value->size() > 7 ||
+        value->find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const int64_t megabytes = std::stoll(*value);
+    return megabytes <= MiB ? megabytes * MiB : 0;
+}
 } // namespace
 
 void TfrmMain::LoadSettings() {
@@ -42,10 +62,12 @@ void TfrmMain::LoadSettings() {
     const std::string path = SettingsPath();
     if (const std::optional<std::string> text = ReadFileContents(path)) {
         const std::vector<std::string> lines = SplitSettingsLines(*text);
-        for (const TStoredOption& option : StoredOptions)
-            (this->*option.Action)->setChecked(FindSettingsValue(lines, option.Key) == "1");
+        for (const size_t row : StoredOptionRows())
+            CommandActions[row]->setChecked(
+                FindSettingsValue(lines, CommandTable()[row].Option.SettingsKey) == "1");
         for (const TStoredLoadingSetting& setting : StoredLoadingSettings)
             MetadataOptions().*setting.Member = FindSettingsValue(lines, setting.Key) != "0";
+        SetPictureMemoryBudget(MemoryBudgetOf(FindSettingsValue(lines, MemoryBudgetKey)));
         for (size_t entry = 0; entry < CustomCommandCount; ++entry)
             CustomCommands.push_back(
                 FindSettingsValue(lines, CustomCommandKey(entry)).value_or(std::string()));
@@ -60,10 +82,13 @@ void TfrmMain::SaveSettings() {
     std::string text;
     const auto line = [&text](const std::string& content) { text += content + "\r\n"; };
     line("[General]");
-    for (const TStoredOption& option : StoredOptions)
-        line(std::string(option.Key) + "=" + ((this->*option.Action)->isChecked() ? "1" : "0"));
+    for (const size_t row : StoredOptionRows())
+        line(std::string(CommandTable()[row].Option.SettingsKey) + "=" +
+             (CommandActions[row]->isChecked() ? "1" : "0"));
     for (const TStoredLoadingSetting& setting : StoredLoadingSettings)
         line(std::string(setting.Key) + "=" + (MetadataOptions().*setting.Member ? "1" : "0"));
+    if (PictureMemoryBudget() != DefaultPictureMemoryBudget())
+        line(std::string(MemoryBudgetKey) + "=" + std::to_string(PictureMemoryBudget() / MiB));
     line("");
     line("[Custom commands]");
     for (size_t entry = 0; entry < CustomCommandCount; ++entry)

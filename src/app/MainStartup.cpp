@@ -148,10 +148,7 @@ void TfrmMain::ApplicationActivate() {
         SortNames(extensions);
         ExtensionList = std::move(extensions);
 
-        actRotate90cw->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_9));
-        actRotate90ccw->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_7));
-        actVFlip->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_8));
-        actHFlip->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_5));
+        AssignActivationShortcuts();
 
         StartWithArgument();
         if (Terminated) {

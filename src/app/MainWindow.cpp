@@ -17,7 +17,6 @@ TfrmMain::TfrmMain(TPlatformServices& services, std::vector<std::string> argumen
     NameOrder.setCaseSensitivity(Qt::CaseInsensitive);
     CreateComponents();
     CreateActions();
-    ConnectActions();
     CreateMenu();
     FormCreate();
 }

@@ -128,10 +128,10 @@ public:
     bool SizingBorderApplied = false;
 
     // Navigation. Stepping shows a cached neighbour; jumps decode their target.
-    void GoNext();
-    void GoPrevious();
-    void actNextPictureExecute();
-    void actPrevPictureExecute();
+    // One step forward (direction +1) or back (-1).
+    void GoStep(int32_t direction);
+    void GoNext() { GoStep(+1); }
+    void GoPrevious() { GoStep(-1); }
     void actFirstPictureExecute();
     void actLastPictureExecute();
     void GoToPicture(int32_t position);
@@ -142,6 +142,9 @@ public:
     void actQuitExecute();
     // Every key that is not a shortcut, whatever child has the focus.
     void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    // In full screen the arrows pan over the picture, in window mode they move the window.
+    enum TArrow { arLeft, arRight, arUp, arDown };
+    void MoveByArrow(int32_t arrow);
     // x and y relative to the display surface.
     void FormMouseMove(Qt::MouseButtons buttons, int32_t x, int32_t y);
     void FormMouseWheelUp();
@@ -190,11 +193,7 @@ public:
 
     // --- Custom commands ---
     // Starts the command of the entry for the picture on display, without waiting for it.
-    void RunCustomCommand(size_t entry);
-    void actCustCmd1Execute();
-    void actCustCmd2Execute();
-    void actCustCmd3Execute();
-    void actCustCmd4Execute();
+    void RunCustomCommand(int32_t entry);
     // FileList[CurrentIndex], or nothing when CurrentIndex designates no entry.
     std::optional<std::string> CurrentListedFile() const;
 
@@ -227,9 +226,12 @@ protected:
 
 private:
     void CreateComponents();
+    // The actions, the menu and the keys, from the command table.
     void CreateActions();
-    void ConnectActions();
     void CreateMenu();
+    void AssignActivationShortcuts();
+    // Runs the command of a key that reached FormKeyDown; false when the key has none.
+    bool RunKeyCommand(int key, Qt::KeyboardModifiers shift);
     // Mouse and wheel of the window and of the display surface.
     bool FilterMouse(QObject* watched, QEvent* event);
     void TurnWheel(int angleDelta);
@@ -260,6 +262,8 @@ private:
     std::string FirstArgument() const;
 
     TPlatformServices& Services;
+    // The action of each row of the command table; null for rows without one.
+    std::vector<QAction*> CommandActions;
     std::vector<std::string> Arguments;
     std::string ExecutablePath;
     bool ActivationRunning = false;

@@ -188,12 +188,12 @@ void ReadRunLengthEncoded(TStream& stream, const TDibHeader& header, const TTarg
     const int64_t size = std::min(stream.Remaining(), neededAtMost);
     if (pixels > (size + 1) * MaxRlePixelsPerByte)
         throw EInvalidGraphic(SInvalidBitmap);
-    std::vector<uint8_t> data(static_cast<size_t>(size));
-    stream.ReadBuffer(data.data(), size);
+    const TPictureMemory data(static_cast<size_t>(size));
+    stream.ReadBuffer(data.Data(), size);
     // Fresh storage: the pixels the codes skip must read as zero.
     bitmap.ReleaseImage();
     PrepareBitmap(bitmap, header, target.Format);
-    DecodeDibRle(data.data(), data.size(), header, bitmap);
+    DecodeDibRle(data.Data(), data.Size(), header, bitmap);
 }
 
 } // namespace

@@ -144,7 +144,7 @@ TLogPalette TGIFGraphic::ReadColorTable(uint32_t entries) {
 }
 
 // The data sub-blocks joined; a stream that ends early gives what it holds.
-std::vector<uint8_t> TGIFGraphic::ReadImageData() {
+TPictureMemory TGIFGraphic::ReadImageData() {
     const int64_t start = Stream->Position();
     int64_t total = 0;
     uint8_t length = 0;
@@ -153,11 +153,11 @@ std::vector<uint8_t> TGIFGraphic::ReadImageData() {
         total += available;
         Stream->Seek(available, TSeekOrigin::soCurrent);
     }
-    std::vector<uint8_t> data(static_cast<size_t>(total));
+    TPictureMemory data(static_cast<size_t>(total));
     Stream->SetPosition(start);
     int64_t filled = 0;
     while (filled < total && Stream->Read(&length, 1) == 1 && length != 0)
-        filled += Stream->Read(data.data() + filled, std::min<int64_t>(length, total - filled));
+        filled += Stream->Read(data.Data() + filled, std::min<int64_t>(length, total - filled));
     return data;
 }
 
@@ -211,18 +211,18 @@ void TGIFGraphic::LoadFromStream(TStream& stream) {
     const uint8_t codeSize = ReadByte();
     // Nothing is sized before the data are seen: a few bytes claiming a huge picture cost
     // no more than they are.
-    const std::vector<uint8_t> data = ReadImageData();
+    const TPictureMemory data = ReadImageData();
     const int64_t pixelCount = int64_t(width) * height;
-    if (int64_t(data.size()) * MaxLZWPixelsPerByte < pixelCount)
+    if (int64_t(data.Size()) * MaxLZWPixelsPerByte < pixelCount)
         GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
     SetSize(width, height);
-    std::vector<uint8_t> pixels(size_t(width) * (size_t(height) + 1));
+    const TPictureMemory pixels(size_t(width) * (size_t(height) + 1));
     TGIFLZWDecoder decoder(codeSize);
-    const uint8_t* source = data.data();
-    uint8_t* dest = pixels.data();
-    decoder.Decode(source, dest, int32_t(std::min<int64_t>(int64_t(data.size()), INT32_MAX)),
+    const uint8_t* source = data.Data();
+    uint8_t* dest = pixels.Data();
+    decoder.Decode(source, dest, int32_t(std::min<int64_t>(int64_t(data.Size()), INT32_MAX)),
                    int32_t(pixelCount));
     StartTransferring();
-    CopyRows(pixels.data());
+    CopyRows(pixels.Data());
     FinishTransferring();
 }

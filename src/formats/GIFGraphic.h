@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/GraphicReader.h"
+#include "platform/PictureLimits.h"
 
 // Reads the first image of GIF files (87a and 89a) into an 8-bit palettised bitmap;
 // animation, transparency, image position and further images are ignored.
@@ -18,6 +19,6 @@ private:
     // Passes over extensions and stray bytes; returns 0x2C (image) or 0x3B (trailer).
     uint8_t SkipToImageOrTrailer();
     TLogPalette ReadColorTable(uint32_t entries);
-    std::vector<uint8_t> ReadImageData();
+    TPictureMemory ReadImageData();
     void CopyRows(const uint8_t* pixels);
 };

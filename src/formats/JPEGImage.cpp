@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -131,6 +132,10 @@ struct TDecompressor {
     }
     // Returns only when the listener asked for a quiet abort.
     void Fail() {
+        // Memory beyond max_memory_to_use would have gone to a backing store, which there
+        // is none of: the picture is over the load's budget.
+        if (Errors.Pub.msg_code == JERR_NO_BACKING_STORE)
+            throw EPictureMemory::OverBudget();
         if (!Monitor.Failure)
             throw EJPEG(Format(gesJPEGError, Errors.Pub.msg_code));
         try {
@@ -270,8 +275,10 @@ TJPEGImage::TJPEGImage() : FImage(std::make_shared<TJPEGData>()) {}
 
 void TJPEGImage::LoadFromStream(TStream& stream) {
     auto data = std::make_shared<TJPEGData>();
-    if (const int64_t size = stream.Remaining(); size > 0)
+    if (const int64_t size = stream.Remaining(); size > 0) {
+        data->Charge = TPictureCharge(size);
         data->Data.CopyFrom(stream, size);
+    }
     FBitmap.reset();
     FImage = data;
     Metadata = ReadJPEGMetadata(data->Data.Memory());
@@ -371,6 +378,10 @@ void TJPEGImage::Decode() const {
         return;
     }
     decompressor.WatchProgress(*this, rect);
+    // Progressive and multi-scan files keep every coefficient of the picture; what the
+    // bitmap leaves of the budget is all libjpeg may take (0 would mean no limit).
+    info.mem->max_memory_to_use =
+        long(std::clamp<int64_t>(TPictureLoadScope::Available(), 1, LONG_MAX));
     bool aborted = !RunGuarded(
         decompressor.Errors,
         [](void* c) { jpeg_start_decompress(static_cast<j_decompress_ptr>(c)); }, &info);

@@ -3,6 +3,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Graphics.h"
+#include "platform/PictureLimits.h"
 #include "platform/Streams.h"
 
 #include <cstdint>
@@ -17,6 +18,7 @@ public:
 // The compressed file and what its header says; shared by the pictures assigned from one
 // another, never changed once made.
 struct TJPEGData {
+    TPictureCharge Charge; // the file's bytes, counted against the load that read them
     TMemoryStream Data;
     int32_t Width = 0;
     int32_t Height = 0;

@@ -126,7 +126,7 @@ void TPCXGraphic::AssignPalette(const THeader& header) {
 }
 
 // All rows at once, unpacked; rows the data do not reach stay zero.
-std::vector<uint8_t> TPCXGraphic::ReadPixelData(const THeader& header, int64_t lineBytes) {
+TPictureMemory TPCXGraphic::ReadPixelData(const THeader& header, int64_t lineBytes) {
     int64_t dataSize = Stream->Size() - Stream->Position();
     if (header.SinglePlane() && header.BitsPerPixel == 8)
         dataSize -= VGAPaletteSize;
@@ -135,19 +135,19 @@ std::vector<uint8_t> TPCXGraphic::ReadPixelData(const THeader& header, int64_t l
     const int64_t ratio = header.Encoding == 1 ? MaxRunLengthRatio : 1;
     if (dataSize * ratio < imageBytes)
         GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
-    std::vector<uint8_t> packed(
-        size_t(std::min(dataSize, imageBytes * (header.Encoding == 1 ? 2 : 1))));
+    TPictureMemory image(static_cast<size_t>(imageBytes));
     if (header.Encoding != 1) {
-        Stream->ReadBuffer(packed.data(), int64_t(packed.size()));
-        return packed;
+        Stream->ReadBuffer(image.Data(), imageBytes);
+        return image;
     }
-    packed.resize(size_t(dataSize));
-    Stream->ReadBuffer(packed.data(), dataSize);
-    std::vector<uint8_t> image(static_cast<size_t>(imageBytes));
+    // A run byte pair is the most a byte of the picture can take; more data are not read.
+    const int64_t packedSize = std::min(dataSize, 2 * imageBytes);
+    const TPictureMemory packed(static_cast<size_t>(packedSize));
+    Stream->ReadBuffer(packed.Data(), packedSize);
     TPCXRLEDecoder decoder;
-    const uint8_t* source = packed.data();
-    uint8_t* dest = image.data();
-    decoder.Decode(source, dest, int32_t(std::min<int64_t>(dataSize, INT32_MAX)),
+    const uint8_t* source = packed.Data();
+    uint8_t* dest = image.Data();
+    decoder.Decode(source, dest, int32_t(std::min<int64_t>(packedSize, INT32_MAX)),
                    int32_t(imageBytes));
     return image;
 }
@@ -219,9 +219,8 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
         GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
     SetSize(header.Width, header.Height);
     const int64_t lineBytes = int64_t(header.Planes) * header.BytesPerLine;
-    std::vector<uint8_t> data = ReadPixelData(header, lineBytes);
-    data.resize(size_t(lineBytes * header.Height));
+    const TPictureMemory data = ReadPixelData(header, lineBytes);
     StartTransferring();
-    ConvertRows(header, data.data(), lineBytes);
+    ConvertRows(header, data.Data(), lineBytes);
     FinishTransferring();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/GraphicReader.h"
+#include "platform/PictureLimits.h"
 
 // Reads ZSoft Paintbrush files: 1, 2, 4 and 8-bit single-plane images, 16 colours in four
 // 1-bit planes and 24-bit colour in three 8-bit planes, raw or run-length compressed.
@@ -16,6 +17,6 @@ private:
     struct THeader;
 
     void AssignPalette(const THeader& header);
-    std::vector<uint8_t> ReadPixelData(const THeader& header, int64_t lineBytes);
+    TPictureMemory ReadPixelData(const THeader& header, int64_t lineBytes);
     void ConvertRows(const THeader& header, const uint8_t* data, int64_t lineBytes);
 };

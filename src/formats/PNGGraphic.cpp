@@ -60,12 +60,12 @@ void TPNGGraphic::ReadChunkData() {
     // A length the file cannot hold is a truncated or damaged file, not a reason to allocate.
     if (ChunkLength > 0x7FFFFFFFu || int64_t(ChunkLength) + 4 > Stream->Remaining())
         GraphicErrorFmt(gesStreamReadError, gesFormatPNG);
-    if (RawBuffer.size() < ChunkLength)
-        RawBuffer.resize(ChunkLength);
-    Stream->ReadBuffer(RawBuffer.data(), ChunkLength);
+    if (RawBuffer.Size() < ChunkLength)
+        RawBuffer = TPictureMemory(ChunkLength);
+    Stream->ReadBuffer(RawBuffer.Data(), ChunkLength);
     uint8_t stored[4];
     Stream->ReadBuffer(stored, 4);
-    ChunkCRC = uint32_t(crc32(ChunkCRC, RawBuffer.data(), ChunkLength));
+    ChunkCRC = uint32_t(crc32(ChunkCRC, RawBuffer.Data(), ChunkLength));
     if (ChunkCRC != BigEndian32(stored))
         GraphicErrorFmt(gesInvalidCRC, gesFormatPNG);
 }
@@ -83,7 +83,7 @@ bool TPNGGraphic::IsChunk(const char* type) const {
 }
 
 TPNGGraphic::THeader TPNGGraphic::ParseHeader() const {
-    const uint8_t* d = RawBuffer.data();
+    const uint8_t* d = RawBuffer.Data();
     return {BigEndian32(d), BigEndian32(d + 4), d[8], d[9], d[10], d[11], d[12]};
 }
 
@@ -143,7 +143,7 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
         if (IsChunk("gAMA")) {
             ReadChunkData();
             if (ChunkLength >= 4)
-                p.FileGamma = float(BigEndian32(RawBuffer.data())) / 100000.0f;
+                p.FileGamma = float(BigEndian32(RawBuffer.Data())) / 100000.0f;
             break;
         }
         SkipChunk();
@@ -174,13 +174,13 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
         LoadChunks();
     } catch (...) {
         Decoder.reset();
-        RawBuffer = {};
+        RawBuffer.Reset();
         FinishTransferring();
         throw;
     }
     Decoder->DecodeEnd();
     Decoder.reset();
-    RawBuffer = {};
+    RawBuffer.Reset();
     FinishTransferring();
 }
 
@@ -203,15 +203,15 @@ void TPNGGraphic::LoadChunks() {
             ReadPalette();
         } else if (IsChunk("iCCP")) {
             ReadChunkData();
-            Metadata.IccProfile = InflateICCPChunk({RawBuffer.data(), ChunkLength});
+            Metadata.IccProfile = InflateICCPChunk({RawBuffer.Data(), ChunkLength});
             IgnoreGammaForProfile();
         } else if (IsChunk("eXIf")) {
             ReadChunkData();
-            Metadata.Orientation = ExifOrientation({RawBuffer.data(), ChunkLength});
+            Metadata.Orientation = ExifOrientation({RawBuffer.Data(), ChunkLength});
         } else if (IsChunk("gAMA")) {
             ReadChunkData();
             if (ChunkLength >= 4 && !ProfileApplies()) {
-                ColorManager.SetGammaValues(float(BigEndian32(RawBuffer.data())) / 100000.0f, 2.2f);
+                ColorManager.SetGammaValues(float(BigEndian32(RawBuffer.Data())) / 100000.0f, 2.2f);
                 ColorManager.SetTargetFlags(ColorManager.TargetFlags() | cfGamma);
                 ImageProperties.Options |= ioUseGamma;
             }
@@ -300,7 +300,7 @@ void TPNGGraphic::ReadPalette() {
         return;
     SetupColorDepth();
     const uint32_t count = std::min<uint32_t>(ChunkLength / 3, MaxPaletteEntries);
-    FilePalette = ColorManager.MakeColorPalette(RawBuffer.data(), plTriple8, count, false);
+    FilePalette = ColorManager.MakeColorPalette(RawBuffer.Data(), plTriple8, count, false);
 }
 
 // A gray sample of the file's depth as the 8-bit level the bitmap shows for it.
@@ -333,7 +333,7 @@ uint8_t ColorSample(uint16_t value, uint8_t depth) {
 // that the background of an incomplete image shows the colour the file asks for.
 void TPNGGraphic::ReadBackground() {
     ReadChunkData();
-    const uint8_t* d = RawBuffer.data();
+    const uint8_t* d = RawBuffer.Data();
     switch (Header.ColorType) {
     case 2:
     case 6:
@@ -364,7 +364,7 @@ void TPNGGraphic::ReadBackground() {
 // the alpha of gray-alpha and RGBA images play no part.
 void TPNGGraphic::ReadTransparency() {
     ReadChunkData();
-    const uint8_t* d = RawBuffer.data();
+    const uint8_t* d = RawBuffer.Data();
     if (Header.ColorType == 0 && ChunkLength >= 2) {
         const uint8_t level = GrayLevel(BigEndian16(d));
         TransparentKey = TColorRGB{level, level, level};
@@ -469,7 +469,7 @@ void TPNGGraphic::DecodeInterlacedRows(std::vector<uint8_t>& current,
 uint32_t TPNGGraphic::IDATRemaining() const {
     if (CurrentSource == nullptr)
         return 0;
-    return uint32_t(IDATSize - (CurrentSource - RawBuffer.data()));
+    return uint32_t(IDATSize - (CurrentSource - RawBuffer.Data()));
 }
 
 // Fills DEST with COUNT decompressed bytes, reading IDAT chunks as the decoder needs them.
@@ -480,7 +480,7 @@ bool TPNGGraphic::ReadDecompressed(uint8_t* dest, uint32_t count) {
     for (;;) {
         while (IDATRemaining() == 0 && IsChunk("IDAT")) {
             ReadChunkData();
-            CurrentSource = RawBuffer.data();
+            CurrentSource = RawBuffer.Data();
             IDATSize = int32_t(ChunkLength);
             ReadChunkHeader();
         }

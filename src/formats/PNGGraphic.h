@@ -2,6 +2,7 @@
 
 #include "codecs/LZ77Decoder.h"
 #include "formats/GraphicReader.h"
+#include "platform/PictureLimits.h"
 
 #include <memory>
 #include <optional>
@@ -52,7 +53,7 @@ private:
 
     std::unique_ptr<TLZ77Decoder> Decoder;
     int32_t IDATSize = 0;
-    std::vector<uint8_t> RawBuffer;
+    TPictureMemory RawBuffer; // the current chunk's data
     const uint8_t* CurrentSource = nullptr;
     uint32_t ChunkLength = 0;
     uint8_t ChunkType[4] = {};

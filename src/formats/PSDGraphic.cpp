@@ -10,7 +10,6 @@
 #include <array>
 #include <cctype>
 #include <cstring>
-#include <memory>
 
 const TGraphicClassInfo TPSDGraphic::ClassInfo = {"TPSDGraphic", CreateGraphic<TPSDGraphic>};
 
@@ -224,9 +223,9 @@ public:
     uint8_t* Row(uint32_t k, size_t y) {
         const size_t row = k * Height + y;
         if (!Packed)
-            return Data.get() + row * RowSize;
+            return Data.Data() + row * RowSize;
         uint8_t* dest = RowBuffers.data() + k * RowSize;
-        const uint8_t* source = Data.get() + Offsets[row];
+        const uint8_t* source = Data.Data() + Offsets[row];
         // Each row is packed on its own: a damaged row cannot shift the rows after it, and
         // what it lacks stays 0.
         std::memset(dest, 0, RowSize);
@@ -239,8 +238,8 @@ private:
         const size_t size = Planes * RowSize * Height;
         if (int64_t(size) > stream.Remaining())
             TruncatedError();
-        Data.reset(new uint8_t[size]);
-        stream.ReadBuffer(Data.get(), int64_t(size));
+        Data = TPictureMemory(size);
+        stream.ReadBuffer(Data.Data(), int64_t(size));
     }
 
     void ReadPacked(TStream& stream, uint32_t channels) {
@@ -261,8 +260,8 @@ private:
         if (int64_t(packedSize) > stream.Remaining() ||
             packedSize < rows * 2 * ((RowSize + 127) / 128))
             TruncatedError();
-        Data.reset(new uint8_t[packedSize]);
-        stream.ReadBuffer(Data.get(), int64_t(packedSize));
+        Data = TPictureMemory(packedSize);
+        stream.ReadBuffer(Data.Data(), int64_t(packedSize));
         RowBuffers.resize(Planes * RowSize);
     }
 
@@ -270,7 +269,7 @@ private:
     const size_t RowSize;
     const size_t Height;
     const bool Packed;
-    std::unique_ptr<uint8_t[]> Data; // the planes one after the other, or their packed rows
+    TPictureMemory Data;             // the planes one after the other, or their packed rows
     std::vector<size_t> Offsets;     // packed: where each row starts in Data, and the end
     std::vector<uint8_t> RowBuffers; // packed: one unpacked row per plane
     TPackbitsRLEDecoder Decoder;

@@ -190,23 +190,23 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& plan
     if (uint64_t(tightRow) * height > uint64_t(compressedSize) * expansion)
         GraphicErrorFmt(gesStreamReadError, gesFormatPSP);
 
-    std::vector<uint8_t> packed(compressedSize);
-    stream.ReadBuffer(packed.data(), compressedSize);
-    std::vector<uint8_t>& plane = planes[channelType];
-    plane.assign(paddedRow * height, 0);
-    const uint8_t* source = packed.data();
-    uint8_t* dest = plane.data();
+    const TPictureMemory packed(compressedSize);
+    stream.ReadBuffer(packed.Data(), compressedSize);
+    TPictureMemory& plane = planes[channelType];
+    plane = TPictureMemory(paddedRow * height);
+    const uint8_t* source = packed.Data();
+    uint8_t* dest = plane.Data();
     switch (ImageProperties.Compression) {
     case ctRLE: {
         TPSPRLEDecoder decoder;
-        decoder.Decode(source, dest, int32_t(compressedSize), int32_t(plane.size()));
+        decoder.Decode(source, dest, int32_t(compressedSize), int32_t(plane.Size()));
         dest += decoder.UnpackedCount();
         break;
     }
     case ctLZ77: {
         TLZ77Decoder decoder(Z_FINISH, false);
         decoder.DecodeInit();
-        decoder.Decode(source, dest, int32_t(compressedSize), int32_t(plane.size()));
+        decoder.Decode(source, dest, int32_t(compressedSize), int32_t(plane.Size()));
         const bool failed = decoder.ZLibResult() < 0 && decoder.ZLibResult() != Z_BUF_ERROR;
         decoder.DecodeEnd();
         if (failed)
@@ -214,12 +214,12 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& plan
         break;
     }
     default: {
-        const size_t copied = std::min(packed.size(), plane.size());
+        const size_t copied = std::min(packed.Size(), plane.Size());
         std::memcpy(dest, source, copied);
         dest += copied;
     }
     }
-    const size_t stride = size_t(dest - plane.data()) == plane.size() ? paddedRow : tightRow;
+    const size_t stride = size_t(dest - plane.Data()) == plane.Size() ? paddedRow : tightRow;
     if (rowStride != 0 && rowStride != stride)
         InvalidFile();
     rowStride = stride;
@@ -246,9 +246,9 @@ void TPSPGraphic::ReadLayer(TStream& stream, int64_t layerEnd) {
 
     // A fourth channel beside red, green and blue is the layer's transparency.
     const bool colour = ImageProperties.ColorScheme == psRGB;
-    const bool withAlpha = colour && channels > 3 && !planes[0].empty();
+    const bool withAlpha = colour && channels > 3 && planes[0].Size() > 0;
     for (size_t k = colour ? 1 : 0; k < (colour ? 4 : 1); ++k)
-        if (planes[k].empty())
+        if (planes[k].Size() == 0)
             InvalidFile();
     if (withAlpha) {
         ColorManager.SetSourceScheme(psRGBA);
@@ -298,8 +298,8 @@ bool TPSPGraphic::ReadLayerBank(TStream& stream, int64_t blockEnd) {
 
 void TPSPGraphic::TransferRows(const TPlanes& planes, size_t rowStride, bool withAlpha) {
     const bool colour = ImageProperties.ColorScheme == psRGB;
-    const std::array<const void*, 4> base = {planes[1].data(), planes[2].data(), planes[3].data(),
-                                             planes[0].data()};
+    const std::array<const void*, 4> base = {planes[1].Data(), planes[2].Data(), planes[3].Data(),
+                                             planes[0].Data()};
     const size_t count = colour ? (withAlpha ? 4 : 3) : 1;
     std::array<const void*, 4> sources{};
     for (int32_t y = 0; y < ImageProperties.Height; ++y) {
@@ -308,7 +308,7 @@ void TPSPGraphic::TransferRows(const TPlanes& planes, size_t rowStride, bool wit
             for (size_t k = 0; k < count; ++k)
                 sources[k] = static_cast<const uint8_t*>(base[k]) + offset;
         else
-            sources[0] = planes[0].data() + offset;
+            sources[0] = planes[0].Data() + offset;
         ColorManager.ConvertPixels(std::span<const void* const>(sources.data(), count), ScanLine(y),
                                    uint32_t(ImageProperties.Width));
         RowTransferred(y);

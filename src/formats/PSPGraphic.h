@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/GraphicReader.h"
+#include "platform/PictureLimits.h"
 
 #include <array>
 #include <cstdint>
@@ -23,7 +24,7 @@ private:
         int64_t End = 0; // stream position after the block's data
     };
     // Planes by channel type: composite (or index), red, green, blue.
-    using TPlanes = std::array<std::vector<uint8_t>, 4>;
+    using TPlanes = std::array<TPictureMemory, 4>;
 
     bool ReadBlockHeader(TStream& stream, int64_t limit, TBlockHeader& header);
     void ReadPalette(TStream& stream, int64_t blockEnd);

@@ -71,7 +71,7 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
 }
 
 void TBitmap::Allocate() {
-    FBits.reset();
+    FBits.Reset();
     FRowBytes = 0;
     if (FWidth == 0 || FHeight == 0)
         return;
@@ -80,20 +80,20 @@ void TBitmap::Allocate() {
         FWidth = FHeight = 0;
         throw EInvalidGraphic("Invalid bitmap size or pixel format");
     }
-    FRowBytes = static_cast<int32_t>(DibRowBytes(FWidth, bits));
-    // calloc hands out zeroed pages without touching them first.
-    FBits.reset(static_cast<uint8_t*>(
-        std::calloc(static_cast<size_t>(FRowBytes), static_cast<size_t>(FHeight))));
-    if (!FBits) {
-        FWidth = FHeight = FRowBytes = 0;
-        throw EInvalidGraphic("Out of memory for the bitmap");
+    const int64_t rowBytes = DibRowBytes(FWidth, bits);
+    try {
+        FBits = TPictureMemory(size_t(rowBytes) * size_t(FHeight));
+    } catch (...) {
+        FWidth = FHeight = 0;
+        throw;
     }
+    FRowBytes = static_cast<int32_t>(rowBytes);
 }
 
 void TBitmap::SetSize(int32_t width, int32_t height) {
     if (width < 0 || height < 0)
         throw EInvalidGraphic("Invalid bitmap size or pixel format");
-    if (width == FWidth && height == FHeight && (FBits || width == 0 || height == 0))
+    if (width == FWidth && height == FHeight && (FBits.Data() || width == 0 || height == 0))
         return;
     FWidth = width;
     FHeight = height;
@@ -106,7 +106,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     FPixelFormat = format;
     if (IsIndexed(format) && FPalette.empty())
         FPalette = DefaultPaletteFor(format);
-    if (FBits)
+    if (FBits.Data())
         Allocate();
 }
 
@@ -115,9 +115,9 @@ uint8_t* TBitmap::ScanLine(int32_t y) {
 }
 
 const uint8_t* TBitmap::ScanLine(int32_t y) const {
-    if (y < 0 || y >= FHeight || !FBits)
+    if (y < 0 || y >= FHeight || !FBits.Data())
         throw EInvalidGraphic("Scan line index out of range");
-    return FBits.get() + static_cast<size_t>(y) * static_cast<size_t>(FRowBytes);
+    return FBits.Data() + static_cast<size_t>(y) * static_cast<size_t>(FRowBytes);
 }
 
 void TBitmap::SetPalette(TLogPalette palette) {
@@ -127,7 +127,7 @@ void TBitmap::SetPalette(TLogPalette palette) {
 }
 
 void TBitmap::Fill(TColorRGB color) {
-    if (!FBits)
+    if (!FBits.Data())
         return;
     const int bits = PixelFormatBits(FPixelFormat);
     uint8_t pattern[4] = {};
@@ -145,7 +145,7 @@ void TBitmap::Fill(TColorRGB color) {
             byte = index ? 0xFF : 0x00;
         else if (bits == 4)
             byte = uint8_t((index << 4) | (index & 15));
-        std::memset(FBits.get(), byte, static_cast<size_t>(FRowBytes) * FHeight);
+        std::memset(FBits.Data(), byte, static_cast<size_t>(FRowBytes) * FHeight);
         return;
     }
     int bytesPerPixel = bits / 8;
@@ -170,7 +170,7 @@ void TBitmap::Fill(TColorRGB color) {
 }
 
 void TBitmap::ReleaseImage() {
-    FBits.reset();
+    FBits.Reset();
     FWidth = FHeight = FRowBytes = 0;
 }
 
@@ -184,8 +184,8 @@ void TBitmap::Assign(const TBitmap& source) {
     FWidth = source.FWidth;
     FHeight = source.FHeight;
     Allocate();
-    if (FBits)
-        std::memcpy(FBits.get(), source.FBits.get(), static_cast<size_t>(FRowBytes) * FHeight);
+    if (FBits.Data())
+        std::memcpy(FBits.Data(), source.FBits.Data(), static_cast<size_t>(FRowBytes) * FHeight);
 }
 
 void TBitmap::Draw(TBitmap& canvas, int32_t x, int32_t y) const {

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "platform/Graphics.h"
+#include "platform/PictureLimits.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
 // The platform bitmap: pixels in one of the formats of TPixelFormat, rows stored top first
 // with the 4-byte row alignment of device-independent bitmaps, a logical palette for the
@@ -20,7 +19,8 @@ public:
     void SetWidth(int32_t width) { SetSize(width, FHeight); }
     void SetHeight(int32_t height) { SetSize(FWidth, height); }
     // Gives the bitmap new, zero-filled storage unless the size is unchanged. A size that
-    // MayAllocatePicture refuses raises EInvalidGraphic; so does any size for pfCustom.
+    // MayAllocatePicture refuses raises EInvalidGraphic; so does any size for pfCustom, and
+    // storage beyond the load's memory budget raises EPictureMemory.
     void SetSize(int32_t width, int32_t height);
 
     TPixelFormat PixelFormat() const { return FPixelFormat; }
@@ -49,16 +49,13 @@ public:
     void Draw(TBitmap& canvas, int32_t x, int32_t y) const override;
 
 private:
-    struct FreeDeleter {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
     void Allocate();
 
     int32_t FWidth = 0;
     int32_t FHeight = 0;
     int32_t FRowBytes = 0;
     TPixelFormat FPixelFormat = TPixelFormat::pfDevice;
-    std::unique_ptr<uint8_t[], FreeDeleter> FBits;
+    TPictureMemory FBits; // counted against the load that sized the bitmap
     TLogPalette FPalette;
 };
 

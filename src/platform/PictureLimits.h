@@ -1,9 +1,25 @@
 #pragma once
 
-#include <cstdint>
+#include "platform/Exceptions.h"
 
-// The one gate every reader passes before it allocates a picture: refuses sizes that are
-// not positive, too large in one dimension, or more pixels than the machine can hold.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+// The gates every picture load passes before it takes memory.
+//
+// 1. Sizes: MayAllocatePicture refuses sizes that are not positive, too large in one
+//    dimension, or more pixels than the machine can hold.
+// 2. Memory: one budget per picture load bounds the bytes the load holds at once. A load
+//    is a TPictureLoadScope; every large buffer made while it lives (bitmap storage, strip
+//    and plane buffers, decoder scratch) is a TPictureMemory, and memory a library takes
+//    for the load is announced with a TPictureCharge. Both count against the budget while
+//    they live and raise EPictureMemory, before anything is allocated, when they would
+//    exceed it. Outside a load each buffer on its own must fit the budget.
+//
+// Loads run on one thread each; the accounting is per thread and takes no lock.
+
 constexpr int64_t MaxPictureDimension = int64_t(1) << 20;
 
 // Largest pixel count a picture may have; fuzzers lower it to keep allocations small.
@@ -17,3 +33,72 @@ bool MayAllocatePicture(int64_t width, int64_t height);
 inline int64_t DibRowBytes(int64_t width, int bitsPerPixel) {
     return ((width * bitsPerPixel + 31) / 32) * 4;
 }
+
+// The budget of one picture load in bytes: the smaller of 2 GiB and half the physical
+// memory, unless set (the settings file can).
+int64_t DefaultPictureMemoryBudget();
+int64_t PictureMemoryBudget();
+// A value of 0 or less restores the default.
+void SetPictureMemoryBudget(int64_t bytes);
+
+// A load that would take more than the budget, or memory the system does not have.
+class EPictureMemory : public EInvalidGraphic {
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+    // The refusal of a load over the budget, which says so with the budget in MiB.
+    static EPictureMemory OverBudget();
+};
+
+// One picture load on this thread, from construction to destruction. A scope made while
+// another lives joins it: a picture inside a picture shares its budget.
+class TPictureLoadScope {
+public:
+    TPictureLoadScope();
+    ~TPictureLoadScope();
+    TPictureLoadScope(const TPictureLoadScope&) = delete;
+    TPictureLoadScope& operator=(const TPictureLoadScope&) = delete;
+
+    // Bytes the current load may still take (the whole budget outside a load): what to
+    // grant a library that takes a memory limit, such as libjpeg's max_memory_to_use.
+    static int64_t Available();
+    // The most the current load has held at once so far; 0 outside a load.
+    static int64_t Peak();
+};
+
+// Counts BYTES against the current load for as long as it lives. Raises EPictureMemory
+// when they do not fit. Releasing after the load has ended is harmless.
+class TPictureCharge {
+public:
+    TPictureCharge() = default;
+    explicit TPictureCharge(int64_t bytes);
+    ~TPictureCharge() { Release(); }
+    TPictureCharge(TPictureCharge&& other) noexcept;
+    TPictureCharge& operator=(TPictureCharge&& other) noexcept;
+
+    int64_t Bytes() const { return FBytes; }
+    void Release();
+
+private:
+    int64_t FBytes = 0;
+    uint64_t FLoad = 0; // the load counted against; 0 for none
+};
+
+// Zero-filled storage counted against the current load: the one way a load takes a large
+// buffer. Raises EPictureMemory above the budget, and also when the system has no memory.
+class TPictureMemory {
+public:
+    TPictureMemory() = default;
+    explicit TPictureMemory(size_t bytes);
+
+    uint8_t* Data() const { return FData.get(); }
+    size_t Size() const { return size_t(FCharge.Bytes()); }
+    void Reset();
+
+private:
+    struct FreeDeleter {
+        void operator()(uint8_t* p) const { std::free(p); }
+    };
+
+    TPictureCharge FCharge;
+    std::unique_ptr<uint8_t[], FreeDeleter> FData;
+};

@@ -19,22 +19,16 @@ void TFastBMP::SetSize(int32_t w, int32_t h) {
         throw EInvalidGraphic("Invalid pixel buffer size");
     const int32_t stride = static_cast<int32_t>(DibRowBytes(w, 24));
     const size_t bytes = size_t(stride) * size_t(h);
-    if (!empty && bytes <= StorageCapacity && bytes >= StorageCapacity / 2) {
+    if (!empty && bytes <= Storage.Size() && bytes >= Storage.Size() / 2) {
         // Clearing storage the buffer already has costs less than faulting in fresh pages,
         // which matters when every step of the viewer resizes the display buffer.
-        std::memset(Storage.get(), 0, bytes);
+        std::memset(Storage.Data(), 0, bytes);
     } else {
-        std::unique_ptr<uint8_t[], FreeDeleter> storage;
-        if (!empty) {
-            // calloc hands out zeroed pages: a resized buffer is black without a pass over it.
-            storage.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
-            if (!storage)
-                throw EInvalidGraphic("Out of memory for the pixel buffer");
-        }
-        Storage = std::move(storage);
-        StorageCapacity = empty ? 0 : bytes;
+        // Fresh storage comes zeroed: a resized buffer is black without a pass over it. When
+        // there is none, the buffer stays as it was.
+        Storage = TPictureMemory(empty ? 0 : bytes);
     }
-    PixelData = Storage.get();
+    PixelData = Storage.Data();
     Width = w;
     Height = h;
     DibInfo.biWidth = w;

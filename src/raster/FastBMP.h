@@ -1,10 +1,8 @@
 #pragma once
 
 #include "platform/DeviceContext.h"
+#include "platform/PictureLimits.h"
 #include "raster/FastRGB.h"
-
-#include <cstdlib>
-#include <memory>
 
 class TBitmap;
 
@@ -40,11 +38,7 @@ public:
     int32_t ColorCount() const;
 
 private:
-    struct FreeDeleter {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<uint8_t[], FreeDeleter> Storage;
-    size_t StorageCapacity = 0; // bytes of Storage, at least ByteSize
+    TPictureMemory Storage; // at least ByteSize bytes, counted against the load that sized it
 };
 
 // Where a part lies in a whole resampled picture: the whole target's size, and the column and

@@ -1,5 +1,6 @@
 #include "raster/LoadedPicture.h"
 
+#include "formats/JPEGImage.h"
 #include "platform/Bitmap.h"
 #include "raster/PictureMetadata.h"
 
@@ -8,6 +9,10 @@ void LoadPictureBuffer(std::unique_ptr<TGraphic> picture, TFastBMP& buffer) {
     const TPictureMetadata metadata = picture->Metadata;
     if (const auto* bitmap = dynamic_cast<const TBitmap*>(picture.get())) {
         buffer.LoadFromBitmapHandle(*bitmap);
+    } else if (const auto* jpeg = dynamic_cast<const TJPEGImage*>(picture.get())) {
+        // Its own bitmap gives the same pixels without a canvas, and a JPEG over the budget
+        // is refused before a canvas is filled for it.
+        buffer.LoadFromBitmapHandle(jpeg->Bitmap());
     } else {
         TBitmap canvas;
         canvas.SetPixelFormat(TPixelFormat::pf24bit);

@@ -1,6 +1,7 @@
 #include "ViewerFixture.h"
 
 #include "display/FastIMG.h"
+#include "platform/PictureLimits.h"
 
 #include <QAction>
 #include <QCursor>
@@ -59,10 +60,22 @@ TEST_F(MainLoading, AnUndecodableFileShowsTheBlackSquareWithoutAnErrorPicture) {
     EXPECT_EQ(window.CurrentBmp->ColorCount(), 1);
     EXPECT_TRUE(TopDownPixel(*window.CurrentBmp, 50, 50) == (TRgb{0, 0, 0}));
     EXPECT_EQ(window.DebugLog,
-              (Log{"", "===== broken.tbmp =====", "*Error*: Unable to load " + path, "Resize: 5 ms",
-                   "Display: 15 ms"}));
+              (Log{"", "===== broken.tbmp =====", "*Error*: Unable to load " + path,
+                   "Stream read error", "Resize: 5 ms", "Display: 15 ms"}));
     EXPECT_EQ(window.windowTitle().toStdString(), "broken.tbmp - Pelorama");
     EXPECT_EQ(window.DisplaySurface->BoundsRect(), (TRect{0, 0, 100, 100}));
+}
+
+TEST_F(MainLoading, APictureOverTheMemoryBudgetShowsTheBlackSquare) {
+    const std::string path = WriteTestPicture(PathOf("large.tbmp"), 200, 200,
+                                              std::vector<TRgb>(200 * 200, TRgb{1, 2, 3}));
+    SetPictureMemoryBudget(100 << 10); // 120 KB of pixels do not fit
+    TfrmMain& window = *Start({path});
+    SetPictureMemoryBudget(0);
+    ASSERT_TRUE(window.CurrentBmp);
+    EXPECT_EQ(window.CurrentBmp->Width, 100);
+    ASSERT_GE(window.DebugLog.size(), 3u);
+    EXPECT_EQ(window.DebugLog[2], "*Error*: Unable to load " + path);
 }
 
 TEST_F(MainLoading, AnUndecodableFileShowsTheErrorPictureWithItsOwnBlock) {
@@ -75,7 +88,8 @@ TEST_F(MainLoading, AnUndecodableFileShowsTheErrorPictureWithItsOwnBlock) {
     EXPECT_EQ(window.CurrentBmp->Width, 2);
     EXPECT_TRUE(TopDownPixel(*window.CurrentBmp, 1, 0) == (TRgb{6, 5, 4}));
     EXPECT_EQ(window.DebugLog, (Log{"", "===== notes.txt =====", "*Error*: Unable to load " + path,
-                                    "", "===== pic_err.jpg =====", "Dimensions: 2x1", "Colors: 2",
+                                    "Unknown picture file extension (.txt)", "",
+                                    "===== pic_err.jpg =====", "Dimensions: 2x1", "Colors: 2",
                                     "Size: 8 bytes (uncompressed)", "Load: 5 ms", "Resize: 5 ms",
                                     "Display: 15 ms"}));
 }
@@ -88,10 +102,11 @@ TEST_F(MainLoading, AnUnreadableErrorPictureFallsBackToBlackWithoutRecursion) {
     TfrmMain& window = *Start({path});
     ASSERT_TRUE(window.CurrentBmp);
     EXPECT_EQ(window.CurrentBmp->Width, 100);
-    EXPECT_EQ(window.DebugLog,
-              (Log{"", "===== broken.tdraw =====", "*Error*: Unable to load " + path, "",
-                   "===== pic_err.jpg =====", "*Error*: Unable to load " + PathOf("pic_err.jpg"),
-                   "Resize: 5 ms", "Display: 15 ms"}));
+    EXPECT_EQ(
+        window.DebugLog,
+        (Log{"", "===== broken.tdraw =====", "*Error*: Unable to load " + path, "Stream read error",
+             "", "===== pic_err.jpg =====", "*Error*: Unable to load " + PathOf("pic_err.jpg"),
+             "Stream read error", "Resize: 5 ms", "Display: 15 ms"}));
 }
 
 TEST_F(MainLoading, AOnePixelPictureIsOnePaddedRow) {
@@ -116,7 +131,8 @@ TEST_F(MainLoading, AnEmptyPictureCountsAsUnreadable) {
     const std::string path = WriteTestPicture(PathOf("empty.tdraw"), 0, 0, {});
     const std::unique_ptr<TFastBMP> picture = window.LoadPicture(path);
     EXPECT_EQ(picture->Width, 100);
-    EXPECT_EQ(window.DebugLog.back(), "*Error*: Unable to load " + path);
+    EXPECT_EQ(window.DebugLog.end()[-2], "*Error*: Unable to load " + path);
+    EXPECT_EQ(window.DebugLog.back(), "The picture is empty");
 }
 
 TEST_F(MainLoading, TheHourglassShowsDuringALoadInWindowModeOnly) {

@@ -3,6 +3,7 @@
 #include "app/FileContents.h"
 #include "display/FastIMG.h"
 #include "platform/MetadataOptions.h"
+#include "platform/PictureLimits.h"
 
 #include <QAction>
 
@@ -122,6 +123,18 @@ TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
     TfrmMain& second = *Start({});
     EXPECT_EQ(OptionsOf(second), (TOptions{true, false, false, true, true, true}));
     EXPECT_EQ(second.CustomCommands, (Commands{"gimp \"%n\"", "", "cp %n /backup/%f", "a=b = c "}));
+}
+
+TEST_F(MainSettings, TheMemoryBudgetOfAPictureIsReadAndWrittenBackInMiB) {
+    StartWithSettings("[General]\r\nPictureMemoryMB=64\r\nSizingBorder=0\r\n");
+    EXPECT_EQ(PictureMemoryBudget(), int64_t(64) << 20);
+    const std::optional<std::string> written = SettingsWrittenAtExit();
+    ASSERT_TRUE(written);
+    EXPECT_NE(written->find("\r\nPictureMemoryMB=64\r\n\r\n[Custom commands]"), std::string::npos);
+    for (const char* value : {"", "0", "64 ", "-5", "1048577", "2e3"}) {
+        StartWithSettings(std::string("PictureMemoryMB=") + value);
+        EXPECT_EQ(PictureMemoryBudget(), DefaultPictureMemoryBudget()) << value;
+    }
 }
 
 TEST_F(MainSettings, ShrinkAloneInLowerCaseTurnsEverythingElseOff) {

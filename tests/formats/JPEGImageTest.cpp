@@ -1,11 +1,13 @@
 #include "formats/JPEGImage.h"
 
 #include "platform/Exceptions.h"
+#include "platform/PictureLimits.h"
 #include "support/PictureRendering.h"
 #include "support/Sha256.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,27 @@ TEST(JPEGImage, LoadingReadsTheHeaderOnly) {
     EXPECT_TRUE(image.ProgressiveEncoding);
     EXPECT_TRUE(image.Palette().empty()); // nothing decoded yet
     EXPECT_EQ(image.Bitmap().PixelFormat(), TPixelFormat::pf24bit);
+}
+
+// A small progressive file claiming 4096 x 4096 makes libjpeg keep 48 MiB of coefficients
+// beside the 48 MiB bitmap: over a budget of 64 MiB it is refused before taking them.
+TEST(JPEGImage, ProgressiveCoefficientsCountAgainstTheBudget) {
+    std::vector<uint8_t> bytes = FileBytes(Fixture("progressive.jpg"));
+    const uint8_t startOfFrame[] = {0xFF, 0xC2};
+    const auto frame = std::search(bytes.begin(), bytes.end(), startOfFrame, startOfFrame + 2);
+    ASSERT_NE(frame, bytes.end());
+    frame[5] = frame[7] = 0x10; // height and width 0x1000
+    frame[6] = frame[8] = 0x00;
+    struct TBudget {
+        TBudget() { SetPictureMemoryBudget(int64_t(64) << 20); }
+        ~TBudget() { SetPictureMemoryBudget(0); }
+    } budget;
+    const TPictureLoadScope load;
+    TJPEGImage image;
+    TMemoryStream stream(bytes.data(), bytes.size());
+    image.LoadFromStream(stream);
+    EXPECT_EQ(image.Width(), 4096);
+    EXPECT_THROW(image.Bitmap(), EPictureMemory);
 }
 
 TEST(JPEGImage, GrayscaleDecodesToEightBitsWithLibjpegsGrayMap) {

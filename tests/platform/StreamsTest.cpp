@@ -80,8 +80,8 @@ TEST(FileStream, AnythingButARegularFileRaisesOpenError) {
     const auto link = pipe.string() + ".jpg";
     std::filesystem::create_symlink(pipe, link);
     for (const std::string& path : {std::string("/nonexistent/pelorama/x.bmp"),
-                                   std::filesystem::temp_directory_path().string(), pipe.string(),
-                                   link, std::string("/dev/zero")})
+                                    std::filesystem::temp_directory_path().string(), pipe.string(),
+                                    link, std::string("/dev/zero")})
         EXPECT_THROW(TFileStream(path, TFileMode::fmOpenRead), EFOpenError) << path;
     std::filesystem::remove(link);
     std::filesystem::remove(pipe);
