@@ -257,8 +257,12 @@ private:
     void LoadNeighbours();
     void Terminate(int32_t exitCode);
     bool IsListedExtension(const std::string& name) const;
-    std::unique_ptr<TFastBMP> LoadPictureOr(const std::string& path, bool errorPictureOnFailure);
-    std::unique_ptr<TFastBMP> DecodePicture(const std::string& path);
+    // SHOWWARNING: the picture is the one about to be shown, whose load may tell the user of
+    // damage it went past; a neighbour decoded ahead keeps quiet.
+    std::unique_ptr<TFastBMP> LoadPictureOr(const std::string& path, bool errorPictureOnFailure,
+                                            bool showWarning);
+    std::unique_ptr<TFastBMP> DecodePicture(const std::string& path,
+                                            std::vector<std::string>& warnings);
     std::string FirstArgument() const;
 
     TPlatformServices& Services;
