@@ -233,7 +233,9 @@ def main():
         seeds = []
         for folder in sorted(os.listdir(corpus)):
             if os.path.isdir(os.path.join(corpus, folder)):
-                for path in small_files(corpus, [folder])[:8]:
+                # Only small files: this target is slow on large ones whatever their format.
+                paths = [p for p in small_files(corpus, [folder]) if os.path.getsize(p) <= MAX_READER_SEED]
+                for path in paths[:8]:
                     extension = os.path.splitext(path)[1][1:].lower().encode()
                     seeds.append(extension + b"\0" + open(path, "rb").read())
     elif target in READERS or target in EXTENSIONS:

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         static_cast<const uint8_t*>(std::memchr(data, 0, std::min<size_t>(size, 8)));
     if (!separator)
         return 0;
-    const std::string extension(reinterpret_cast<const char*>(data), separator);
+    const std::string extension(reinterpret_cast<const char*>(data), size_t(separator - data));
     const TGraphicClass graphicClass = PictureClassTable().FindClass(extension);
     if (!graphicClass)
         return 0;

@@ -36,7 +36,8 @@ for source in fuzz/*.cpp; do
     name=${source##*/}
     all+=("${name%.cpp}")
 done
-cmake --build "$build" -j2 --target "${all[@]/#/fuzz_}" >/dev/null
+cmake --build "$build" -j2 --target "${all[@]/#/fuzz_}" >"$build/build.log" ||
+    { tail -20 "$build/build.log"; exit 2; }
 
 # The dictionary of each target's format; a target without an entry uses fuzz/dict/NAME.dict.
 declare -A dictionaries=(
