@@ -2,7 +2,6 @@
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
-#include "platform/WarningMessage.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +9,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Small pictures only, so the fuzzer spends its time on the parsing, not on pages.
     SetPicturePixelLimit(1 << 16);
-    SetWarningHandler([](const std::string&, const std::string&) {});
     TMemoryStream stream(data, size);
     TTIFFGraphic picture;
     try {

@@ -1,27 +1,24 @@
 #include "codecs/TIFFJPEGDecoder.h"
 #include "FuzzDecoderInput.h"
-#include "formats/GraphicReader.h"
-#include "platform/WarningMessage.h"
+
+#include <vector>
 
 // Parameters: width, height, row bytes factor; the rest is one strip.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TFuzzDecoderInput input(data, size, 3);
     if (!input.Valid)
         return 0;
-    SetWarningHandler([](const std::string&, const std::string&) {});
-    TImageProperties properties;
-    properties.Width = input.Parameters[0] + 1;
-    properties.Height = input.Parameters[1] + 1;
-    properties.SamplesPerPixel = (input.Parameters[2] & 1) ? 3 : 1;
-    properties.BitsPerSample = 8;
-    properties.PlanarConfiguration = 1;
-    properties.ColorScheme = (input.Parameters[2] & 2) ? psYCbCr : psRGB;
-    properties.YCbCrSubSampling = {uint8_t(1 + ((input.Parameters[2] >> 2) & 1)),
-                                   uint8_t(1 + ((input.Parameters[2] >> 3) & 1))};
-    properties.RowsPerStrip = {uint32_t(properties.Height)};
-    properties.RowBytes = uint32_t(properties.Width) * properties.SamplesPerPixel;
-    std::vector<uint8_t> output(size_t(properties.RowBytes) * uint32_t(properties.Height));
-    TTIFFJPEGDecoder decoder(properties);
+    TTIFFJPEGStrip strip;
+    strip.Width = input.Parameters[0] + 1u;
+    strip.Height = input.Parameters[1] + 1u;
+    strip.Components = (input.Parameters[2] & 1) ? 3 : 1;
+    strip.YCbCr = (input.Parameters[2] & 2) != 0;
+    strip.HorizontalSampling = 1 + ((input.Parameters[2] >> 2) & 1);
+    strip.VerticalSampling = 1 + ((input.Parameters[2] >> 3) & 1);
+    strip.RowBytes = strip.Width * strip.Components;
+    std::vector<uint8_t> output(size_t(strip.RowBytes) * strip.Height);
+    TTIFFJPEGDecoder decoder({}, 64 << 20);
+    decoder.SetStrip(strip);
     try {
         decoder.DecodeInit();
         const uint8_t* source = input.Packed.data();

@@ -30,31 +30,33 @@ std::string TfrmMain::ErrorPicturePath() const {
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::LoadPicture(const std::string& path) {
-    return LoadPictureOr(path, true);
+    return LoadPictureOr(path, true, true);
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::ErrorPicture() {
     const std::string path = ErrorPicturePath();
     std::error_code error;
     if (std::filesystem::is_regular_file(path, error))
-        return LoadPictureOr(path, false);
+        return LoadPictureOr(path, false, false);
     return BlackPicture();
 }
 
-std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path) {
+std::unique_ptr<TFastBMP> TfrmMain::DecodePicture(const std::string& path,
+                                                  std::vector<std::string>& warnings) {
     // Decoding, drawing and the copy share one memory budget.
     const TPictureLoadScope load;
     std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
     // An empty picture has nothing to show; it is as unreadable as a corrupt one.
     if (picture->Empty())
         throw EInvalidGraphic("The picture is empty");
+    warnings = picture->Warnings;
     auto result = std::make_unique<TFastBMP>();
     LoadPictureBuffer(std::move(picture), *result);
     return result;
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
-                                                  bool errorPictureOnFailure) {
+                                                  bool errorPictureOnFailure, bool showWarning) {
     Log("");
     Log("===== " + ExtractFileName(path) + " =====");
     const int32_t start = Services.MillisecondsSinceMidnight();
@@ -62,9 +64,10 @@ std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
     if (windowMode)
         setCursor(Qt::WaitCursor);
     std::unique_ptr<TFastBMP> result;
+    std::vector<std::string> warnings;
     std::string reason;
     try {
-        result = DecodePicture(path);
+        result = DecodePicture(path, warnings);
     } catch (const std::exception& error) {
         reason = error.what();
     } catch (...) {
@@ -86,6 +89,10 @@ std::unique_ptr<TFastBMP> TfrmMain::LoadPictureOr(const std::string& path,
     Log("Colors: " + std::to_string(result->ColorCount()));
     Log("Size: " + std::to_string(result->ByteSize) + " bytes (uncompressed)");
     Log("Load: " + std::to_string(end - start) + " ms");
+    // One notice per load, once it is done, however many parts of the file were damaged.
+    if (showWarning && !warnings.empty())
+        Services.MessageBox(warnings.front(), "Warning", TMessageKind::mkWarning,
+                            TMessageButtons::mbOk);
     return result;
 }
 

@@ -16,7 +16,7 @@ int32_t TfrmMain::FileCount() const {
 }
 
 std::unique_ptr<TFastBMP> TfrmMain::LoadListed(int32_t position) {
-    return LoadPicture((*FileList)[size_t(position)]);
+    return LoadPictureOr((*FileList)[size_t(position)], true, position == CurrentIndex);
 }
 
 // The cache slots are moved along before pending events run, so that a step started meanwhile

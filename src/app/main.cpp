@@ -4,7 +4,6 @@
 #include "app/QtPlatformServices.h"
 #include "formats/FileFormatList.h"
 #include "metafile/Metafile.h"
-#include "platform/WarningMessage.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -66,9 +65,6 @@ int main(int argc, char** argv) {
         arguments.push_back(commandLine.Names.front());
 
     QtPlatformServices services;
-    SetWarningHandler([&services](const std::string& caption, const std::string& text) {
-        services.MessageBox(text, caption, TMessageKind::mkWarning, TMessageButtons::mbOk);
-    });
     TfrmMain window(services, arguments, QCoreApplication::applicationFilePath().toStdString());
     window.show();
     // Some platforms (offscreen, a bare X server) never report an activation.
@@ -78,6 +74,5 @@ int main(int argc, char** argv) {
     });
     const int exitCode = application.exec();
     UnregisterFileFormats();
-    SetWarningHandler(nullptr);
     return exitCode;
 }

@@ -1,10 +1,9 @@
 #include "codecs/TIFFJPEGDecoder.h"
 
-#include "formats/GraphicReader.h"
-#include "formats/GraphicStrings.h"
-#include "platform/WarningMessage.h"
+#include "platform/Exceptions.h"
 
 #include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +12,7 @@
 namespace {
 
 const uint8_t EndOfImage[2] = {0xFF, 0xD9};
+const char* const UnexpectedEnd = "JPEG decompression error. Unexpected end of input.";
 
 // libjpeg reports a fatal error by jumping back to the guarded step; only plain data live in
 // the frames between, so the jump never skips a destructor.
@@ -31,9 +31,15 @@ void ResetErrors(j_common_ptr info) {
     info->err->num_warnings = 0;
 }
 
-// A strip that ends before its image does: tell the user and let libjpeg end normally.
+// The source manager and what it met; libjpeg sees the first member only.
+struct TSource {
+    jpeg_source_mgr Pub;
+    bool EndedEarly = false;
+};
+
+// A strip that ends before its image does: noted for the reader, and libjpeg ends normally.
 void SupplyEndOfImage(jpeg_source_mgr* source) {
-    ShowWarningMessage("Warning", "JPEG decompression error. Unexpected end of input.");
+    reinterpret_cast<TSource*>(source)->EndedEarly = true;
     source->next_input_byte = EndOfImage;
     source->bytes_in_buffer = sizeof EndOfImage;
 }
@@ -60,7 +66,7 @@ void TermSource(j_decompress_ptr) {}
 struct TTIFFJPEGDecoder::TState {
     TErrorManager Errors;
     jpeg_decompress_struct Info;
-    jpeg_source_mgr Source;
+    TSource Source;
     bool Created = false;
     // Per strip, for the guarded steps.
     uint8_t* Dest = nullptr;
@@ -77,17 +83,20 @@ struct TTIFFJPEGDecoder::TState {
         return true;
     }
     void Run(TStep step) {
-        if (!Guarded(step))
-            GraphicErrorFmt(gesJPEGError, Errors.Pub.msg_code);
+        if (!Guarded(step)) {
+            char message[32];
+            std::snprintf(message, sizeof message, "JPEG error #%d", Errors.Pub.msg_code);
+            throw EInvalidGraphic(message);
+        }
     }
     void Point(const uint8_t* data, size_t size) {
-        Source.next_input_byte = data;
-        Source.bytes_in_buffer = size;
+        Source.Pub.next_input_byte = data;
+        Source.Pub.bytes_in_buffer = size;
     }
 };
 
-TTIFFJPEGDecoder::TTIFFJPEGDecoder(const TImageProperties& properties)
-    : FProperties(properties), FState(std::make_unique<TState>()) {}
+TTIFFJPEGDecoder::TTIFFJPEGDecoder(std::vector<uint8_t> tables, uint64_t maxMemory)
+    : FTables(std::move(tables)), FMaxMemory(maxMemory), FState(std::make_unique<TState>()) {}
 
 TTIFFJPEGDecoder::~TTIFFJPEGDecoder() {
     DecodeEnd();
@@ -95,6 +104,8 @@ TTIFFJPEGDecoder::~TTIFFJPEGDecoder() {
 
 void TTIFFJPEGDecoder::DecodeInit() {
     TState& s = *FState;
+    if (s.Created)
+        return;
     jpeg_std_error(&s.Errors.Pub);
     s.Errors.Pub.error_exit = ErrorExit;
     s.Errors.Pub.output_message = DropMessage;
@@ -104,17 +115,18 @@ void TTIFFJPEGDecoder::DecodeInit() {
     s.Info.err = &s.Errors.Pub;
     s.Created = true;
     s.Run([](TState& t) { jpeg_create_decompress(&t.Info); });
-    s.Source.init_source = InitSource;
-    s.Source.fill_input_buffer = FillInputBuffer;
-    s.Source.skip_input_data = SkipInputData;
-    s.Source.resync_to_restart = jpeg_resync_to_restart;
-    s.Source.term_source = TermSource;
-    s.Source.next_input_byte = nullptr;
-    s.Source.bytes_in_buffer = 0;
-    s.Info.src = &s.Source;
-    if (FProperties.JPEGTables.empty())
+    // Beyond this, libjpeg refuses an image rather than allocate for it.
+    s.Info.mem->max_memory_to_use = long(std::min<uint64_t>(FMaxMemory, LONG_MAX));
+    s.Source.Pub.init_source = InitSource;
+    s.Source.Pub.fill_input_buffer = FillInputBuffer;
+    s.Source.Pub.skip_input_data = SkipInputData;
+    s.Source.Pub.resync_to_restart = jpeg_resync_to_restart;
+    s.Source.Pub.term_source = TermSource;
+    s.Point(nullptr, 0);
+    s.Info.src = &s.Source.Pub;
+    if (FTables.empty())
         return;
-    s.Point(FProperties.JPEGTables.data(), FProperties.JPEGTables.size());
+    s.Point(FTables.data(), FTables.size());
     if (!s.Guarded([](TState& t) { t.HeaderResult = jpeg_read_header(&t.Info, FALSE); }) ||
         s.HeaderResult != JPEG_HEADER_TABLES_ONLY)
         CompressionError("Bogus JPEG tables field.");
@@ -123,54 +135,46 @@ void TTIFFJPEGDecoder::DecodeInit() {
 void TTIFFJPEGDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
                               int32_t unpackedSize) {
     TState& s = *FState;
-    if (!s.Created)
-        DecodeInit();
-    const TImageProperties& p = FProperties;
+    DecodeInit();
+    const TTIFFJPEGStrip& strip = FStrip;
+    s.Source.EndedEarly = false;
     s.Point(source, size_t(std::max(packedSize, 0)));
-    s.Run([](TState& t) {
-        jpeg_abort_decompress(&t.Info);
-        jpeg_read_header(&t.Info, TRUE);
-    });
     try {
+        s.Run([](TState& t) {
+            jpeg_abort_decompress(&t.Info);
+            jpeg_read_header(&t.Info, TRUE);
+        });
         jpeg_decompress_struct& info = s.Info;
-        const uint32_t firstRows = p.RowsPerStrip.empty() ? uint32_t(p.Height) : p.RowsPerStrip[0];
-        const uint32_t expectedHeight =
-            std::min<uint32_t>(firstRows, uint32_t(p.Height) - p.RowIndex);
-        if (info.image_width != uint32_t(p.Width) || info.image_height != expectedHeight)
+        if (info.image_width != strip.Width || info.image_height != strip.Height)
             CompressionError("Improper JPEG strip/tile size.");
-        const bool contiguous = p.PlanarConfiguration == 1;
-        if (info.num_components != (contiguous ? p.SamplesPerPixel : 1))
+        if (uint32_t(info.num_components) != strip.Components)
             CompressionError("Improper JPEG component count.");
-        if (info.data_precision != p.BitsPerSample)
+        if (uint32_t(info.data_precision) != strip.Precision)
             CompressionError("Improper JPEG data precision.");
-        const int horizontal = p.YCbCrSubSampling.size() >= 2 ? p.YCbCrSubSampling[0] : 1;
-        const int vertical = p.YCbCrSubSampling.size() >= 2 ? p.YCbCrSubSampling[1] : 1;
-        bool sampling = contiguous ? info.comp_info[0].h_samp_factor == horizontal &&
-                                         info.comp_info[0].v_samp_factor == vertical
-                                   : info.comp_info[0].h_samp_factor == 1 &&
-                                         info.comp_info[0].v_samp_factor == 1;
-        for (int c = 1; contiguous && c < info.num_components; ++c)
+        bool sampling = uint32_t(info.comp_info[0].h_samp_factor) == strip.HorizontalSampling &&
+                        uint32_t(info.comp_info[0].v_samp_factor) == strip.VerticalSampling;
+        for (int c = 1; c < info.num_components; ++c)
             sampling = sampling && info.comp_info[c].h_samp_factor == 1 &&
                        info.comp_info[c].v_samp_factor == 1;
         if (!sampling)
             CompressionError("Improper JPEG sampling factors.");
         // Three components come out blue, green, red; others as stored.
         if (info.num_components == 3) {
-            info.jpeg_color_space = p.ColorScheme == psYCbCr ? JCS_YCbCr : JCS_RGB;
+            info.jpeg_color_space = strip.YCbCr ? JCS_YCbCr : JCS_RGB;
             info.out_color_space = JCS_EXT_BGR;
         } else {
             info.jpeg_color_space = info.num_components == 1 ? JCS_GRAYSCALE : JCS_UNKNOWN;
             info.out_color_space = info.jpeg_color_space;
         }
         info.raw_data_out = FALSE;
-        if (p.RowBytes == 0 || uint32_t(std::max(unpackedSize, 0)) % p.RowBytes != 0)
+        if (strip.RowBytes == 0 || uint32_t(std::max(unpackedSize, 0)) % strip.RowBytes != 0)
             CompressionError("Fractional JPEG scanline unsupported.");
         s.Dest = dest;
-        s.RowBytes = p.RowBytes;
-        s.Rows = uint32_t(std::max(unpackedSize, 0)) / p.RowBytes;
+        s.RowBytes = strip.RowBytes;
+        s.Rows = uint32_t(std::max(unpackedSize, 0)) / strip.RowBytes;
         s.Run([](TState& t) { jpeg_start_decompress(&t.Info); });
         // A decoded row longer than the strip's row would overrun dest.
-        if (uint64_t(info.output_width) * uint32_t(info.output_components) > p.RowBytes)
+        if (uint64_t(info.output_width) * uint32_t(info.output_components) > strip.RowBytes)
             CompressionError("Improper JPEG strip/tile size.");
         s.Run([](TState& t) {
             for (uint32_t row = 0; row < t.Rows && t.Info.output_scanline < t.Info.output_height;
@@ -183,8 +187,15 @@ void TTIFFJPEGDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t pa
         });
     } catch (...) {
         jpeg_abort_decompress(&s.Info);
+        NoteEndedEarly();
         throw;
     }
+    NoteEndedEarly();
+}
+
+void TTIFFJPEGDecoder::NoteEndedEarly() {
+    if (FState->Source.EndedEarly && FWarnings.empty())
+        FWarnings.emplace_back(UnexpectedEnd);
 }
 
 void TTIFFJPEGDecoder::DecodeEnd() {

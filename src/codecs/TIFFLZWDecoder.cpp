@@ -11,19 +11,26 @@ constexpr uint32_t ClearCode = 256;
 constexpr uint32_t EndOfInformation = 257;
 constexpr uint32_t FirstFreeCode = 258;
 constexpr uint32_t InitialWidth = 9;
-constexpr uint32_t InitialThreshold = 511;
 constexpr uint32_t MaxWidth = 12;
 
-} // namespace
+// Writers before TIFF 5 put the codes least significant bit first and widened them a code
+// later, as GIF does. Their strips start with a clear code, which in that order makes a
+// first byte of 0 and a second with its lowest bit set; in the current order the first
+// byte of a clear code is 0x80.
+bool IsOldStyle(const uint8_t* source, int32_t packedSize) {
+    return packedSize >= 2 && source[0] == 0 && (source[1] & 1) != 0;
+}
 
-void TTIFFLZWDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
-                             int32_t unpackedSize) {
+template <bool OldStyle>
+void DecodeCodes(const uint8_t* source, uint8_t* dest, int32_t packedSize, int32_t unpackedSize) {
+    // The width grows when the free code reaches the largest value the width holds (one
+    // code before GIF does), or in the old style once it no longer fits.
+    constexpr uint32_t early = OldStyle ? 0 : 1;
     uint32_t freeCode = FirstFreeCode;
     uint32_t width = InitialWidth;
-    uint32_t threshold = InitialThreshold;
     bool hasPrevious = false; // false at the start and after a clear code
 
-    TLZWBitReader<true> reader(source, static_cast<size_t>(std::max(packedSize, 0)));
+    TLZWBitReader<!OldStyle> reader(source, static_cast<size_t>(std::max(packedSize, 0)));
     TLZWStringTable table(dest, static_cast<uint32_t>(std::max(unpackedSize, 0)), ClearCode);
     uint32_t code;
     while (!table.Full() && reader.Next(width, code)) {
@@ -32,7 +39,6 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t pac
         if (code == ClearCode) {
             freeCode = FirstFreeCode;
             width = InitialWidth;
-            threshold = InitialThreshold;
             hasPrevious = false;
             continue;
         }
@@ -46,12 +52,18 @@ void TTIFFLZWDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t pac
             table.WriteRoot(code);
         else
             table.WriteFollowing(code, freeCode);
-        // One code earlier than GIF: the width grows when the free code reaches the largest
-        // value the width can hold.
-        if (freeCode == threshold && width < MaxWidth) {
-            threshold = (1u << (width + 1)) - 1;
+        if (freeCode + early == 1u << width && width < MaxWidth)
             ++width;
-        }
         hasPrevious = true;
     }
+}
+
+} // namespace
+
+void TTIFFLZWDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
+                             int32_t unpackedSize) {
+    if (IsOldStyle(source, packedSize))
+        DecodeCodes<true>(source, dest, packedSize, unpackedSize);
+    else
+        DecodeCodes<false>(source, dest, packedSize, unpackedSize);
 }

@@ -1,6 +1,7 @@
 #include "formats/TIFFGraphic.h"
 
 #include "codecs/CCITTFax3Decoder.h"
+#include "codecs/CCITTFax4Decoder.h"
 #include "codecs/CCITTMHDecoder.h"
 #include "codecs/LZ77Decoder.h"
 #include "codecs/PackbitsRLEDecoder.h"
@@ -8,6 +9,7 @@
 #include "codecs/TIFFLZWDecoder.h"
 #include "codecs/ThunderDecoder.h"
 #include "formats/GraphicStrings.h"
+#include "formats/TIFFStripBounds.h"
 #include "formats/YCbCrUpsampling.h"
 #include "platform/PictureLimits.h"
 
@@ -410,16 +412,6 @@ uint32_t TTIFFGraphic::ReadTagInteger(uint32_t tag, uint32_t defaultValue) const
     return value;
 }
 
-uint32_t TTIFFGraphic::ReadTagOffset(uint32_t tag, uint32_t& count, uint32_t defaultCount) const {
-    size_t index;
-    if (!FindTag(tag, index)) {
-        count = defaultCount;
-        return 0;
-    }
-    count = FDirectory[index].DataLength;
-    return Get32(FDirectory[index].Value.data());
-}
-
 bool TTIFFGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     TGraphicReader::ReadImageProperties(stream, imageIndex);
     FDirectory.clear();
@@ -477,7 +469,8 @@ void TTIFFGraphic::ReadTIFFProperties() {
     if (ReadTagInteger(tagFillOrder, 1) == 2)
         p.Options |= ioReversed;
     p.RowsPerStrip = ReadTagCardinals(tagRowsPerStrip);
-    if (p.RowsPerStrip.empty() || p.RowsPerStrip[0] == 0xFFFFFFFF)
+    // Writers that leave the count out, or give 0, mean one strip of all rows.
+    if (p.RowsPerStrip.empty() || p.RowsPerStrip[0] == 0xFFFFFFFF || p.RowsPerStrip[0] == 0)
         p.RowsPerStrip = {uint32_t(p.Height)};
     p.XResolution = ReadTagFloat(tagXResolution, 0);
     p.YResolution = ReadTagFloat(tagYResolution, 0);
@@ -584,6 +577,8 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
         return std::make_unique<TTIFFLZWDecoder>();
     case ctFax3:
         return std::make_unique<TCCITTFax3Decoder>(FT4Options, p.Width, false, reversed);
+    case ctFax4:
+        return std::make_unique<TCCITTFax4Decoder>(p.Width, reversed);
     case ctFaxRLE:
     case ctFaxRLEW:
         return std::make_unique<TCCITTMHDecoder>(FT4Options, p.Width, p.Compression == ctFaxRLEW,
@@ -591,8 +586,10 @@ std::unique_ptr<TDecoder> TTIFFGraphic::CreateDecoder() {
     case ctLZ77:
         return std::make_unique<TLZ77Decoder>(1, true);
     case ctJPEG:
-        ImageProperties.JPEGTables = ReadTagBytes(tagJPEGTables);
-        return std::make_unique<TTIFFJPEGDecoder>(ImageProperties);
+        // libjpeg may take what is left of the load's memory budget.
+        return std::make_unique<TTIFFJPEGDecoder>(
+            ReadTagBytes(tagJPEGTables),
+            uint64_t(std::max<int64_t>(TPictureLoadScope::Available(), 1)));
     case ctThunderscan:
         return std::make_unique<TThunderDecoder>(p.Width);
     default:
@@ -611,6 +608,13 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     }
     StartPreparing();
     SetupTIFFColorManager();
+    if (ColorManager.SourceScheme() == psYCbCr)
+        ColorManager.SetYCbCrSetup(FYCbCrCoefficients, p.YCbCrSubSampling[0],
+                                   p.YCbCrSubSampling[1]);
+    // A row of a separate plane holds one sample per pixel.
+    const uint32_t rowBits = SeparatePlanes() ? p.BitsPerSample : p.BitsPerPixel;
+    p.RowBytes = uint32_t((uint64_t(rowBits) * uint32_t(p.Width) + 7) / 8);
+    const TStripPlan plan = PlanStrips();
     SetSize(p.Width, p.Height);
 
     if (ColorManager.TargetScheme() == psIndexed) {
@@ -634,19 +638,13 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     } else if (ColorManager.TargetScheme() == psGray) {
         SetPalette(ColorManager.MakeGrayPalette((p.Options & ioMinIsWhite) != 0));
     }
-    if (ColorManager.SourceScheme() == psYCbCr)
-        ColorManager.SetYCbCrSetup(FYCbCrCoefficients, p.YCbCrSubSampling[0],
-                                   p.YCbCrSubSampling[1]);
 
-    // A row of a separate plane holds one sample per pixel.
-    const uint32_t rowBits = SeparatePlanes() ? p.BitsPerSample : p.BitsPerPixel;
-    p.RowBytes = uint32_t((uint64_t(rowBits) * uint32_t(p.Width) + 7) / 8);
     p.RowIndex = 0;
     std::unique_ptr<TDecoder> decoder = CreateDecoder();
     if (decoder)
         decoder->DecodeInit();
     try {
-        LoadStrips(decoder.get());
+        LoadStrips(decoder.get(), plan);
     } catch (...) {
         FinishTransferring();
         if (decoder)
@@ -656,31 +654,108 @@ void TTIFFGraphic::LoadFromStream(TStream& stream) {
     FinishTransferring();
     if (decoder)
         decoder->DecodeEnd();
+    if (const auto* jpeg = dynamic_cast<const TTIFFJPEGDecoder*>(decoder.get()))
+        Warnings = jpeg->Warnings();
 }
 
 bool TTIFFGraphic::SeparatePlanes() const {
     return ImageProperties.PlanarConfiguration == 2 && ImageProperties.SamplesPerPixel > 1;
 }
 
-void TTIFFGraphic::ReadStrip(TDecoder* decoder, uint32_t offset, uint32_t byteCount,
+TTIFFGraphic::TStripPlan TTIFFGraphic::PlanStrips() {
+    const TImageProperties& p = ImageProperties;
+    TStripPlan plan;
+    const std::vector<uint32_t> offsets = ReadTagCardinals(tagStripOffsets);
+    std::vector<uint32_t> byteCounts = ReadTagCardinals(tagStripByteCounts);
+    const uint32_t rowsPerStrip = std::min(p.RowsPerStrip[0], uint32_t(p.Height));
+    // Separate planes store all strips of the first sample, then all of the second, and so
+    // on; strip i of every plane holds the same rows.
+    const uint32_t planes = SeparatePlanes() ? p.SamplesPerPixel : 1;
+    plan.ConvertedPlanes = planes == 1 || ColorManager.SourceSamples() == 1 ? 1 : planes;
+    plan.RowsPerStrip = rowsPerStrip;
+    plan.StripsPerPlane = std::min<size_t>(offsets.size() / planes,
+                                           (uint64_t(p.Height) + rowsPerStrip - 1) / rowsPerStrip);
+    // Subsampled YCbCr comes in bands of data units (JPEG strips arrive expanded already).
+    const uint32_t h = ColorManager.HorizontalSubsampling();
+    const uint32_t v = ColorManager.VerticalSubsampling();
+    plan.Subsampled =
+        ColorManager.SourceScheme() == psYCbCr && planes == 1 && p.BitsPerSample == 8 && h * v > 1;
+    plan.BandRows = plan.Subsampled ? v : 1;
+    plan.BandBytes = plan.Subsampled ? YCbCrBandBytes(uint32_t(p.Width), h, v) : p.RowBytes;
+
+    const uint64_t fileSize = uint64_t(FileSize());
+    uint64_t neededTotal = 0, plausibleTotal = 0;
+    for (size_t strip = 0; strip < plan.StripsPerPlane; ++strip) {
+        const uint64_t firstRow = uint64_t(strip) * rowsPerStrip;
+        const uint32_t rows = uint32_t(std::min<uint64_t>(rowsPerStrip, p.Height - firstRow));
+        const uint64_t needed =
+            (uint64_t(rows) + plan.BandRows - 1) / plan.BandRows * plan.BandBytes;
+        if (needed > uint64_t(INT32_MAX))
+            InvalidTIFF();
+        for (uint32_t plane = 0; plane < plan.ConvertedPlanes; ++plane) {
+            const size_t i = plane * plan.StripsPerPlane + strip;
+            // Without byte counts, uncompressed strips hold their rows and compressed ones
+            // run up to the end of the file.
+            const uint64_t count = i < byteCounts.size()     ? byteCounts[i]
+                                   : p.Compression == ctNone ? needed
+                                                             : fileSize;
+            const uint64_t offset = offsets[i];
+            // The file holds no more than what lies after the offset; an uncompressed strip
+            // needs no more than its rows.
+            uint64_t held = offset < fileSize ? std::min(count, fileSize - offset) : 0;
+            if (p.Compression == ctNone)
+                held = std::min(held, needed);
+            else
+                held = std::min(held, MaxUsefulPackedBytes(p.Compression, rows, plan.BandBytes,
+                                                           uint32_t(p.Width)));
+            const uint64_t plausible = MaxUnpackedBytes(p.Compression, held, plan.BandBytes);
+            // Compressed data too short to yield the strip's rows are not those data.
+            if (held > 0 && p.Compression != ctNone && plausible < needed)
+                InvalidTIFF();
+            neededTotal += needed;
+            plausibleTotal += std::min(needed, plausible);
+            plan.Strips.push_back({offset, held, rows, needed});
+        }
+    }
+    // A picture whose data could not fill half of it is a claim, not a picture: nothing is
+    // allocated for it.
+    if (plausibleTotal * 2 < neededTotal)
+        InvalidTIFF();
+    return plan;
+}
+
+void TTIFFGraphic::ReadStrip(TDecoder* decoder, const TStripData& strip,
                              std::vector<uint8_t>& packed, std::vector<uint8_t>& unpacked) {
-    const int64_t fileSize = FileSize();
-    const int64_t start = std::min<int64_t>(offset, fileSize);
-    Stream->SetPosition(BasePosition + start);
+    unpacked.resize(size_t(strip.Needed));
+    Stream->SetPosition(BasePosition + int64_t(strip.Offset));
     if (!decoder) {
-        const int64_t got =
-            std::max<int64_t>(0, Stream->Read(unpacked.data(), int64_t(unpacked.size())));
-        std::fill(unpacked.begin() + got, unpacked.end(), 0);
+        Stream->ReadBuffer(unpacked.data(), int64_t(strip.Held));
+        std::fill(unpacked.begin() + std::ptrdiff_t(strip.Held), unpacked.end(), 0);
         return;
     }
-    // The byte count is trusted no further than the file's end.
-    packed.resize(size_t(std::min<int64_t>(byteCount, fileSize - start)));
+    packed.resize(size_t(strip.Held));
     Stream->ReadBuffer(packed.data(), int64_t(packed.size()));
     // Decoders may leave the rest of a short strip unwritten.
     std::fill(unpacked.begin(), unpacked.end(), 0);
     const uint8_t* source = packed.data();
     uint8_t* dest = unpacked.data();
     decoder->Decode(source, dest, int32_t(packed.size()), int32_t(unpacked.size()));
+}
+
+TTIFFJPEGStrip TTIFFGraphic::JPEGStrip(uint32_t rows) const {
+    const TImageProperties& p = ImageProperties;
+    TTIFFJPEGStrip strip;
+    strip.Width = uint32_t(p.Width);
+    strip.Height = rows;
+    strip.Components = SeparatePlanes() ? 1 : p.SamplesPerPixel;
+    strip.Precision = p.BitsPerSample;
+    if (!SeparatePlanes() && p.YCbCrSubSampling.size() >= 2) {
+        strip.HorizontalSampling = p.YCbCrSubSampling[0];
+        strip.VerticalSampling = p.YCbCrSubSampling[1];
+    }
+    strip.YCbCr = p.ColorScheme == psYCbCr;
+    strip.RowBytes = p.RowBytes;
+    return strip;
 }
 
 void TTIFFGraphic::TransferRow(std::span<const void* const> samples) {
@@ -690,49 +765,37 @@ void TTIFFGraphic::TransferRow(std::span<const void* const> samples) {
     RowTransferred(int32_t(p.RowIndex));
 }
 
-void TTIFFGraphic::LoadStrips(TDecoder* decoder) {
+void TTIFFGraphic::LoadStrips(TDecoder* decoder, const TStripPlan& plan) {
     TImageProperties& p = ImageProperties;
-    const std::vector<uint32_t> offsets = ReadTagCardinals(tagStripOffsets);
-    const std::vector<uint32_t> byteCounts = ReadTagCardinals(tagStripByteCounts);
     const bool predict = p.Compression != ctNone && p.Predictor == 2;
-    // Separate planes store all strips of the first sample, then all of the second, and so
-    // on; strip i of every plane holds the same rows.
-    const uint32_t planes = SeparatePlanes() ? p.SamplesPerPixel : 1;
-    const uint32_t convertedPlanes = planes == 1 || ColorManager.SourceSamples() == 1 ? 1 : planes;
-    const uint32_t predictorSamples = planes == 1 ? p.SamplesPerPixel : 1;
-    const size_t stripsPerPlane = offsets.size() / planes;
-    // Subsampled YCbCr comes in bands of data units (JPEG strips arrive expanded already).
+    const uint32_t predictorSamples = SeparatePlanes() ? 1 : p.SamplesPerPixel;
     const uint32_t h = ColorManager.HorizontalSubsampling();
     const uint32_t v = ColorManager.VerticalSubsampling();
-    const bool subsampled =
-        ColorManager.SourceScheme() == psYCbCr && planes == 1 && p.BitsPerSample == 8 && h * v > 1;
-    const uint32_t bandRows = subsampled ? v : 1;
-    const uint64_t bandBytes = subsampled ? YCbCrBandBytes(uint32_t(p.Width), h, v) : p.RowBytes;
-    std::vector<uint8_t> expanded(subsampled ? size_t(v) * uint32_t(p.Width) * 3 : 0);
+    std::vector<uint8_t> expanded(plan.Subsampled ? size_t(v) * uint32_t(p.Width) * 3 : 0);
 
+    auto* jpeg = dynamic_cast<TTIFFJPEGDecoder*>(decoder);
     StartTransferring();
-    p.StripTotal = uint32_t(offsets.size());
+    p.StripTotal = uint32_t(plan.Strips.size());
     std::vector<uint8_t> packed;
-    std::vector<std::vector<uint8_t>> unpacked(convertedPlanes);
+    std::vector<std::vector<uint8_t>> unpacked(plan.ConvertedPlanes);
     const void* rows[4] = {};
-    for (size_t strip = 0; strip < stripsPerPlane && p.RowIndex < uint32_t(p.Height); ++strip) {
+    for (size_t strip = 0; strip < plan.StripsPerPlane; ++strip) {
         p.StripIndex = uint32_t(strip);
-        const uint32_t rowsPerStrip =
-            p.RowsPerStrip[std::min<size_t>(strip, p.RowsPerStrip.size() - 1)];
-        // Rows beyond the picture's end are never shown, so they are never unpacked.
-        uint32_t rowsLeft = std::min<uint32_t>(rowsPerStrip, uint32_t(p.Height) - p.RowIndex);
-        const uint64_t size = (uint64_t(rowsLeft) + bandRows - 1) / bandRows * bandBytes;
-        if (size > uint64_t(INT32_MAX))
-            InvalidTIFF();
-        for (uint32_t plane = 0; plane < convertedPlanes; ++plane) {
-            const size_t i = plane * stripsPerPlane + strip;
-            unpacked[plane].resize(size_t(size));
-            ReadStrip(decoder, offsets[i], i < byteCounts.size() ? byteCounts[i] : 0, packed,
-                      unpacked[plane]);
-        }
-        for (size_t at = 0; rowsLeft > 0 && at + bandBytes <= size && bandBytes > 0;
-             at += bandBytes) {
-            if (subsampled) {
+        p.RowIndex = uint32_t(strip * plan.RowsPerStrip);
+        const TStripData* data = &plan.Strips[strip * plan.ConvertedPlanes];
+        // A strip without data leaves its rows blank.
+        if (std::any_of(data, data + plan.ConvertedPlanes,
+                        [](const TStripData& d) { return d.Held == 0; }))
+            continue;
+        if (jpeg)
+            jpeg->SetStrip(JPEGStrip(data->Rows));
+        for (uint32_t plane = 0; plane < plan.ConvertedPlanes; ++plane)
+            ReadStrip(decoder, data[plane], packed, unpacked[plane]);
+        uint32_t rowsLeft = data->Rows;
+        const uint64_t size = data->Needed;
+        for (size_t at = 0; rowsLeft > 0 && at + plan.BandBytes <= size && plan.BandBytes > 0;
+             at += plan.BandBytes) {
+            if (plan.Subsampled) {
                 const uint32_t bandHeight = std::min(v, rowsLeft);
                 ExpandYCbCrBand(unpacked[0].data() + at, uint32_t(p.Width), h, v, bandHeight,
                                 expanded.data());
@@ -743,14 +806,14 @@ void TTIFFGraphic::LoadStrips(TDecoder* decoder) {
                 rowsLeft -= bandHeight;
                 continue;
             }
-            for (uint32_t plane = 0; plane < convertedPlanes; ++plane) {
+            for (uint32_t plane = 0; plane < plan.ConvertedPlanes; ++plane) {
                 uint8_t* row = unpacked[plane].data() + at;
                 if (predict)
                     UndoPredictor(row, uint32_t(p.Width), predictorSamples, p.BitsPerSample,
                                   BigEndian());
                 rows[plane] = row;
             }
-            TransferRow({rows, convertedPlanes});
+            TransferRow({rows, plan.ConvertedPlanes});
             --rowsLeft;
         }
     }

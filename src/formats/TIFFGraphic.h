@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codecs/Decoder.h"
+#include "codecs/TIFFJPEGDecoder.h"
 #include "formats/GraphicReader.h"
 
 #include <array>
@@ -39,8 +40,6 @@ public:
     float ReadTagFloat(uint32_t tag, float defaultValue) const;
     // With a count other than 1 the raw value field is returned.
     uint32_t ReadTagInteger(uint32_t tag, uint32_t defaultValue) const;
-    // The raw value field and the count; 0 and DEFAULTCOUNT when absent.
-    uint32_t ReadTagOffset(uint32_t tag, uint32_t& count, uint32_t defaultCount = 0) const;
 
     uint32_t T4Options() const { return FT4Options; }
 
@@ -60,11 +59,33 @@ private:
     void ReadTIFFProperties();
     void SetupTIFFColorManager();
     bool SeparatePlanes() const;
-    // Unpacks one strip into UNPACKED, whose size is the strip's unpacked size; what the
-    // strip does not yield stays 0. PACKED is scratch space kept between strips.
-    void ReadStrip(TDecoder* decoder, uint32_t offset, uint32_t byteCount,
-                   std::vector<uint8_t>& packed, std::vector<uint8_t>& unpacked);
-    void LoadStrips(TDecoder* decoder);
+    // Where a strip's bytes lie, how many of them the file holds and are of use, and what
+    // they unpack to.
+    struct TStripData {
+        uint64_t Offset = 0;
+        uint64_t Held = 0;
+        uint32_t Rows = 0;
+        uint64_t Needed = 0;
+    };
+    struct TStripPlan {
+        std::vector<TStripData> Strips; // per strip, one per converted plane
+        size_t StripsPerPlane = 0;
+        uint32_t ConvertedPlanes = 1;
+        uint32_t RowsPerStrip = 0;
+        bool Subsampled = false; // YCbCr in data units
+        uint32_t BandRows = 1;
+        uint64_t BandBytes = 0;
+    };
+    // Lays the strips out and refuses claims their data cannot back, before anything is
+    // allocated for the picture.
+    TStripPlan PlanStrips();
+    // Unpacks one strip into UNPACKED, sized to the strip's rows; what the strip does not
+    // yield stays 0. PACKED is scratch space kept between strips.
+    void ReadStrip(TDecoder* decoder, const TStripData& strip, std::vector<uint8_t>& packed,
+                   std::vector<uint8_t>& unpacked);
+    void LoadStrips(TDecoder* decoder, const TStripPlan& plan);
+    // What the JPEG stream of a strip of ROWS rows must be.
+    TTIFFJPEGStrip JPEGStrip(uint32_t rows) const;
     // Converts the samples of the next bitmap row (one pointer, or one per plane).
     void TransferRow(std::span<const void* const> samples);
     std::unique_ptr<TDecoder> CreateDecoder();

@@ -96,6 +96,9 @@ public:
     virtual void Draw(TBitmap& canvas, int32_t x, int32_t y) const = 0;
 
     TPictureMetadata Metadata;
+    // Texts of the warnings a load met and went on after (a strip cut short, say): the viewer
+    // shows one once the load is done, never while it runs.
+    std::vector<std::string> Warnings;
 
     TProgressEvent OnProgress;
     void Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& rect,

@@ -2,6 +2,8 @@
 
 #include <QTimer>
 
+#include <fstream>
+
 namespace {
 class MainNavigation : public BrowsingFixture {};
 
@@ -26,6 +28,22 @@ TEST_F(MainNavigation, NextShowsTheCachedPictureThenDecodesOnlyTheNewNeighbour) 
     EXPECT_EQ(NumberOf(window.NextBmp), 1);
     // Nothing before position 0: no decoding at all.
     EXPECT_EQ(LoadsSince(lines), 1u);
+}
+
+TEST_F(MainNavigation, OnlyThePictureAboutToBeShownWarnsOnceOfWhatItsLoadWentPast) {
+    WriteNumbered(3);
+    std::ofstream(PathOf(NameOf(1)), std::ios::app) << "strip cut short";
+    TfrmMain& window = *Start({Directory});
+    window.ApplicationActivate();
+    ASSERT_EQ(NumberOf(window.NextBmp), 1);
+    EXPECT_TRUE(Services.Messages.empty()); // decoded ahead
+    Services.MessageAnswers = {TMessageAnswer::maOk};
+    window.GoToPicture(1);
+    ASSERT_EQ(Services.Messages.size(), 1u);
+    EXPECT_EQ(Services.Messages[0].Text, "strip cut short");
+    EXPECT_EQ(Services.Messages[0].Caption, "Warning");
+    EXPECT_EQ(Services.Messages[0].Kind, TMessageKind::mkWarning);
+    EXPECT_EQ(Services.Messages[0].Buttons, TMessageButtons::mbOk);
 }
 
 TEST_F(MainNavigation, AOnePictureListOnlyShowsTheFourNotices) {

@@ -12,6 +12,7 @@ struct TDecoded {
     int32_t Width = 0;
     int32_t Height = 0;
     std::vector<uint8_t> Rgb;
+    std::string Warning; // the bytes after the pixels
 };
 
 TDecoded Decode(TStream& stream) {
@@ -24,6 +25,8 @@ TDecoded Decode(TStream& stream) {
     decoded.Height = size[1];
     decoded.Rgb.resize(size_t(decoded.Width) * size_t(decoded.Height) * 3);
     stream.ReadBuffer(decoded.Rgb.data(), int64_t(decoded.Rgb.size()));
+    decoded.Warning.resize(size_t(stream.Remaining()));
+    stream.ReadBuffer(decoded.Warning.data(), int64_t(decoded.Warning.size()));
     return decoded;
 }
 
@@ -32,6 +35,8 @@ public:
     static const TGraphicClassInfo ClassInfo;
     void LoadFromStream(TStream& stream) override {
         const TDecoded decoded = Decode(stream);
+        if (!decoded.Warning.empty())
+            Warnings.push_back(decoded.Warning);
         SetPixelFormat(TPixelFormat::pf24bit);
         SetSize(decoded.Width, decoded.Height);
         for (int32_t y = 0; y < decoded.Height; ++y) {

@@ -11,7 +11,8 @@
 // Both read the same tiny format: width and height as one byte each, then red, green, blue
 // per pixel, rows from the top. "tbmp" files decode into a platform bitmap (the direct path),
 // "tdraw" files into a picture that draws itself and leaves pure green (0, 255, 0) pixels
-// transparent. A file shorter than its size says is rejected.
+// transparent. A file shorter than its size says is rejected; bytes after the pixels of a
+// "tbmp" file are the text of a warning its load leaves.
 class TTestPictureClasses {
 public:
     // Extra extensions are bound to the drawing class as well.

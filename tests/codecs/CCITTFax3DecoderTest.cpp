@@ -1,4 +1,5 @@
 #include "codecs/CCITTFax3Decoder.h"
+#include "codecs/FaxBits.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,7 @@ namespace {
 
 std::vector<uint8_t> Decode(TCCITTFax3Decoder& decoder, const std::vector<uint8_t>& packed,
                             size_t unpacked) {
-    std::vector<uint8_t> dest(unpacked, 0xAA);
-    const uint8_t* source = packed.data();
-    uint8_t* target = dest.data();
-    decoder.Decode(source, target, int32_t(packed.size()), int32_t(dest.size()));
-    return dest;
+    return DecodeFax(decoder, packed, unpacked);
 }
 
 // EOL 000000000001, white 0 00110101, black 8 000101.
@@ -40,22 +37,6 @@ TEST(CCITTFax3Decoder, ShortRowEndsOnEOLAndNextRowKeepsItsPlace) {
 TEST(CCITTFax3Decoder, NoEOLMeansNothingIsDecoded) {
     TCCITTFax3Decoder decoder(0, 8, false, false);
     EXPECT_EQ(Decode(decoder, {0x35, 0x14}, 1), std::vector<uint8_t>{0x00});
-}
-
-// Bits written as text, most significant first; spaces are ignored, the end padded with 0.
-std::vector<uint8_t> Bits(const std::string& text) {
-    std::vector<uint8_t> bytes;
-    int count = 0;
-    for (const char c : text) {
-        if (c == ' ')
-            continue;
-        if (count % 8 == 0)
-            bytes.push_back(0);
-        if (c == '1')
-            bytes.back() |= uint8_t(0x80 >> (count % 8));
-        ++count;
-    }
-    return bytes;
 }
 
 // Found by fuzz_CCITTFax3Decoder (input 00 00 40 08 00 0A): an empty strip's dest may be

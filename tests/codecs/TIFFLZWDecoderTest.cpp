@@ -48,22 +48,39 @@ TEST(TIFFLZWDecoder, CodeEqualToTheFreeCodeRepeatsThePreviousStringsFirstByte) {
     EXPECT_EQ(DecodeTiff(Codes9({256, 7, 258, 259, 257}), 6), (Bytes{7, 7, 7, 7, 7, 7}));
 }
 
-TEST(TIFFLZWDecoder, WidthGrowsOnceCode510IsAdded) {
-    // 254 single-byte codes add the entries 258 to 510; the next code is 10 bits wide.
-    TLZWCodeWriter writer(true);
+// N single-byte codes after a clear add the entries 258 to 256 + N, and the next code
+// (that entry, the bytes N - 2 and N - 1) is 10 bits wide. TIFF 5 widens as code 510 is
+// added, one code before GIF; writers before it put the codes least significant bit first
+// and widened as GIF does, and a leading clear code tells their strips apart.
+struct TWidthCase {
+    const char* Name;
+    bool OldStyle;
+    uint32_t NineBitCodes;
+};
+
+class TIFFLZWWidth : public ::testing::TestWithParam<TWidthCase> {};
+
+TEST_P(TIFFLZWWidth, GrowsOnceTheTableFillsTheWidth) {
+    const uint32_t n = GetParam().NineBitCodes;
+    TLZWCodeWriter writer(!GetParam().OldStyle);
     writer.Put(256, 9);
     Bytes expected;
-    for (uint32_t i = 0; i < 254; ++i) {
+    for (uint32_t i = 0; i < n; ++i) {
         writer.Put(i, 9);
         expected.push_back(static_cast<uint8_t>(i));
     }
-    writer.Put(510, 10); // bytes 252 253
+    writer.Put(256 + n, 10);
     writer.Put(257, 10);
-    expected.push_back(252);
-    expected.push_back(253);
+    expected.push_back(static_cast<uint8_t>(n - 2));
+    expected.push_back(static_cast<uint8_t>(n - 1));
     expected.push_back(Canary);
     EXPECT_EQ(DecodeTiff(writer.Bytes, static_cast<int32_t>(expected.size())), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Styles, TIFFLZWWidth,
+                         ::testing::Values(TWidthCase{"Current", false, 254},
+                                           TWidthCase{"BeforeTIFF5", true, 255}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(TIFFLZWDecoder, ClearResetsTheWidth) {
     TLZWCodeWriter writer(true);

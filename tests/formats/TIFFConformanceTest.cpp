@@ -2,7 +2,6 @@
 
 #include "formats/EPSGraphic.h"
 #include "formats/ReaderRgb.h"
-#include "platform/WarningMessage.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +34,6 @@ const std::map<std::string, TOutcome>& DesignedDifferences() {
         {"tiff/ladoga.tif",
          TOutcome::Differs}, // 16-bit samples are divided by 257; the reference keeps the high byte
         {"tiff/off_luv24.tif", TOutcome::Refused}, // SGI LogLuv is not supported
-        {"tiff/quad-lzw.tif", TOutcome::Differs},  // old-style LZW codes are not read
         {"tiff/quad-tile.tif", TOutcome::Empty},   // tiled pictures load empty
         {"tiff/smallliz.tif", TOutcome::Refused},  // old-style JPEG is not supported
         {"tiff/strike.tif",
@@ -56,8 +54,7 @@ const std::map<std::string, TOutcome>& DesignedDifferences() {
         {"tiff/seq-1c-8b-tiled-deflate-20f3db0c.tiff",
          TOutcome::Empty}, // tiled pictures load empty
         {"tiff/seq-1c-32f-deflate-fpredict-390fe673.tiff",
-         TOutcome::Refused},                   // floating-point samples exceed 16 bits
-        {"tiff/fax4.tiff", TOutcome::Refused}, // group 4 is not supported
+         TOutcome::Refused}, // floating-point samples exceed 16 bits
         {"tiff/issue_69_packbits.tiff",
          TOutcome::Differs}, // 16-bit samples are divided by 257; the reference keeps the high byte
         {"tiff/BigTIFFMotorola.tif", TOutcome::Refused}, // BigTIFF (version 43) is not TIFF 6.0
@@ -75,8 +72,7 @@ const std::map<std::string, TOutcome>& DesignedDifferences() {
         {"tiff/32bpp-None.tiff",
          TOutcome::Differs}, // alpha is kept in the bitmap, not composited as the reference does
         {"tiff/ojpeg_chewey_subsamp21_multi_strip.tiff",
-         TOutcome::Refused},                     // old-style JPEG is not supported
-        {"tiff/ccitt4.tiff", TOutcome::Refused}, // group 4 is not supported
+         TOutcome::Refused}, // old-style JPEG is not supported
         {"tiff/rgb_palette_alpha.tiff",
          TOutcome::Differs}, // alpha is kept in the bitmap, not composited as the reference does
         {"tiff/tiled.tiff", TOutcome::Empty},         // tiled pictures load empty
@@ -85,7 +81,6 @@ const std::map<std::string, TOutcome>& DesignedDifferences() {
          TOutcome::Empty}, // tiled pictures load empty
         {"tiff/tiff_strip_cmyk_jpeg.tif",
          TOutcome::Differs}, // CMYK converted by the colour manager, not Pillow's naive way
-        {"tiff/g4-fillorder-test.tif", TOutcome::Refused}, // group 4 is not supported
         {"tiff/tiff_16bit_RGBa.tiff",
          TOutcome::Differs}, // 16-bit samples are divided by 257; the reference keeps the high byte
         {"tiff/hopper4IR.tif", TOutcome::Differs},   // fill order applies to fax strips only
@@ -101,7 +96,6 @@ TEST_P(TIFFConformance, MatchesAReferenceOrItsDesignedDifference) {
     const TConformanceCase& c = GetParam();
     if (c.Path.empty())
         GTEST_SKIP() << "conformance corpus not found";
-    SetWarningHandler([](const std::string&, const std::string&) {});
     TOutcome outcome;
     std::string message;
     try {
@@ -119,7 +113,6 @@ TEST_P(TIFFConformance, MatchesAReferenceOrItsDesignedDifference) {
         outcome = TOutcome::Refused;
         message = e.what();
     }
-    SetWarningHandler(nullptr);
     if (!c.Valid || c.ReferenceSha256.empty())
         return; // corrupt files and files nobody could decode only have to be survived
     const auto designed = DesignedDifferences().find(c.Path);
