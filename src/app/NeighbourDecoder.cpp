@@ -6,10 +6,12 @@
 #include <utility>
 
 namespace {
-// Time of day would jump at midnight; a decode only needs a duration.
+// Time of day would jump at midnight; a decode only needs a duration. Counted from the first
+// reading, so that it fits 32 bits for weeks.
 int32_t SteadyMilliseconds() {
     using namespace std::chrono;
-    return int32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    static const steady_clock::time_point origin = steady_clock::now();
+    return int32_t(duration_cast<milliseconds>(steady_clock::now() - origin).count());
 }
 } // namespace
 
