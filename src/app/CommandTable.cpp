@@ -95,6 +95,8 @@ const std::vector<TCommand>& CommandTable() {
 
         {"actDelFile", &W::actDelFile, "Delete file", msFile, {Shortcut(Qt::Key_Delete)},
          Run(&W::actDelFileExecute)},
+        {"actUndoDelete", &W::actUndoDelete, "Undo delete", msFile, {Shortcut(Ctrl | Qt::Key_Z)},
+         Run(&W::actUndoDeleteExecute)},
 
         {"actCustCmd1", &W::actCustCmd1, "Custom command 1", msCustomCommands,
          {Shortcut(Qt::Key_F9)}, Run(&W::RunCustomCommand, 0)},

@@ -88,6 +88,7 @@ public:
     QAction* actCustCmd4 = nullptr;
     QAction* actHideCursor = nullptr;
     QAction* actDelFile = nullptr;
+    QAction* actUndoDelete = nullptr;
     QAction* actRefreshFileList = nullptr;
     QAction* actSizingBorder = nullptr;
     // The notice timer (id 1 of the original window).
@@ -215,7 +216,17 @@ public:
 
     // --- File deletion ---
     // Deletes the file on display after confirmation, then shows the picture now at its place.
+    // Into the trash unless the settings turned that off.
     void actDelFileExecute();
+    // Puts the picture trashed last back at its place and shows it.
+    void actUndoDeleteExecute();
+    bool DeleteToTrash = true;
+    struct TTrashedFile {
+        std::string Path; // as the file list held it
+        std::string PathInTrash;
+    };
+    // This run's trashed pictures, the last one at the back.
+    std::vector<TTrashedFile> TrashedFiles;
 
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
@@ -251,6 +262,12 @@ private:
     // Shows CurrentBmp as loaded once more (Revert, Grayscale off).
     void ShowCurrentPictureAgain();
     void ShowPictureAfterDeletion();
+    // Each true when the file is gone; failures have been told to the user.
+    bool TrashFile(const std::string& path);
+    bool DeleteFilePermanently(const std::string& path, bool readOnlyConfirmed);
+    void ReportDeletionFailure(const std::string& path);
+    bool ConfirmReadOnlyDeletion();
+    void ShowRestoredPicture(const std::string& path);
     void FormResize();
     void HideNotice();
     void Log(std::string line);

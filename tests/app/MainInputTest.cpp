@@ -338,7 +338,7 @@ TEST_F(MainInput, TheContextMenuListsEveryCommandInItsOrder) {
     EXPECT_EQ(Describe(*window.popMain),
               "First picture|Previous picture|Next picture|Last picture|-|"
               "Full screen|Zoom in|Zoom out|Zoom lock|Shrink|Enlarge|Filtering|-|"
-              "Delete file|"
+              "Delete file|Undo delete|"
               "Custom commands{Custom command 1|Custom command 2|Custom command 3|"
               "Custom command 4}|-|"
               "Picture list|Change directory|Recurse subdirectories|Refresh file list|"

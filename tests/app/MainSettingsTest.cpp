@@ -24,6 +24,7 @@ const std::string DefaultSettingsBytes = "[General]\r\n"
                                          "SizingBorder=0\r\n"
                                          "ApplyOrientation=1\r\n"
                                          "ApplyColorProfiles=1\r\n"
+                                         "DeleteToTrash=1\r\n"
                                          "\r\n"
                                          "[Custom commands]\r\n"
                                          "CustomCommand1= \r\n"
@@ -83,18 +84,19 @@ TEST_F(MainSettings, TheDefaultsAreWrittenByteForByteAndReadBackTheSame) {
     EXPECT_EQ(SettingsWrittenAtExit(), DefaultSettingsBytes);
 }
 
-TEST_F(MainSettings, TheLoadingSettingsAreOnUnlessTheFileTurnsThemOff) {
+TEST_F(MainSettings, TheSettingsWithoutACommandAreOnUnlessTheFileTurnsThemOff) {
     const std::string older = "[General]\r\nShrink=1\r\n";
-    StartWithSettings(older);
+    EXPECT_TRUE(StartWithSettings(older).DeleteToTrash);
     EXPECT_TRUE(MetadataOptions().Orientation);
     EXPECT_TRUE(MetadataOptions().ColorProfiles);
     Window.reset();
-    StartWithSettings("[General]\r\nApplyOrientation=0\r\nApplyColorProfiles=0\r\n");
+    const std::string off = "ApplyOrientation=0\r\nApplyColorProfiles=0\r\nDeleteToTrash=0\r\n";
+    EXPECT_FALSE(StartWithSettings("[General]\r\n" + off).DeleteToTrash);
     EXPECT_FALSE(MetadataOptions().Orientation);
     EXPECT_FALSE(MetadataOptions().ColorProfiles);
     const std::optional<std::string> written = SettingsWrittenAtExit();
     ASSERT_TRUE(written);
-    EXPECT_NE(written->find("ApplyOrientation=0\r\nApplyColorProfiles=0\r\n"), std::string::npos);
+    EXPECT_NE(written->find(off), std::string::npos);
 }
 
 TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
@@ -114,6 +116,7 @@ TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
                                        "SizingBorder=1\r\n"
                                        "ApplyOrientation=1\r\n"
                                        "ApplyColorProfiles=1\r\n"
+                                       "DeleteToTrash=1\r\n"
                                        "\r\n"
                                        "[Custom commands]\r\n"
                                        "CustomCommand1=gimp \"%n\"\r\n"
