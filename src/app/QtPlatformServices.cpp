@@ -1,7 +1,7 @@
 #include "app/QtPlatformServices.h"
 
 #include "app/FreedesktopTrash.h"
-#include "app/PhysicalPixels.h"
+#include "display/PhysicalPixels.h"
 
 #include <QCursor>
 #include <QFileDialog>

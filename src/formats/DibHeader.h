@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ByteOrder.h"
 #include "platform/Graphics.h"
 
 #include <cstdint>
@@ -31,13 +32,6 @@ struct TDibHeader {
 
 constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
 constexpr const char* SUnsupportedBitmap = "Bitmap image format is not supported";
-
-inline uint16_t LoadLE16(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-inline uint32_t LoadLE32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 // Reads the info header at the stream's position (OS/2 core and 2.x, the 40-byte header and
 // its V2 to V5 successors), the colour masks that follow it and the palette, and leaves the

@@ -26,23 +26,23 @@ struct TDibHeader {
     size_t InfoSize() const { return ColorTableOffset + ColorTableEntries * EntrySize(); }
 };
 
-bool ReadHeader(const TRecordReader& info, TDibHeader& h) {
+bool ReadHeader(const TByteCursor& info, TDibHeader& h) {
     if (!info.Has(0, 4))
         return false;
-    h.HeaderSize = info.U32(0);
+    h.HeaderSize = info.U32At(0);
     if (h.HeaderSize == 12) {
         if (!info.Has(0, 12))
             return false;
         h.Core = true;
-        h.Width = info.U16(4);
-        h.Height = info.U16(6);
-        h.BitCount = info.U16(10);
+        h.Width = info.U16At(4);
+        h.Height = info.U16At(6);
+        h.BitCount = info.U16At(10);
     } else if (h.HeaderSize >= 40 && h.HeaderSize <= 1024 && info.Has(0, h.HeaderSize)) {
-        h.Width = info.I32(4);
-        h.Height = info.I32(8);
-        h.BitCount = info.U16(14);
-        h.Compression = info.U32(16);
-        h.ColorsUsed = info.U32(32);
+        h.Width = info.I32At(4);
+        h.Height = info.I32At(8);
+        h.BitCount = info.U16At(14);
+        h.Compression = info.U32At(16);
+        h.ColorsUsed = info.U32At(32);
     } else {
         return false;
     }
@@ -53,7 +53,7 @@ bool ReadHeader(const TRecordReader& info, TDibHeader& h) {
                 return false;
             h.ColorTableOffset += 12;
         }
-        h.Masks = {info.U32(40), info.U32(44), info.U32(48)};
+        h.Masks = {info.U32At(40), info.U32At(44), info.U32At(48)};
     }
     if (h.BitCount <= 8)
         h.ColorTableEntries = h.ColorsUsed ? h.ColorsUsed : (size_t(1) << h.BitCount);
@@ -66,7 +66,7 @@ bool ReadHeader(const TRecordReader& info, TDibHeader& h) {
     return MayAllocatePicture(h.Width, h.Height < 0 ? -h.Height : h.Height);
 }
 
-std::vector<QRgb> ReadColorTable(const TRecordReader& info, const TDibHeader& h,
+std::vector<QRgb> ReadColorTable(const TByteCursor& info, const TDibHeader& h,
                                  TDibColorUsage usage) {
     std::vector<QRgb> table(size_t(1) << (h.BitCount <= 8 ? h.BitCount : 0), qRgb(0, 0, 0));
     const TLogPalette& vga = DefaultPalette16();
@@ -76,7 +76,7 @@ std::vector<QRgb> ReadColorTable(const TRecordReader& info, const TDibHeader& h,
             // are the best guess for the common small palettes.
             if (!info.Has(h.ColorTableOffset + i * 2, 2))
                 break;
-            const uint16_t index = info.U16(h.ColorTableOffset + i * 2);
+            const uint16_t index = info.U16At(h.ColorTableOffset + i * 2);
             const TPaletteEntry& e = vga[index % vga.size()];
             table[i] = qRgb(e.peRed, e.peGreen, e.peBlue);
             continue;
@@ -84,7 +84,7 @@ std::vector<QRgb> ReadColorTable(const TRecordReader& info, const TDibHeader& h,
         const size_t at = h.ColorTableOffset + i * h.EntrySize();
         if (!info.Has(at, 3))
             break;
-        table[i] = qRgb(info.U8(at + 2), info.U8(at + 1), info.U8(at));
+        table[i] = qRgb(info.U8At(at + 2), info.U8At(at + 1), info.U8At(at));
     }
     return table;
 }
@@ -108,7 +108,7 @@ uint8_t MaskedChannel(uint32_t pixel, uint32_t mask) {
 
 // Run-length encoded rows (8 or 4 bits per pixel) into palette indices, bottom row first.
 // Pixels the runs never reach keep index 0.
-bool DecodeRle(const TRecordReader& bits, const TDibHeader& h, std::vector<uint8_t>& indices) {
+bool DecodeRle(const TByteCursor& bits, const TDibHeader& h, std::vector<uint8_t>& indices) {
     const int64_t width = h.Width, height = h.Height;
     indices.assign(static_cast<size_t>(width * height), 0);
     const bool four = h.Compression == biRle4;
@@ -120,7 +120,7 @@ bool DecodeRle(const TRecordReader& bits, const TDibHeader& h, std::vector<uint8
         ++x;
     };
     while (bits.Has(at, 2) && y < height) {
-        const uint8_t count = bits.U8(at), value = bits.U8(at + 1);
+        const uint8_t count = bits.U8At(at), value = bits.U8At(at + 1);
         at += 2;
         if (count) {
             for (int i = 0; i < count; ++i)
@@ -133,15 +133,15 @@ bool DecodeRle(const TRecordReader& bits, const TDibHeader& h, std::vector<uint8
         } else if (value == 2) {
             if (!bits.Has(at, 2))
                 break;
-            x += bits.U8(at);
-            y += bits.U8(at + 1);
+            x += bits.U8At(at);
+            y += bits.U8At(at + 1);
             at += 2;
         } else {
             const size_t bytes = four ? (value + 1) / 2 : value;
             if (!bits.Has(at, bytes))
                 break;
             for (int i = 0; i < value; ++i) {
-                const uint8_t b = bits.U8(at + (four ? i / 2 : i));
+                const uint8_t b = bits.U8At(at + (four ? i / 2 : i));
                 put(four ? ((i & 1) ? b & 15 : b >> 4) : b);
             }
             at += (bytes + 1) & ~size_t(1);
@@ -150,7 +150,7 @@ bool DecodeRle(const TRecordReader& bits, const TDibHeader& h, std::vector<uint8
     return true;
 }
 
-QImage DecodeIndexedRle(const TRecordReader& bits, const TDibHeader& h,
+QImage DecodeIndexedRle(const TByteCursor& bits, const TDibHeader& h,
                         const std::vector<QRgb>& table) {
     if (h.Height < 0)
         return {};
@@ -167,7 +167,7 @@ QImage DecodeIndexedRle(const TRecordReader& bits, const TDibHeader& h,
     return image;
 }
 
-QImage DecodeRows(const TRecordReader& bits, const TDibHeader& h, const std::vector<QRgb>& table,
+QImage DecodeRows(const TByteCursor& bits, const TDibHeader& h, const std::vector<QRgb>& table,
                   bool keepAlpha) {
     const int64_t height = h.Height < 0 ? -h.Height : h.Height;
     const int64_t stride = DibRowBytes(h.Width, int(h.BitCount));
@@ -224,7 +224,7 @@ QImage DecodeRows(const TRecordReader& bits, const TDibHeader& h, const std::vec
 
 } // namespace
 
-QImage DecodeDib(const TRecordReader& info, const TRecordReader& bits, TDibColorUsage usage,
+QImage DecodeDib(const TByteCursor& info, const TByteCursor& bits, TDibColorUsage usage,
                  bool keepAlpha) {
     TDibHeader h;
     if (!ReadHeader(info, h))
@@ -247,7 +247,7 @@ QImage DecodeDib(const TRecordReader& info, const TRecordReader& bits, TDibColor
     return DecodeRows(bits, h, table, keepAlpha);
 }
 
-QImage DecodePackedDib(const TRecordReader& packed, TDibColorUsage usage) {
+QImage DecodePackedDib(const TByteCursor& packed, TDibColorUsage usage) {
     TDibHeader h;
     if (!ReadHeader(packed, h))
         return {};
@@ -259,9 +259,9 @@ QImage DecodePackedDib(const TRecordReader& packed, TDibColorUsage usage) {
     return DecodeDib(packed, packed.Sub(infoSize, packed.Size() - infoSize), usage);
 }
 
-QImage DecodeBitmap16(const TRecordReader& record, QRgb foreground, QRgb background) {
-    const int64_t width = record.I16(2), height = record.I16(4), stride = record.I16(6);
-    const int bitsPixel = record.U8(9);
+QImage DecodeBitmap16(const TByteCursor& record, QRgb foreground, QRgb background) {
+    const int64_t width = record.I16At(2), height = record.I16At(4), stride = record.I16At(6);
+    const int bitsPixel = record.U8At(9);
     if (!MayAllocatePicture(width, height) || stride <= 0 || stride < (width * bitsPixel + 7) / 8 ||
         !record.Has(10, size_t(stride * height)))
         return {};

@@ -29,8 +29,8 @@ std::vector<uint8_t> InfoHeader(int32_t width, int32_t height, uint16_t bits, ui
 }
 
 QImage Decode(const std::vector<uint8_t>& info, const std::vector<uint8_t>& bits) {
-    return DecodeDib(TRecordReader(info.data(), info.size()),
-                     TRecordReader(bits.data(), bits.size()), TDibColorUsage::duRgbColors);
+    return DecodeDib(RecordCursor(info.data(), info.size()), RecordCursor(bits.data(), bits.size()),
+                     TDibColorUsage::duRgbColors);
 }
 
 struct TDibCase {
@@ -128,7 +128,7 @@ TEST(Dib, PackedBitsFollowTheColourTable) {
     for (uint8_t b : {1, 0, 0, 0})
         packed.push_back(b);
     const QImage image =
-        DecodePackedDib(TRecordReader(packed.data(), packed.size()), TDibColorUsage::duRgbColors);
+        DecodePackedDib(RecordCursor(packed.data(), packed.size()), TDibColorUsage::duRgbColors);
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, Blue);
     EXPECT_EQ(image.pixel(1, 0) & 0xFFFFFF, Green);
@@ -142,8 +142,8 @@ TEST(Bitmap16, MonochromeTakesTheTextAndBackgroundColours) {
     record.push_back(1); // bits per pixel
     record.push_back(0x40);
     record.push_back(0);
-    const QImage image = DecodeBitmap16(TRecordReader(record.data(), record.size()),
-                                        qRgb(255, 0, 0), qRgb(0, 0, 255));
+    const QImage image = DecodeBitmap16(RecordCursor(record.data(), record.size()), qRgb(255, 0, 0),
+                                        qRgb(0, 0, 255));
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, Red);
     EXPECT_EQ(image.pixel(1, 0) & 0xFFFFFF, Blue);
