@@ -89,6 +89,7 @@ public:
     QAction* actHideCursor = nullptr;
     QAction* actDelFile = nullptr;
     QAction* actUndoDelete = nullptr;
+    QAction* actInfoLine = nullptr;
     QAction* actRefreshFileList = nullptr;
     QAction* actSizingBorder = nullptr;
     // The notice timer (id 1 of the original window).
@@ -167,6 +168,12 @@ public:
     // The window's bounds in physical pixels.
     TRect WindowBounds() const;
     void SetWindowBounds(const TRect& bounds);
+
+    // The name of the picture's file as the title and the info line show it.
+    std::string ShownFileName() const;
+    // The line over the picture: name, place in the list, size, zoom; shown while checked.
+    void actInfoLineExecute();
+    void UpdateInfoLine();
 
     std::string ErrorPicturePath() const;
     std::string SettingsPath() const;

@@ -337,7 +337,7 @@ TEST_F(MainInput, TheContextMenuListsEveryCommandInItsOrder) {
     TfrmMain& window = *Start({});
     EXPECT_EQ(Describe(*window.popMain),
               "First picture|Previous picture|Next picture|Last picture|-|"
-              "Full screen|Zoom in|Zoom out|Zoom lock|Shrink|Enlarge|Filtering|-|"
+              "Full screen|Zoom in|Zoom out|Zoom lock|Shrink|Enlarge|Filtering|Info line|-|"
               "Delete file|Undo delete|"
               "Custom commands{Custom command 1|Custom command 2|Custom command 3|"
               "Custom command 4}|-|"
