@@ -19,6 +19,11 @@ struct TDibChannelMasks {
     bool operator==(const TDibChannelMasks&) const = default;
 };
 
+// What the colour table of an indexed bitmap holds: colours (blue, green, red and a fourth
+// byte, three bytes after an OS/2 core header), or 16-bit indices into the logical palette
+// of whoever draws it, which metafiles may use.
+enum class TDibColorTable : uint8_t { dtColors, dtPaletteIndices };
+
 // What a reader needs of a bitmap's info header: geometry, storage and colours.
 struct TDibHeader {
     int32_t Width = 0;
@@ -28,6 +33,9 @@ struct TDibHeader {
     TDibCompression Compression = TDibCompression::dcNone;
     TDibChannelMasks Masks; // meaningful for dcBitFields only
     TLogPalette Palette;    // indexed depths only
+    // As stored. Above 8 bits it counts the entries of a table that only helps palette
+    // devices; a bitmap packed behind its header keeps that table before its pixels.
+    uint32_t ColorsUsed = 0;
 };
 
 constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
@@ -38,5 +46,7 @@ constexpr const char* SUnsupportedBitmap = "Bitmap image format is not supported
 // stream after the palette. When BitsPosition (the stream position of the pixel data) lies
 // after the palette's start, the palette stops there: files with fewer entries than their
 // depth allows put the pixels right after the last one. Raises EInvalidGraphic for anything
-// that cannot be a bitmap this reader decodes.
-TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition = -1);
+// that cannot be a bitmap this reader decodes. Palette indices are not realised: they pick
+// from the 16 default colours, the best guess for the common small palettes.
+TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition = -1,
+                         TDibColorTable table = TDibColorTable::dtColors);

@@ -134,6 +134,43 @@ TEST(Dib, PackedBitsFollowTheColourTable) {
     EXPECT_EQ(image.pixel(1, 0) & 0xFFFFFF, Green);
 }
 
+TEST(Dib, AlphaBlendingKeepsTheFourthByteAsPremultipliedAlpha) {
+    const std::vector<uint8_t> info = InfoHeader(2, 1, 32, 0);
+    const std::vector<uint8_t> bits = {0x20, 0x40, 0xFF, 0x80, 0x10, 0x20, 0x30, 0xFF};
+    const QImage blended =
+        DecodeDib(RecordCursor(info.data(), info.size()), RecordCursor(bits.data(), bits.size()),
+                  TDibColorUsage::duRgbColors, true);
+    ASSERT_FALSE(blended.isNull());
+    // Red above its alpha is held to it, as premultiplied pixels must be.
+    EXPECT_EQ(blended.pixel(0, 0), qRgba(0x80, 0x40, 0x20, 0x80));
+    EXPECT_EQ(blended.pixel(1, 0), qRgba(0x30, 0x20, 0x10, 0xFF));
+    EXPECT_EQ(Decode(info, bits).pixel(0, 0) & 0xFFFFFF, 0xFF4020u);
+}
+
+TEST(Dib, PaletteIndicesPickTheDefaultColours) {
+    std::vector<uint8_t> info = InfoHeader(2, 1, 1, 0);
+    info[32] = 2;                  // colours used
+    for (uint16_t index : {9, 12}) // red and blue of the 16 default colours
+        PutU16(info, index);
+    const std::vector<uint8_t> bits = {0x40, 0, 0, 0};
+    const QImage image =
+        DecodeDib(RecordCursor(info.data(), info.size()), RecordCursor(bits.data(), bits.size()),
+                  TDibColorUsage::duPalColors);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, Red);
+    EXPECT_EQ(image.pixel(1, 0) & 0xFFFFFF, Blue);
+}
+
+TEST(Dib, PackedTrueColourSkipsItsPaletteDeviceTable) {
+    std::vector<uint8_t> packed = InfoHeader(1, 1, 24, 0, {Green});
+    for (uint8_t b : {0, 0, 255, 0}) // red
+        packed.push_back(b);
+    const QImage image =
+        DecodePackedDib(RecordCursor(packed.data(), packed.size()), TDibColorUsage::duRgbColors);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, Red);
+}
+
 TEST(Bitmap16, MonochromeTakesTheTextAndBackgroundColours) {
     std::vector<uint8_t> record;
     for (int v : {0, 3, 1, 2}) // type, width, height, bytes per row
