@@ -1,0 +1,7 @@
+#include "platform/ByteCursor.h"
+
+#include "platform/Exceptions.h"
+
+void RaiseStreamReadError() {
+    throw EReadError("Stream read error");
+}
