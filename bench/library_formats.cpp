@@ -2,10 +2,13 @@
 // same file into a buffer of its own (8-bit, three channels, the order it offers):
 //   Library<F>   the library alone
 //   Reader<F>    our reader: load from a stream into its bitmap, metadata included
-// The goal is each Reader within 10 % of its Library. The files are a 12-megapixel
-// photo-like picture encoded once by the Debian tools (cwebp, avifenc, heif-enc, cjxl) into
-// $TMPDIR/pelorama-bench-library; a format whose tool or library is missing is skipped.
+// The goal is each Reader within 10 % of its Library, in the CPU time of all threads: on a
+// shared machine the wall time of a threaded decoder says more about the neighbours. The
+// files: a 12-megapixel photo-like picture as a JPEG, encoded once by the Debian tools
+// (cwebp, avifenc, heif-enc, cjxl) into $TMPDIR/pelorama-bench-library; a format whose tool
+// or library is missing is skipped.
 #include "PhotoLikePicture.h"
+#include "formats/JPEGImage.h"
 #include "platform/Graphics.h"
 #include "platform/Streams.h"
 
@@ -51,25 +54,18 @@ std::filesystem::path WorkDirectory() {
     return std::filesystem::path(temporary ? temporary : "/tmp") / "pelorama-bench-library";
 }
 
+// A JPEG at quality 95: the one input every encoder here takes.
 std::filesystem::path SourcePicture() {
-    const std::filesystem::path ppm = WorkDirectory() / "photo.ppm";
-    if (std::filesystem::exists(ppm))
-        return ppm;
+    const std::filesystem::path jpeg = WorkDirectory() / "photo.jpg";
+    if (std::filesystem::exists(jpeg))
+        return jpeg;
     std::filesystem::create_directories(WorkDirectory());
-    const TBitmap bitmap = MakePhotoLikeBitmap(PictureWidth, PictureHeight);
-    std::ofstream out(ppm, std::ios::binary);
-    out << "P6\n" << PictureWidth << " " << PictureHeight << "\n255\n";
-    std::vector<char> rgb(size_t(PictureWidth) * 3);
-    for (int32_t y = 0; y < PictureHeight; ++y) {
-        const uint8_t* bgr = bitmap.ScanLine(y);
-        for (size_t i = 0; i < rgb.size(); i += 3) {
-            rgb[i] = char(bgr[i + 2]);
-            rgb[i + 1] = char(bgr[i + 1]);
-            rgb[i + 2] = char(bgr[i]);
-        }
-        out.write(rgb.data(), std::streamsize(rgb.size()));
-    }
-    return ppm;
+    TJPEGImage image;
+    image.Assign(MakePhotoLikeBitmap(PictureWidth, PictureHeight));
+    image.CompressionQuality = 95;
+    TFileStream file(jpeg.string(), TFileMode::fmCreate);
+    image.SaveToStream(file);
+    return jpeg;
 }
 
 // The encoded file, made on first use with the tool's COMMAND ("%s" in, "%s" out); empty
@@ -191,7 +187,7 @@ const TLibraryFormat LibraryFormats[] = {
     {"HEIF", "heic", "heif-enc -q 80 %s -o %s >/dev/null", DecodeHEIF, &THEIFGraphic::ClassInfo},
 #endif
 #ifdef PELORAMA_WITH_JXL
-    {"JPEGXL", "jxl", "cjxl -e 3 -d 1 %s %s >/dev/null 2>&1", DecodeJPEGXL,
+    {"JPEGXL", "jxl", "cjxl -e 3 -d 1 --lossless_jpeg=0 %s %s >/dev/null 2>&1", DecodeJPEGXL,
      &TJPEGXLGraphic::ClassInfo},
 #endif
 };
@@ -236,6 +232,7 @@ int main(int argc, char** argv) {
         for (const auto& [kind, run] : kinds)
             benchmark::RegisterBenchmark((std::string(kind) + format.Name).c_str(), run, format)
                 ->Unit(benchmark::kMillisecond)
+                ->MeasureProcessCPUTime() // the libraries decode on threads of their own
                 ->Repetitions(5);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -108,3 +108,14 @@ bool ReplaceFileContents(const std::string& linkOrFile, const std::string& bytes
     }
     return true;
 }
+
+bool CreateDirectories(const std::string& path) {
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_directory(path, error))
+        return true;
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    if (parent != path && !CreateDirectories(parent))
+        return false;
+    return ::mkdir(path.c_str(), 0700) == 0 ||
+           (errno == EEXIST && std::filesystem::is_directory(path, error));
+}

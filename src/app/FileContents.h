@@ -12,3 +12,7 @@ std::optional<std::string> ReadFileContents(const std::string& path);
 // keeps its permissions. False when anything fails; the file is then untouched and no
 // temporary file is left behind.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
+
+// Creates the directory with every missing parent, each new one private to the user (as the
+// XDG rules ask of a configuration directory). True when the directory exists afterwards.
+bool CreateDirectories(const std::string& path);

@@ -26,10 +26,20 @@ void TfrmMain::SetWindowBounds(const TRect& bounds) {
     setGeometry(LogicalRect(bounds, devicePixelRatioF()));
 }
 
+TScreenArea TfrmMain::WindowScreen() {
+    const TRect window = WindowBounds();
+    const std::vector<TScreenArea> screens = Services.Screens();
+    const TScreenArea* screen = NearestScreen(
+        screens, {window.Left + window.Width() / 2, window.Top + window.Height() / 2});
+    return screen ? *screen : TScreenArea{};
+}
+
 void TfrmMain::FitPicture() {
     const int32_t start = Services.MillisecondsSinceMidnight();
     const TRect old = WindowBounds();
-    const TRect screen = Services.ScreenRect();
+    const TScreenArea area = WindowScreen();
+    const TRect& screen = area.Geometry;
+    const TRect& work = area.WorkArea;
     const int32_t screenWidth = screen.Width();
     const int32_t screenHeight = screen.Height();
     const bool fullScreen = actFullScreen->isChecked();
@@ -37,8 +47,8 @@ void TfrmMain::FitPicture() {
     const int32_t width = DisplayBuffer->Width;
     const int32_t height = DisplayBuffer->Height;
     const float ratio = height != 0 ? float(width) / float(height) : 1.0f;
-    const int32_t boundsWidth = fullScreen ? screenWidth : WorkAreaRight;
-    const int32_t boundsHeight = fullScreen ? screenHeight : WorkAreaBottom;
+    const int32_t boundsWidth = fullScreen ? screenWidth : work.Width();
+    const int32_t boundsHeight = fullScreen ? screenHeight : work.Height();
     const float boundsRatio = boundsHeight != 0 ? float(boundsWidth) / float(boundsHeight) : 1.0f;
     const bool wide = width > boundsWidth;
     const bool tall = height > boundsHeight;
@@ -71,7 +81,7 @@ void TfrmMain::FitPicture() {
     TRect window;
     TRect surface;
     if (fullScreen) {
-        window = {0, 0, screenWidth, screenHeight};
+        window = screen;
         const int32_t left = RoundEven(screenWidth / 2.0) - RoundEven(w / 2.0);
         const int32_t top = RoundEven(screenHeight / 2.0) - RoundEven(h / 2.0);
         surface = {left, top, left + w, top + h};
@@ -80,18 +90,18 @@ void TfrmMain::FitPicture() {
         int32_t left = old.Left + RoundEven(old.Width() / 2.0) - RoundEven(w / 2.0);
         int32_t top = old.Top + RoundEven(old.Height() / 2.0) - RoundEven(h / 2.0);
         if (wide) {
-            left = RoundEven(WorkAreaRight / 2.0) - RoundEven(w / 2.0);
+            left = work.Left + RoundEven(work.Width() / 2.0) - RoundEven(w / 2.0);
         } else {
-            left = std::max(left, 0);
-            if (left + w > WorkAreaRight)
-                left = WorkAreaRight - w;
+            left = std::max(left, work.Left);
+            if (left + w > work.Right)
+                left = work.Right - w;
         }
         if (tall) {
-            top = RoundEven(WorkAreaBottom / 2.0) - RoundEven(h / 2.0);
+            top = work.Top + RoundEven(work.Height() / 2.0) - RoundEven(h / 2.0);
         } else {
-            top = std::max(top, 0);
-            if (top + h > WorkAreaBottom)
-                top = WorkAreaBottom - h;
+            top = std::max(top, work.Top);
+            if (top + h > work.Bottom)
+                top = work.Bottom - h;
         }
         window = {left, top, left + w, top + h};
     }
@@ -100,8 +110,9 @@ void TfrmMain::FitPicture() {
     DisplaySurface->repaint();
     SetWindowBounds(window);
 
+    // The screen's last pixel: one further could be on the neighbouring screen.
     if (fullScreen && actHideCursor->isChecked())
-        Services.SetCursorPos({screenWidth, screenHeight});
+        Services.SetCursorPos({screen.Right - 1, screen.Bottom - 1});
 
     const int32_t end = Services.MillisecondsSinceMidnight();
     Log("Resize: " + std::to_string(end - start) + " ms");

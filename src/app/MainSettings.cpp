@@ -9,6 +9,7 @@
 #include <QAction>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 // The rows of the command table whose options the settings file keeps, in the order of
@@ -24,6 +25,7 @@ std::vector<size_t> StoredOptionRows() {
     });
     return rows;
 }
+
 // Settings of loading, not commands: on unless the file says 0, so that a file written
 // before they existed keeps pictures upright and in their colours.
 struct TStoredLoadingSetting {
@@ -60,6 +62,7 @@ void TfrmMain::LoadSettings() {
     CustomCommands.clear();
     MetadataOptions() = {};
     const std::string path = SettingsPath();
+    Log("Settings file: " + path);
     if (const std::optional<std::string> text = ReadFileContents(path)) {
         const std::vector<std::string> lines = SplitSettingsLines(*text);
         for (const size_t row : StoredOptionRows())
@@ -94,7 +97,8 @@ void TfrmMain::SaveSettings() {
     for (size_t entry = 0; entry < CustomCommandCount; ++entry)
         line(CustomCommandKey(entry) + "=" + CustomCommand(entry));
     const std::string path = SettingsPath();
-    if (!ReplaceFileContents(path, text))
+    if (!CreateDirectories(std::filesystem::path(path).parent_path().string()) ||
+        !ReplaceFileContents(path, text))
         Log("*Error*: Unable to save settings to " + path);
 }
 
@@ -105,8 +109,10 @@ std::string TfrmMain::CustomCommand(size_t entry) const {
 
 void TfrmMain::actSaveSettingsExecute() {
     actSaveSettings->setChecked(!actSaveSettings->isChecked());
-    if (actSaveSettings->isChecked())
+    if (actSaveSettings->isChecked()) {
+        Log("Settings file: " + SettingsPath());
         return;
+    }
     const TMessageAnswer answer =
         Services.MessageBox("This will reset all settings to defaults values\rAre you sure ?", "",
                             TMessageKind::mkConfirmation, TMessageButtons::mbYesNo);

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/ProgramFiles.h"
 #include "formats/FileFormatList.h"
 #include "raster/FastIMG.h"
 
@@ -36,7 +37,7 @@ std::string TfrmMain::FirstArgument() const {
 }
 
 std::string TfrmMain::SettingsPath() const {
-    return std::filesystem::path(ExecutablePath).replace_extension(".ini").string();
+    return SettingsFile;
 }
 
 void TfrmMain::FormCreate() {
@@ -47,6 +48,8 @@ void TfrmMain::FormCreate() {
                              ApplicationActivate();
                      });
 
+    // Chosen once: loading and saving must meet the same file.
+    SettingsFile = SettingsFilePath(ExecutablePath, CurrentSettingsEnvironment());
     std::error_code error;
     if (std::filesystem::exists(SettingsPath(), error))
         LoadSettings();
@@ -56,12 +59,12 @@ void TfrmMain::FormCreate() {
     actSizingBorderExecute();
     actSizingBorderExecute();
 
-    const TRect workArea = Services.WorkArea();
-    WorkAreaRight = workArea.Right;
-    WorkAreaBottom = workArea.Bottom;
-    // An empty window at the work area's centre; the first fit grows it around that point.
-    const int32_t left = RoundEven(WorkAreaRight / 2.0);
-    const int32_t top = RoundEven(WorkAreaBottom / 2.0);
+    // An empty window at the centre of the primary screen's work area; the first fit grows
+    // it around that point.
+    const std::vector<TScreenArea> screens = Services.Screens();
+    const TRect workArea = screens.empty() ? TRect{} : screens.front().WorkArea;
+    const int32_t left = workArea.Left + RoundEven(workArea.Width() / 2.0);
+    const int32_t top = workArea.Top + RoundEven(workArea.Height() / 2.0);
     SetWindowBounds({left, top, left, top});
 
     DisplaySurface = new TFastIMG(this);

@@ -46,8 +46,6 @@ public:
     std::unique_ptr<TFastBMP> PrevBmp;
     std::unique_ptr<TFastBMP> CurrentBmp;
     std::unique_ptr<TFastBMP> NextBmp;
-    int32_t WorkAreaRight = 0;
-    int32_t WorkAreaBottom = 0;
     int32_t LastMouseX = 0;
     int32_t LastMouseY = 0;
     std::vector<std::string> CustomCommands;
@@ -124,6 +122,9 @@ public:
     void actHideCursorExecute();
     // Brings a cursor parked in the screen's bottom-right corner back to the screen centre.
     void CentreParkedCursor();
+    // The screen that holds the window (its centre): full screen covers it, the window
+    // stays on its work area, the cursor parks in its corner.
+    TScreenArea WindowScreen();
     // True while the window's edges resize it: sizing border on, window mode.
     bool SizingBorderApplied = false;
 
@@ -270,6 +271,7 @@ private:
     std::vector<QAction*> CommandActions;
     std::vector<std::string> Arguments;
     std::string ExecutablePath;
+    std::string SettingsFile;
     bool ActivationRunning = false;
     // Wheel rotation not yet worth a whole notch (120 eighths of a degree).
     int WheelRemainder = 0;

@@ -50,9 +50,13 @@ void TfrmMain::actHideCursorExecute() {
 }
 
 void TfrmMain::CentreParkedCursor() {
-    const TRect screen = Services.ScreenRect();
+    const TRect screen = WindowScreen().Geometry;
     const TPoint cursor = Services.CursorPos();
-    if (actHideCursor->isChecked() && cursor.X > screen.Width() - 10 &&
-        cursor.Y > screen.Height() - 10)
-        Services.SetCursorPos({screen.Width() / 2, screen.Height() / 2});
+    // Within the last ten pixels of this screen; a cursor beyond its edge is on another one.
+    const auto nearEnd = [](int32_t position, int32_t end) {
+        return position > end - 10 && position < end;
+    };
+    if (actHideCursor->isChecked() && nearEnd(cursor.X, screen.Right) &&
+        nearEnd(cursor.Y, screen.Bottom))
+        Services.SetCursorPos({screen.Left + screen.Width() / 2, screen.Top + screen.Height() / 2});
 }

@@ -1,17 +1,11 @@
 #pragma once
 
-#include "platform/Graphics.h"
+#include "app/ScreenArea.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-
-struct TPoint {
-    int32_t X = 0;
-    int32_t Y = 0;
-    bool operator==(const TPoint&) const = default;
-};
 
 // mkPlain: a box without an icon.
 enum class TMessageKind { mkConfirmation, mkWarning, mkError, mkInformation, mkPlain };
@@ -24,9 +18,8 @@ class TPlatformServices {
 public:
     virtual ~TPlatformServices() = default;
 
-    // The primary screen, and its part not covered by panels (right and bottom are exclusive).
-    virtual TRect ScreenRect() = 0;
-    virtual TRect WorkArea() = 0;
+    // Every screen of the desktop, the primary one first.
+    virtual std::vector<TScreenArea> Screens() = 0;
 
     virtual TPoint CursorPos() = 0;
     virtual void SetCursorPos(TPoint position) = 0;

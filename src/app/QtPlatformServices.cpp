@@ -35,14 +35,15 @@ QString WithLineFeeds(const std::string& text) {
 }
 } // namespace
 
-TRect QtPlatformServices::ScreenRect() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? PhysicalRect(screen->geometry(), PixelRatio()) : TRect{};
-}
-
-TRect QtPlatformServices::WorkArea() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? PhysicalRect(screen->availableGeometry(), PixelRatio()) : TRect{};
+std::vector<TScreenArea> QtPlatformServices::Screens() {
+    // Qt lists the primary screen first. One ratio for the whole desktop, as for the cursor,
+    // so that positions on any screen compare.
+    std::vector<TScreenArea> screens;
+    const qreal ratio = PixelRatio();
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens.push_back({PhysicalRect(screen->geometry(), ratio),
+                           PhysicalRect(screen->availableGeometry(), ratio)});
+    return screens;
 }
 
 TPoint QtPlatformServices::CursorPos() {

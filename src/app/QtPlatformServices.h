@@ -5,8 +5,7 @@
 // The platform services on a Qt desktop.
 class QtPlatformServices : public TPlatformServices {
 public:
-    TRect ScreenRect() override;
-    TRect WorkArea() override;
+    std::vector<TScreenArea> Screens() override;
     TPoint CursorPos() override;
     void SetCursorPos(TPoint position) override;
     TMessageAnswer MessageBox(const std::string& text, const std::string& caption,

@@ -1,11 +1,13 @@
 #include "color/SrgbConversion.h"
 
+#include "color/MatrixShaperConversion.h"
 #include "platform/MetadataOptions.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include <lcms2.h>
@@ -95,7 +97,10 @@ std::shared_ptr<const TSrgbConversion> BuildConversion(std::span<const uint8_t> 
                            INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
     if (!transform)
         return nullptr;
-    return std::make_shared<TSrgbConversion>(transform, space == cmsSigGrayData);
+    return std::make_shared<TSrgbConversion>(
+        transform, space == cmsSigGrayData,
+        pixels == TProfiledPixels::ppBgr ? TMatrixShaperConversion::FromProfile(profile.Handle)
+                                         : nullptr);
 }
 
 struct TCachedConversion {
@@ -109,7 +114,9 @@ constexpr size_t CachedConversions = 8;
 
 } // namespace
 
-TSrgbConversion::TSrgbConversion(void* transform, bool gray) : Transform(transform), Gray(gray) {
+TSrgbConversion::TSrgbConversion(void* transform, bool gray,
+                                 std::unique_ptr<TMatrixShaperConversion> fast)
+    : Transform(transform), Gray(gray), Fast(std::move(fast)) {
     if (!Gray)
         return;
     uint8_t levels[256];
@@ -126,6 +133,10 @@ void TSrgbConversion::ConvertBgr(uint8_t* pixels, int32_t width, int32_t height,
                                  int64_t stride) const {
     if (width <= 0 || height <= 0)
         return;
+    if (Fast) {
+        Fast->ConvertBgr(pixels, width, height, stride);
+        return;
+    }
     if (!Gray) {
         cmsDoTransformLineStride(Transform, pixels, pixels, cmsUInt32Number(width),
                                  cmsUInt32Number(height), cmsUInt32Number(stride),

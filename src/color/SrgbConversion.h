@@ -14,9 +14,12 @@ enum class TProfiledPixels {
     ppCmykInverted // the same with 255 for no ink, as Adobe writes JPEG files
 };
 
+class TMatrixShaperConversion;
+
 class TSrgbConversion {
 public:
-    TSrgbConversion(void* transform, bool gray);
+    // Through the Little CMS transform, or through FAST for blue-green-red pixels when given.
+    TSrgbConversion(void* transform, bool gray, std::unique_ptr<TMatrixShaperConversion> fast);
     ~TSrgbConversion();
     TSrgbConversion(const TSrgbConversion&) = delete;
     TSrgbConversion& operator=(const TSrgbConversion&) = delete;
@@ -27,9 +30,10 @@ public:
     void ConvertCmyk(const uint8_t* cmyk, uint8_t* bgr, uint32_t count) const;
 
 private:
-    void* Transform;              // the Little CMS transform
-    bool Gray;                    // converts through GrayLookup instead
-    uint8_t GrayLookup[256][3]{}; // blue, green, red of each gray level
+    void* Transform;                               // the Little CMS transform
+    bool Gray;                                     // converts through GrayLookup instead
+    uint8_t GrayLookup[256][3]{};                  // blue, green, red of each gray level
+    std::unique_ptr<TMatrixShaperConversion> Fast; // blue-green-red pixels go through it
 };
 
 // The conversion of PIXELS that PROFILE describes, or null when there is nothing to do:

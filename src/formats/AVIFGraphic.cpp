@@ -55,7 +55,11 @@ void TAVIFGraphic::LoadFromStream(TStream& stream) {
     decoder->ignoreExif = AVIF_TRUE; // the container's own transforms say how it stands
     Check(avifDecoderSetIOMemory(decoder.get(), bytes.data(), bytes.size()));
     Check(avifDecoderParse(decoder.get()));
-    CheckPictureSize(decoder->image->width, decoder->image->height, gesFormatAVIF);
+    const avifImage& header = *decoder->image;
+    CheckPictureSize(header.width, header.height, gesFormatAVIF);
+    // The AV1 decoder's planes and the frames it refers to, about twice the picture's.
+    const TPictureCharge planes =
+        ChargeLibraryMemory(header.width, header.height, (header.depth > 8 ? 2 : 1) * 4 * 2);
     Check(avifDecoderNextImage(decoder.get()));
     const avifImage& image = *decoder->image;
 

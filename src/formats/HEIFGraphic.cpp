@@ -62,21 +62,16 @@ std::vector<uint8_t> IccProfile(const heif_image_handle* handle) {
 // is divided out, which drawing over white expects.
 void CopyRows(const uint8_t* plane, int stride, bool premultiplied, TBitmap& bitmap) {
     const bool alpha = bitmap.PixelFormat() == TPixelFormat::pf32bit;
-    const size_t step = alpha ? 4 : 3;
     for (int32_t y = 0; y < bitmap.Height(); ++y) {
-        const uint8_t* in = plane + size_t(y) * size_t(stride);
-        uint8_t* out = bitmap.ScanLine(y);
-        for (int32_t x = 0; x < bitmap.Width(); ++x, in += step, out += step) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-            if (!alpha)
-                continue;
-            out[3] = in[3];
-            if (premultiplied && in[3] != 0 && in[3] != 255)
+        uint8_t* row = bitmap.ScanLine(y);
+        CopyRedFirstPixels(plane + size_t(y) * size_t(stride), row, size_t(bitmap.Width()),
+                           alpha ? 4 : 3);
+        if (!alpha || !premultiplied)
+            continue;
+        for (uint8_t* p = row; p < row + size_t(bitmap.Width()) * 4; p += 4)
+            if (p[3] != 0 && p[3] != 255)
                 for (int k = 0; k < 3; ++k)
-                    out[k] = uint8_t(std::min(255, (out[k] * 255 + in[3] / 2) / in[3]));
-        }
+                    p[k] = uint8_t(std::min(255, (p[k] * 255 + p[3] / 2) / p[3]));
     }
 }
 
@@ -97,8 +92,11 @@ void THEIFGraphic::LoadFromStream(TStream& stream) {
     heif_image_handle* primary = nullptr;
     Check(heif_context_get_primary_image_handle(context.get(), &primary));
     const std::unique_ptr<heif_image_handle, HandleDeleter> handle(primary);
-    CheckPictureSize(heif_image_handle_get_width(primary), heif_image_handle_get_height(primary),
-                     gesFormatHEIF);
+    const int64_t primaryWidth = heif_image_handle_get_width(primary);
+    const int64_t primaryHeight = heif_image_handle_get_height(primary);
+    CheckPictureSize(primaryWidth, primaryHeight, gesFormatHEIF);
+    // The decoded planes and libheif's interleaved copy of them, until they are ours.
+    const TPictureCharge planes = ChargeLibraryMemory(primaryWidth, primaryHeight, 8);
 
     const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(

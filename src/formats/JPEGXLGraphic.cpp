@@ -41,6 +41,13 @@ bool IsStandardRgb(const JxlColorEncoding& encoding) {
              encoding.primaries == JXL_PRIMARIES_SRGB));
 }
 
+bool HasStandardRgbProfile(const JxlDecoder* decoder) {
+    JxlColorEncoding encoding;
+    return JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
+                                              &encoding) == JXL_DEC_SUCCESS &&
+           IsStandardRgb(encoding);
+}
+
 // The profile of the pixels as decoded; empty when they are sRGB.
 std::vector<uint8_t> DataProfile(const JxlDecoder* decoder) {
     JxlColorEncoding encoding;
@@ -81,6 +88,7 @@ void TJPEGXLGraphic::LoadFromStream(TStream& stream) {
     JxlDecoderCloseInput(decoder);
 
     JxlBasicInfo info{};
+    TPictureCharge frames;
     JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4};
     for (;;) {
         switch (JxlDecoderProcessInput(decoder)) {
@@ -88,6 +96,8 @@ void TJPEGXLGraphic::LoadFromStream(TStream& stream) {
             Check(JxlDecoderGetBasicInfo(decoder, &info));
             format.num_channels = info.alpha_bits > 0 ? 4 : 3;
             SizeDecodedPicture(*this, info.xsize, info.ysize, info.alpha_bits > 0, gesFormatJPEGXL);
+            // libjxl decodes into planes of floats: four bytes a channel, and some to spare.
+            frames = ChargeLibraryMemory(info.xsize, info.ysize, info.alpha_bits > 0 ? 20 : 16);
             JxlResizableParallelRunnerSetThreads(
                 runner.get(), JxlResizableParallelRunnerSuggestThreads(info.xsize, info.ysize));
             Metadata.Orientation = uint8_t(info.orientation);
@@ -95,13 +105,14 @@ void TJPEGXLGraphic::LoadFromStream(TStream& stream) {
         case JXL_DEC_COLOR_ENCODING:
             // Pixels stored in the decoder's own space may come out in any: sRGB needs no
             // conversion afterwards. Pixels stored in their original space keep its profile.
-            if (!info.uses_original_profile) {
+            if (!info.uses_original_profile && !HasStandardRgbProfile(decoder)) {
                 const JxlColorEncoding srgb = StandardRgb(info.num_color_channels == 1);
                 JxlDecoderSetPreferredColorProfile(decoder, &srgb);
             }
             Metadata.IccProfile = DataProfile(decoder);
             break;
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
+            // Rows aligned to 4 bytes, as the bitmap's are.
             size_t size = 0;
             Check(JxlDecoderImageOutBufferSize(decoder, &format, &size));
             if (size > size_t(RowBytes()) * size_t(Height()))
@@ -110,7 +121,8 @@ void TJPEGXLGraphic::LoadFromStream(TStream& stream) {
             break;
         }
         case JXL_DEC_FULL_IMAGE: // the first frame is all we show
-            SwapRedAndBlue(*this);
+            for (int32_t y = 0; y < Height(); ++y)
+                CopyRedFirstPixels(ScanLine(y), ScanLine(y), size_t(Width()), format.num_channels);
             WhitenTransparentPicture(*this);
             if (Metadata.Orientation < 1 || Metadata.Orientation > 8)
                 Metadata.Orientation = 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Bitmap.h"
+#include "platform/PictureLimits.h"
 #include "platform/Streams.h"
 
 #include <cstdint>
@@ -14,6 +15,11 @@ std::vector<uint8_t> ReadRemainingBytes(TStream& stream);
 // Refuses, before a library allocates anything, a picture the gate would not let us hold.
 void CheckPictureSize(int64_t width, int64_t height, const char* formatName);
 
+// Counts what a library takes for a picture of WIDTH x HEIGHT, about BYTESPERPIXEL a pixel,
+// against the load's memory budget for as long as the charge lives: its own buffers are out
+// of the gate's sight. Raises EPictureMemory over the budget, before the library decodes.
+TPictureCharge ChargeLibraryMemory(int64_t width, int64_t height, int64_t bytesPerPixel);
+
 // Makes the bitmap a canvas for the library to decode into: 24-bit blue, green,
 // red, or 32-bit with alpha, rows top first.
 void SizeDecodedPicture(TBitmap& bitmap, int64_t width, int64_t height, bool alpha,
@@ -23,9 +29,9 @@ void SizeDecodedPicture(TBitmap& bitmap, int64_t width, int64_t height, bool alp
 // all-zero alpha for an unused byte and show the hidden colours instead.
 void WhitenTransparentPicture(TBitmap& bitmap);
 
-// Exchanges the first and third byte of every pixel of a 24- or 32-bit bitmap: turns the
-// red-first rows some libraries write into the bitmap's blue-first rows.
-void SwapRedAndBlue(TBitmap& bitmap);
+// Copies COUNT pixels of CHANNELS (3 or 4) bytes from red-first SOURCE to blue-first
+// TARGET, which may be SOURCE itself: the order some libraries write, made the bitmap's.
+void CopyRedFirstPixels(const uint8_t* source, uint8_t* target, size_t count, size_t channels);
 
 // The library refused the file: "Cannot load image. Invalid or unexpected ... image format."
 [[noreturn]] void LibraryRefusal(const char* formatName);

@@ -69,6 +69,8 @@ void DecodeFirstFrame(const WebPData& data, TBitmap& bitmap) {
     if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info))
         LibraryRefusal(gesFormatWebP);
     SizeDecodedPicture(bitmap, info.canvas_width, info.canvas_height, true, gesFormatWebP);
+    // The decoder keeps the canvas, the previous one and the frame it decodes.
+    const TPictureCharge frames = ChargeLibraryMemory(info.canvas_width, info.canvas_height, 12);
     uint8_t* canvas = nullptr;
     int timestamp = 0;
     if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp))
@@ -94,6 +96,10 @@ void TWebPGraphic::LoadFromStream(TStream& stream) {
     } else {
         SizeDecodedPicture(*this, features.width, features.height, features.has_alpha,
                            gesFormatWebP);
+        // Lossless pictures decode through a 32-bit picture of the decoder's own.
+        constexpr int Lossless = 2;
+        const TPictureCharge decoder = ChargeLibraryMemory(features.width, features.height,
+                                                           features.format == Lossless ? 4 : 0);
         DecodeStill(bytes, features.has_alpha, *this);
     }
     WhitenTransparentPicture(*this);

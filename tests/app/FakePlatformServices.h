@@ -10,14 +10,16 @@
 #include <string>
 #include <vector>
 
-// Scripted platform: a fixed screen and work area, a cursor that stays where it is put,
-// dialogs answered from queues (an unscripted dialog fails the test instead of blocking),
-// processes and exit requests recorded, real deletions except of the files it holds read-only,
-// and a clock that advances by a fixed step per reading.
+// Scripted platform: a fixed primary screen and work area (and any other screens a test
+// adds), a cursor that stays where it is put, dialogs answered from queues (an unscripted
+// dialog fails the test instead of blocking), processes and exit requests recorded, real
+// deletions except of the files it holds read-only, and a clock that advances by a fixed step
+// per reading.
 class FakePlatformServices : public TPlatformServices {
 public:
     TRect Screen{0, 0, 1280, 1024};
     TRect Work{0, 0, 1280, 1000};
+    std::vector<TScreenArea> OtherScreens;
     TPoint Cursor;
 
     struct TShownMessage {
@@ -45,8 +47,11 @@ public:
     int32_t ClockStep = 0;
     std::vector<int32_t> ExitCodes;
 
-    TRect ScreenRect() override { return Screen; }
-    TRect WorkArea() override { return Work; }
+    std::vector<TScreenArea> Screens() override {
+        std::vector<TScreenArea> screens{{Screen, Work}};
+        screens.insert(screens.end(), OtherScreens.begin(), OtherScreens.end());
+        return screens;
+    }
     TPoint CursorPos() override { return Cursor; }
     void SetCursorPos(TPoint position) override { Cursor = position; }
 

@@ -59,7 +59,7 @@ TEST_F(MainGeometry, FullScreenCoversTheScreenAndCentresThePicture) {
     FitSize(100, 50);
     EXPECT_EQ(Window->WindowBounds(), (TRect{0, 0, 1280, 1024}));
     EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{590, 487, 690, 537}));
-    EXPECT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+    EXPECT_EQ(Services.Cursor, (TPoint{1279, 1023}));
 }
 TEST_F(MainGeometry, ShrinkAfterZoomingReturnsToTheFittedViewAndKeepsTheOption) {
     FitSize(4000, 1000);
@@ -158,10 +158,10 @@ TEST_F(MainGeometry, FullScreenParksTheCursorAndLeavingCentresItWhenStillParked)
     FitSize(100, 50);
     EXPECT_EQ(Services.Cursor, (TPoint{}));
     Window->actFullScreenExecute();
-    EXPECT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+    EXPECT_EQ(Services.Cursor, (TPoint{1279, 1023}));
     Services.Cursor = {1000, 1000};
     Window->FitPicture();
-    EXPECT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+    EXPECT_EQ(Services.Cursor, (TPoint{1279, 1023}));
     Services.Cursor = {1271, 1015};
     Window->actFullScreenExecute();
     EXPECT_EQ(Services.Cursor, (TPoint{640, 512}));
@@ -172,7 +172,9 @@ TEST_F(MainGeometry, OnlyACursorNearTheCornerIsCentred) {
         {{1271, 1015}, {640, 512}},
         {{1270, 1015}, {1270, 1015}},
         {{1271, 1014}, {1271, 1014}},
-        {{1280, 1024}, {640, 512}},
+        {{1279, 1023}, {640, 512}},
+        // Beyond the screen's edge the cursor is on another screen.
+        {{1280, 1023}, {1280, 1023}},
     };
     Window->actHideCursorExecute();
     for (const auto& [before, after] : cases) {
@@ -181,9 +183,9 @@ TEST_F(MainGeometry, OnlyACursorNearTheCornerIsCentred) {
         EXPECT_EQ(Services.Cursor, after) << before.X << "," << before.Y;
     }
     Window->actHideCursorExecute();
-    Services.Cursor = {1280, 1024};
+    Services.Cursor = {1279, 1023};
     Window->CentreParkedCursor();
-    EXPECT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+    EXPECT_EQ(Services.Cursor, (TPoint{1279, 1023}));
 }
 
 TEST_F(MainGeometry, TheSizingBorderWaitsForTheEndOfFullScreen) {
@@ -232,5 +234,80 @@ TEST_F(MainGeometry, AResizedWindowStretchesTheSurfaceOnlyInWindowModeAfterStart
     Window->SetWindowBounds({0, 0, 1000, 1000});
     QCoreApplication::processEvents();
     EXPECT_EQ(Window->DisplaySurface->BoundsRect(), (TRect{590, 487, 690, 537}));
+}
+// Two screens side by side, the primary on the right, not at the origin:
+//   secondary (0, 0) 1920 x 1080, work area without a 40-pixel panel at its bottom;
+//   primary (1920, 0) 1280 x 1024, work area without a 24-pixel panel at its top.
+class MainGeometryTwoScreens : public ViewerFixture {
+protected:
+    MainGeometryTwoScreens() {
+        Services.Screen = {1920, 0, 3200, 1024};
+        Services.Work = {1920, 24, 3200, 1024};
+        Services.OtherScreens = {{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}}};
+        Start({});
+        Window->DisplayBuffer->SetSize(100, 50);
+        Window->actHideCursor->setChecked(true);
+    }
+};
+
+TEST_F(MainGeometryTwoScreens, TheWindowStartsOnThePrimaryScreensWorkArea) {
+    Window->FitPicture();
+    // Centre of the work area: (2560, 524).
+    EXPECT_EQ(Window->WindowBounds(), (TRect{2510, 499, 2610, 549}));
+}
+
+struct TScreenCase {
+    const char* Label;
+    TRect WindowBefore;  // somewhere on one screen
+    TRect FullScreen;    // the window in full screen: that screen
+    TPoint Parked;       // its last pixel
+    TRect WindowAfter;   // back in window mode: around that screen's centre
+    TRect KeptOnTheWork; // a 300 x 200 picture pushed past the work area's corner
+};
+
+class MainGeometryOnEachScreen : public MainGeometryTwoScreens,
+                                 public testing::WithParamInterface<TScreenCase> {};
+
+TEST_P(MainGeometryOnEachScreen, FullScreenCoversTheScreenThatHoldsTheWindow) {
+    const TScreenCase& c = GetParam();
+    Window->SetWindowBounds(c.WindowBefore);
+    Window->actFullScreenExecute();
+    EXPECT_EQ(Window->WindowBounds(), c.FullScreen);
+    EXPECT_EQ(Window->DisplaySurface->BoundsRect().Width(), 100);
+    EXPECT_EQ(Services.Cursor, c.Parked);
+    Window->actFullScreenExecute();
+    EXPECT_EQ(Window->WindowBounds(), c.WindowAfter);
+    // The parked cursor comes back to that screen's centre.
+    EXPECT_EQ(Services.Cursor, (TPoint{(c.FullScreen.Left + c.FullScreen.Right) / 2,
+                                       (c.FullScreen.Top + c.FullScreen.Bottom) / 2}));
+
+    Window->SetWindowBounds({c.KeptOnTheWork.Right - 10, c.KeptOnTheWork.Bottom - 10,
+                             c.KeptOnTheWork.Right + 10, c.KeptOnTheWork.Bottom + 10});
+    Window->DisplayBuffer->SetSize(300, 200);
+    Window->FitPicture();
+    EXPECT_EQ(Window->WindowBounds(), c.KeptOnTheWork);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, MainGeometryOnEachScreen,
+                         testing::Values(TScreenCase{"Primary",
+                                                     {3000, 100, 3100, 150},
+                                                     {1920, 0, 3200, 1024},
+                                                     {3199, 1023},
+                                                     {2510, 487, 2610, 537},
+                                                     {2900, 824, 3200, 1024}},
+                                         TScreenCase{"Secondary",
+                                                     {100, 900, 200, 950},
+                                                     {0, 0, 1920, 1080},
+                                                     {1919, 1079},
+                                                     {910, 515, 1010, 565},
+                                                     {1620, 840, 1920, 1040}}),
+                         [](const auto& info) { return std::string(info.param.Label); });
+
+TEST_F(MainGeometryTwoScreens, AWidePictureIsCentredOnItsScreensWorkArea) {
+    Window->SetWindowBounds({100, 100, 200, 200});
+    Window->DisplayBuffer->SetSize(4000, 500);
+    Window->FitPicture();
+    // Shrunk to the secondary's width 1920, height ceil(1920 / 8) = 240.
+    EXPECT_EQ(Window->WindowBounds(), (TRect{0, 30, 1920, 270}));
 }
 } // namespace

@@ -228,7 +228,7 @@ TEST_F(MainInput, EscapeQuitsWithExitCodeZeroAfterCentringAParkedCursor) {
     TfrmMain& window = BrowseActive(2);
     window.actHideCursorExecute();
     Key(Qt::Key_F);
-    ASSERT_EQ(Services.Cursor, (TPoint{1280, 1024}));
+    ASSERT_EQ(Services.Cursor, (TPoint{1279, 1023}));
     Key(Qt::Key_Escape);
     EXPECT_EQ(Services.ExitCodes, (std::vector<int32_t>{0}));
     EXPECT_EQ(Services.Cursor, (TPoint{640, 512}));

@@ -79,7 +79,7 @@ TEST_F(MainSettings, TheDefaultsAreWrittenByteForByteAndReadBackTheSame) {
     EXPECT_TRUE(second.actSaveSettings->isChecked());
     EXPECT_EQ(OptionsOf(second), (TOptions{false, false, true, true, false, false}));
     EXPECT_EQ(second.CustomCommands, Commands(4, " "));
-    EXPECT_EQ(second.DebugLog, (Log{"Load Settings: 5 ms"}));
+    EXPECT_EQ(second.DebugLog, (Log{"Settings file: " + SettingsFile(), "Load Settings: 5 ms"}));
     EXPECT_EQ(SettingsWrittenAtExit(), DefaultSettingsBytes);
 }
 
@@ -144,7 +144,7 @@ TEST_F(MainSettings, ShrinkAloneInLowerCaseTurnsEverythingElseOff) {
     EXPECT_TRUE(window.actSaveSettings->isChecked());
     // Filtering read as off reaches the display surface's drawing mode.
     EXPECT_FALSE(window.DisplaySurface->BilinearResize());
-    EXPECT_EQ(window.DebugLog, (Log{"Load Settings: 5 ms"}));
+    EXPECT_EQ(window.DebugLog, (Log{"Settings file: " + SettingsFile(), "Load Settings: 5 ms"}));
 }
 
 TEST_F(MainSettings, TheFirstOfTwoEqualKeysWins) {
@@ -170,7 +170,8 @@ TEST_F(MainSettings, AnUnreadableFileIsLoggedAndLeavesTheDefaultsAndAnEmptyComma
     // A directory where the file should be: it exists, but cannot be read or replaced.
     fs::create_directory(SettingsFile());
     TfrmMain& window = *Start({});
-    EXPECT_EQ(window.DebugLog, (Log{"*Error*: Unable to load settings from " + SettingsFile(),
+    EXPECT_EQ(window.DebugLog, (Log{"Settings file: " + SettingsFile(),
+                                    "*Error*: Unable to load settings from " + SettingsFile(),
                                     "Load Settings: 5 ms"}));
     EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, true, false, false}));
     EXPECT_TRUE(window.actSaveSettings->isChecked());
@@ -189,6 +190,8 @@ TEST_F(MainSettings, TurningSavingOnAsksNothing) {
     window.actSaveSettingsExecute();
     EXPECT_TRUE(window.actSaveSettings->isChecked());
     EXPECT_TRUE(Services.Messages.empty());
+    // The console tells where they will go.
+    EXPECT_EQ(window.DebugLog.back(), "Settings file: " + SettingsFile());
     EXPECT_EQ(SettingsWrittenAtExit(), DefaultSettingsBytes);
 }
 
@@ -218,5 +221,29 @@ TEST_F(MainSettings, AnsweringYesToTheResetDeletesTheFileAndWritesNothingAtExit)
     // The options stay in effect for this run.
     EXPECT_TRUE(window.actEnlarge->isChecked());
     EXPECT_EQ(SettingsWrittenAtExit(), std::nullopt);
+}
+
+// An installed viewer (its data in ../share/pelorama) keeps each user's settings in the
+// configuration directory, creating it on the first save, and nothing beside the program.
+TEST_F(MainSettings, AnInstalledViewerSavesToTheUsersConfigurationDirectory) {
+    fs::create_directories(PathOf("usr/bin"));
+    fs::create_directories(PathOf("usr/share/pelorama"));
+    const char* const previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = previous ? previous : "";
+    setenv("XDG_CONFIG_HOME", PathOf("config").c_str(), 1);
+    Window = std::make_unique<TfrmMain>(Services, std::vector<std::string>{},
+                                        PathOf("usr/bin/pelorama"));
+    previous ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+
+    const std::string file = PathOf("config/pelorama/pelorama.ini");
+    EXPECT_EQ(Window->SettingsPath(), file);
+    Window->actSaveSettingsExecute();
+    Window.reset();
+    EXPECT_EQ(ReadFileContents(file), DefaultSettingsBytes);
+    for (const char* directory : {"config", "config/pelorama"})
+        EXPECT_EQ(fs::status(PathOf(directory)).permissions() & fs::perms::all,
+                  fs::perms::owner_all)
+            << directory;
+    EXPECT_FALSE(fs::exists(PathOf("usr/bin/pelorama.ini")));
 }
 } // namespace

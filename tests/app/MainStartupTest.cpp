@@ -32,8 +32,6 @@ TEST_F(MainStartup, CreationSetsUpTheSurfaceStateAndDefaults) {
     EXPECT_TRUE(window.FirstActivation);
     EXPECT_FALSE(window.FileList);
     EXPECT_FALSE(window.ExtensionList);
-    EXPECT_EQ(window.WorkAreaRight, 1280);
-    EXPECT_EQ(window.WorkAreaBottom, 1000);
     EXPECT_EQ(window.CustomCommands, (std::vector<std::string>(4, " ")));
     EXPECT_TRUE(window.actShrink->isChecked());
     EXPECT_TRUE(window.actFiltering->isChecked());

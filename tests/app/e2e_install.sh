@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build tree into a scratch DESTDIR, checks the installed tree and what the
-# desktop makes of it, then starts the installed viewer under a virtual X server.
+# desktop makes of it, then starts the installed viewer under a virtual X server and checks
+# that its settings go to the scratch XDG_CONFIG_HOME, not beside the installed program.
 #   e2e_install.sh BUILD_DIR APP_ID PICTURE
 set -euo pipefail
 build=$1 app_id=$2 picture=$3
@@ -38,7 +39,9 @@ echo "offered for JPEG, PNG, TIFF, GIF and BMP"
 
 # The installed viewer on a picture, and on a broken one beside it: the installed error
 # picture (200 x 80) stands in for it, not the black square of a viewer that lacks it.
-mkdir -p "$work/pics"
+# Settings kept from an earlier run turn saving on.
+mkdir -p "$work/pics" "$work/config/pelorama"
+printf 'Filtering=0\n' >"$work/config/pelorama/pelorama.ini"
 cp "$picture" "$work/pics/e2e-1.bmp"
 printf 'BM broken' >"$work/pics/e2e-2.bmp"
 XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb "$usr/bin/pelorama" \
@@ -56,3 +59,10 @@ until [ "$(xdotool getwindowname "$window")" = "e2e-2.bmp - Pelorama" ] &&
 done
 echo "the installed viewer showed the picture, then its error picture"
 quit_viewer
+
+# Loaded from there, hence saved there at exit, in the viewer's own layout.
+settings="$work/config/pelorama/pelorama.ini"
+grep -q $'^\\[General\\]\r$' "$settings" && grep -q $'^Filtering=0\r$' "$settings" ||
+    fail "the settings were not written to $settings: $(cat -A "$settings")"
+[ ! -e "$usr/bin/pelorama.ini" ] || fail "settings were written beside the installed program"
+echo "settings kept in \$XDG_CONFIG_HOME/pelorama/pelorama.ini"

@@ -1,6 +1,7 @@
 #include "color/CodingPointsProfile.h"
 #include "formats/FileFormatList.h"
 #include "platform/PictureClassTable.h"
+#include "platform/PictureLimits.h"
 #include "support/PictureChecks.h"
 #include "support/PpmFile.h"
 #include "support/ShownPicture.h"
@@ -63,6 +64,37 @@ TEST_P(LibraryReader, RefusesEveryTruncationAsInvalid) {
         GTEST_SKIP() << "built without the library";
     // Each prefix loads or is refused with EInvalidGraphic; anything else fails the test.
     LoadEveryPrefix(ReadTestData(std::string("library/") + c.File), entry->GraphicClass->Create);
+}
+
+// A budget that holds the 24 x 16 bitmaps but not what the libraries take beside them: the
+// load is refused before the library decodes, except where the library needs no more.
+class LibraryMemory : public TRegisteredFormatsTest {
+protected:
+    void SetUp() override {
+        TRegisteredFormatsTest::SetUp();
+        SetPictureMemoryBudget(3000);
+    }
+    void TearDown() override {
+        SetPictureMemoryBudget(0);
+        TRegisteredFormatsTest::TearDown();
+    }
+};
+
+TEST_F(LibraryMemory, WhatTheLibrariesTakeCountsAgainstTheBudget) {
+    const std::pair<const char*, bool> files[] = {{"lossy.webp", true},
+                                                  {"alpha.webp", false},
+                                                  {"lossy.avif", false},
+                                                  {"lossy.heic", false},
+                                                  {"lossy.jxl", false}};
+    for (const auto& [file, fits] : files) {
+        if (FormatRegistry().FindExtension(Extension(file)) < 0)
+            continue;
+        const TPictureLoadScope load;
+        if (fits)
+            EXPECT_NO_THROW(PictureClassTable().LoadFromFile(Library + file)) << file;
+        else
+            EXPECT_THROW(PictureClassTable().LoadFromFile(Library + file), EPictureMemory) << file;
+    }
 }
 
 class LibraryMetadata : public TRegisteredFormatsTest {};
