@@ -229,8 +229,9 @@ void ReadTIFFThroughLibtiff(std::span<const uint8_t> bytes, TBitmap& bitmap) {
                                    1))
         Damaged();
     // libtiff's rows are red, green, blue and alpha, the colours multiplied by alpha.
-    SwapRedAndBlue(bitmap);
-    for (int32_t y = 0; y < bitmap.Height(); ++y)
+    for (int32_t y = 0; y < bitmap.Height(); ++y) {
+        CopyRedFirstPixels(bitmap.ScanLine(y), bitmap.ScanLine(y), width, 4);
         DivideOutAlpha(bitmap.ScanLine(y), width);
+    }
     WhitenTransparentPicture(bitmap);
 }
