@@ -3,6 +3,7 @@
 #include "formats/GraphicReader.h"
 #include "formats/GraphicStrings.h"
 #include "formats/LibraryDecoding.h"
+#include "formats/LibtiffMemoryFile.h"
 #include "formats/TIFFRows.h"
 #include "platform/PictureLimits.h"
 #include "platform/StringFormat.h"
@@ -18,70 +19,8 @@
 
 namespace {
 
-// The file in memory, as libtiff's client procedures see it.
-struct TMemoryFile {
-    std::span<const uint8_t> Bytes;
-    uint64_t Position = 0;
-    std::string Error; // libtiff's first error message
-};
-
-TMemoryFile& FileOf(thandle_t handle) {
-    return *static_cast<TMemoryFile*>(static_cast<void*>(handle));
-}
-
-tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
-    TMemoryFile& file = FileOf(handle);
-    const uint64_t available =
-        file.Position < file.Bytes.size() ? file.Bytes.size() - file.Position : 0;
-    const uint64_t count = std::min<uint64_t>(uint64_t(std::max<tmsize_t>(size, 0)), available);
-    if (count > 0)
-        std::memcpy(buffer, file.Bytes.data() + file.Position, size_t(count));
-    file.Position += count;
-    return tmsize_t(count);
-}
-
-tmsize_t WriteProc(thandle_t, void*, tmsize_t) {
-    return -1;
-}
-
-toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
-    TMemoryFile& file = FileOf(handle);
-    const uint64_t base = whence == SEEK_CUR   ? file.Position
-                          : whence == SEEK_END ? file.Bytes.size()
-                                               : 0;
-    file.Position = base + offset;
-    return file.Position;
-}
-
-int CloseProc(thandle_t) {
-    return 0;
-}
-
-toff_t SizeProc(thandle_t handle) {
-    return FileOf(handle).Bytes.size();
-}
-
-// Handing libtiff the bytes as a mapped file lets it decode strips where they lie.
-int MapProc(thandle_t handle, void** base, toff_t* size) {
-    TMemoryFile& file = FileOf(handle);
-    *base = const_cast<uint8_t*>(file.Bytes.data());
-    *size = file.Bytes.size();
-    return 1;
-}
-
-void UnmapProc(thandle_t, void*, toff_t) {}
-
-int KeepError(TIFF*, void* userData, const char*, const char* format, va_list arguments) {
-    std::string& error = static_cast<TMemoryFile*>(userData)->Error;
-    if (error.empty()) {
-        char text[512];
-        std::vsnprintf(text, sizeof text, format, arguments);
-        error = text;
-    }
-    return 1;
-}
-
-int DropWarning(TIFF*, void*, const char*, const char*, va_list) {
+// libtiff's messages go nowhere: what fails shows in its results.
+int Quiet(TIFF*, void*, const char*, const char*, va_list) {
     return 1;
 }
 
@@ -106,16 +45,14 @@ struct TOptionsFree {
                     gesFormatTIFF);
 }
 
-TTIFFHandle Open(TMemoryFile& file) {
+TTIFFHandle Open(TLibtiffMemoryFile& file) {
     const std::unique_ptr<TIFFOpenOptions, TOptionsFree> options(TIFFOpenOptionsAlloc());
     // No single allocation of libtiff's may exceed what is left of the load's budget.
     TIFFOpenOptionsSetMaxSingleMemAlloc(
         options.get(), tmsize_t(std::max<int64_t>(TPictureLoadScope::Available(), 1)));
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepError, &file);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), DropWarning, nullptr);
-    TTIFFHandle tif(TIFFClientOpenExt(
-        "TIFF", "r", static_cast<thandle_t>(static_cast<void*>(&file)), ReadProc, WriteProc,
-        SeekProc, CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Quiet, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Quiet, nullptr);
+    TTIFFHandle tif(file.Open("r", options.get()));
     if (!tif)
         Damaged();
     return tif;
@@ -202,8 +139,7 @@ bool ReadFloatSamples(TIFF* tif, TBitmap& bitmap, uint32_t width, uint32_t heigh
 } // namespace
 
 void ReadTIFFThroughLibtiff(std::span<const uint8_t> bytes, TBitmap& bitmap) {
-    TMemoryFile file;
-    file.Bytes = bytes;
+    TLibtiffMemoryFile file(bytes);
     const TTIFFHandle tif = Open(file);
     uint32_t width = 0, height = 0;
     TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);

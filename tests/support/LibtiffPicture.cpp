@@ -1,19 +1,17 @@
 #include "support/LibtiffPicture.h"
 
+#include "formats/LibtiffMemoryFile.h"
+
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-#include <tiffio.h>
-#include <unistd.h>
-
-std::optional<TRgbPicture> LibtiffRgb(const std::string& path) {
+std::optional<TRgbPicture> LibtiffRgb(std::span<const uint8_t> file) {
     TIFFSetWarningHandler(nullptr);
     TIFFSetErrorHandler(nullptr);
-    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    TLibtiffMemoryFile memory(file);
+    TIFF* tif = memory.Open("r");
     if (!tif)
         return std::nullopt;
     uint32_t width = 0, height = 0;
@@ -39,12 +37,9 @@ std::optional<TRgbPicture> LibtiffRgb(const std::string& path) {
     return picture;
 }
 
-std::optional<TRgbPicture> LibtiffRgb(std::span<const uint8_t> file) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("pelorama-libtiff-" + std::to_string(::getpid()) + ".tif");
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    std::optional<TRgbPicture> picture = LibtiffRgb(path.string());
-    std::filesystem::remove(path);
-    return picture;
+std::optional<TRgbPicture> LibtiffRgb(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                     std::istreambuf_iterator<char>()};
+    return LibtiffRgb(bytes);
 }
