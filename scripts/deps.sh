@@ -12,7 +12,7 @@ packages=(
     liblcms2-dev libwebp-dev libavif-dev libheif-dev libjxl-dev
     webp libavif-bin libheif-examples libjxl-tools
     xvfb xauth xdotool x11-apps
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev python3
     desktop-file-utils appstream xdg-utils groff-base dpkg-dev file
 )
 

@@ -53,7 +53,7 @@ void TfrmMain::AssignActivationShortcuts() {
                 CommandActions[index]->setShortcut(QKeySequence(key.Key));
 }
 
-bool TfrmMain::RunKeyCommand(int key, Qt::KeyboardModifiers shift) {
+void TfrmMain::RunKeyCommand(int key, Qt::KeyboardModifiers shift) {
     const std::vector<TCommand>& commands = CommandTable();
     for (size_t index = 0; index < commands.size(); ++index)
         for (const TCommandKey& bound : commands[index].Keys) {
@@ -74,7 +74,7 @@ bool TfrmMain::RunKeyCommand(int key, Qt::KeyboardModifiers shift) {
             case TKeyRule::krSharedShortcut:
                 // The key pressed last is the shortcut; this one takes over.
                 if (action->shortcut() == QKeySequence(bound.Key))
-                    return true;
+                    return;
                 action->setShortcut(QKeySequence(bound.Key));
                 break;
             }
@@ -82,9 +82,8 @@ bool TfrmMain::RunKeyCommand(int key, Qt::KeyboardModifiers shift) {
                 action->trigger();
             else
                 commands[index].Handler.Run(*this);
-            return true;
+            return;
         }
-    return false;
 }
 
 bool TfrmMain::RunShortcut(const QKeySequence& pressed) {

@@ -231,8 +231,8 @@ private:
     void CreateActions();
     void CreateMenu();
     void AssignActivationShortcuts();
-    // Runs the command of a key that reached FormKeyDown; false when the key has none.
-    bool RunKeyCommand(int key, Qt::KeyboardModifiers shift);
+    // Runs the command, if any, of a key that reached FormKeyDown.
+    void RunKeyCommand(int key, Qt::KeyboardModifiers shift);
     // Mouse and wheel of the window and of the display surface.
     bool FilterMouse(QObject* watched, QEvent* event);
     void TurnWheel(int angleDelta);

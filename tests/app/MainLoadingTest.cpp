@@ -74,8 +74,9 @@ TEST_F(MainLoading, APictureOverTheMemoryBudgetShowsTheBlackSquare) {
     SetPictureMemoryBudget(0);
     ASSERT_TRUE(window.CurrentBmp);
     EXPECT_EQ(window.CurrentBmp->Width, 100);
-    ASSERT_GE(window.DebugLog.size(), 3u);
+    ASSERT_GE(window.DebugLog.size(), 4u);
     EXPECT_EQ(window.DebugLog[2], "*Error*: Unable to load " + path);
+    EXPECT_EQ(window.DebugLog[3].rfind("Picture too large: it needs more memory than the ", 0), 0u);
 }
 
 TEST_F(MainLoading, AnUndecodableFileShowsTheErrorPictureWithItsOwnBlock) {

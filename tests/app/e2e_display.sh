@@ -1,17 +1,30 @@
-# Sourced by the end-to-end tests: runs the calling script again under a virtual X server
-# (1024 x 768) and gives it a scratch directory $work, removed at exit together with the
-# viewer started as $viewer_pid.
-if [ -z "${PELORAMA_E2E_DISPLAY:-}" ]; then
-    exec env PELORAMA_E2E_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-
+# Sourced by the end-to-end tests: starts a virtual X server (1024 x 768) for the calling
+# script and gives it a scratch directory $work, removed at exit together with the server and
+# the viewer started as $viewer_pid.
 work=$(mktemp -d)
 viewer_pid=
+server_pid=
 cleanup() {
     [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null || true
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
+
+# The server takes a free display itself and names it once it accepts clients, so tests run
+# side by side cannot meet on one display (xvfb-run -a can pick the same number twice). It
+# keeps its state (keymap, NumLock) when a client such as xdotool disconnects.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
+    2>"$work/server.log" &
+server_pid=$!
+server_deadline=$((SECONDS + 60))
+until [ -s "$work/display" ]; do
+    if ! kill -0 "$server_pid" 2>/dev/null || [ $SECONDS -ge $server_deadline ]; then
+        echo "the virtual X server did not start"; cat "$work/server.log"; exit 1
+    fi
+    sleep 0.1
+done
+export DISPLAY=":$(cat "$work/display")"
 
 # Fails the test with the message and what the viewer printed.
 fail() {
