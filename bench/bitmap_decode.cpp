@@ -2,6 +2,7 @@
 // loads it (file -> platform bitmap -> pixel buffer), beside memcpy of the same bytes: the
 // bandwidth floor. Both reuse their storage across iterations, as a viewer stepping through
 // same-sized pictures does.
+#include "formats/BMPGraphic.h"
 #include "platform/Bitmap.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
@@ -62,7 +63,7 @@ void SetPixelCounters(benchmark::State& state, int64_t bytes) {
 
 void BM_DecodeBitmapFile(benchmark::State& state) {
     const std::string& path = PictureFile();
-    TBitmap bitmap;
+    TBMPGraphic bitmap;
     TFastBMP buffer;
     auto decode = [&] {
         TFileStream stream(path, TFileMode::fmOpenRead);

@@ -1,4 +1,5 @@
 #include "platform/Bitmap.h"
+#include "formats/BMPGraphic.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
@@ -10,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Small pictures only, so the fuzzer spends its time on the parsing, not on pages.
     SetPicturePixelLimit(1 << 16);
     TMemoryStream stream(data, size);
-    TBitmap bitmap;
+    TBMPGraphic bitmap;
     try {
         bitmap.LoadFromStream(stream);
         TBitmap canvas;

@@ -7,10 +7,10 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 
 build=build
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELORAMA_WERROR=ON)
 if [ "${1:-}" = "--sanitize" ]; then
     build=build-asan
-    options=(-DCMAKE_BUILD_TYPE=Debug -DPELORAMA_SANITIZE=ON -DPELORAMA_BENCH=OFF)
+    options=(-DCMAKE_BUILD_TYPE=Debug -DPELORAMA_SANITIZE=ON -DPELORAMA_BENCH=OFF -DPELORAMA_WERROR=ON)
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"

@@ -2,9 +2,9 @@
 // into the display buffer and the fit) and one paint of the display surface into a
 // 1920 x 1080 screen, plain and filtered, fitted and zoomed far past the screen.
 #include "app/MainWindow.h"
-#include "app/QtDeviceContext.h"
 #include "app/QtPlatformServices.h"
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
+#include "display/QtDeviceContext.h"
 
 #include <QApplication>
 #include <QImage>

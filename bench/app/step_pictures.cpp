@@ -4,9 +4,9 @@
 // step into the visible part and the decode, in wall and processor time.
 #include "app/MainWindow.h"
 #include "app/QtPlatformServices.h"
+#include "display/FastIMG.h"
 #include "formats/FileFormatList.h"
 #include "metafile/Metafile.h"
-#include "raster/FastIMG.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,8 @@
 #include "app/MainWindow.h"
 
-#include "app/PhysicalPixels.h"
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
+#include "display/PhysicalPixels.h"
+#include "platform/Rounding.h"
 
 #include <QAction>
 
@@ -9,10 +10,6 @@
 #include <cmath>
 
 namespace {
-int32_t RoundEven(double value) {
-    return int32_t(std::lrint(value));
-}
-
 int32_t Ceil(double value) {
     return int32_t(std::ceil(value));
 }

@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/ResizeEdges.h"
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -1,12 +1,12 @@
 #include "app/MainWindow.h"
 
 #include "app/ProgramFiles.h"
+#include "display/FastIMG.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureClassTable.h"
 #include "platform/PictureLimits.h"
 #include "raster/FastFX.h"
-#include "raster/FastIMG.h"
 #include "raster/LoadedPicture.h"
 
 #include <QAction>

@@ -1,4 +1,5 @@
 #include "app/MainWindow.h"
+#include "platform/Rounding.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -7,12 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-
-namespace {
-int RoundEven(double value) {
-    return int(std::lrint(value));
-}
-} // namespace
 
 void TfrmMain::ShowNotice(const std::string& text, uint32_t milliseconds) {
     panNotify->show();

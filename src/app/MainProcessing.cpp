@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "display/FastIMG.h"
 #include "raster/FastFX.h"
-#include "raster/FastIMG.h"
 #include "raster/FastRotate.h"
 
 #include <QAction>

@@ -1,8 +1,9 @@
 #include "app/MainWindow.h"
 
 #include "app/ProgramFiles.h"
+#include "display/FastIMG.h"
 #include "formats/FileFormatList.h"
-#include "raster/FastIMG.h"
+#include "platform/Rounding.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,10 +13,6 @@
 #include <filesystem>
 
 namespace {
-int32_t RoundEven(double value) {
-    return int32_t(std::lrint(value));
-}
-
 std::string UpperCase(std::string text) {
     for (char& c : text)
         if (c >= 'a' && c <= 'z')

@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
 
 #include <QAction>
 

@@ -1,6 +1,6 @@
 #include "app/QtPlatformServices.h"
 
-#include "app/PhysicalPixels.h"
+#include "display/PhysicalPixels.h"
 
 #include <QCursor>
 #include <QFileDialog>

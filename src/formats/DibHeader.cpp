@@ -1,5 +1,7 @@
 #include "formats/DibHeader.h"
 
+#include "platform/Bitmap.h"
+#include "platform/ByteCursor.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
 
@@ -59,22 +61,28 @@ bool IsSupportedBitCount(uint16_t bitCount) {
     }
 }
 
-TLogPalette ReadPalette(TStream& stream, uint32_t count, int entrySize) {
+TLogPalette ReadPalette(TStream& stream, uint32_t count, int entrySize, TDibColorTable table) {
     uint8_t raw[256 * 4];
     const int64_t bytes = int64_t(count) * entrySize;
     if (stream.Read(raw, bytes) != bytes)
         throw EInvalidGraphic(SInvalidBitmap);
+    const TByteCursor entries(raw, size_t(bytes));
+    const TLogPalette& defaults = DefaultPalette16();
     TLogPalette palette(count);
     for (uint32_t i = 0; i < count; ++i) {
-        const uint8_t* p = raw + i * entrySize;
-        palette[i] = {p[2], p[1], p[0], 0};
+        const size_t at = size_t(i) * entrySize;
+        if (table == TDibColorTable::dtPaletteIndices) {
+            palette[i] = defaults[entries.U16At(at) % defaults.size()];
+            continue;
+        }
+        palette[i] = {entries.U8At(at + 2), entries.U8At(at + 1), entries.U8At(at), 0};
     }
     return palette;
 }
 
 } // namespace
 
-TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition) {
+TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition, TDibColorTable table) {
     uint8_t raw[LargestHeaderSize + 16] = {};
     if (stream.Read(raw, 4) != 4)
         throw EInvalidGraphic(SInvalidBitmap);
@@ -101,6 +109,7 @@ TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition) {
         compression = LoadLE32(raw + 16); // zero when a short OS/2 header leaves it out
         colorsUsed = LoadLE32(raw + 32);
     }
+    header.ColorsUsed = colorsUsed;
     if (!IsSupportedBitCount(header.BitCount))
         throw EInvalidGraphic(SUnsupportedBitmap);
     if (width <= 0 || height == 0)
@@ -125,11 +134,13 @@ TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition) {
     if (header.BitCount <= 8) {
         const uint32_t maxColors = 1u << header.BitCount;
         uint32_t count = colorsUsed == 0 ? maxColors : std::min(colorsUsed, maxColors);
-        const int entrySize = size == CoreHeaderSize ? 3 : 4;
+        const int entrySize = table == TDibColorTable::dtPaletteIndices ? 2
+                              : size == CoreHeaderSize                  ? 3
+                                                                        : 4;
         const int64_t paletteStart = stream.Position();
         if (bitsPosition > paletteStart)
             count = uint32_t(std::min<int64_t>(count, (bitsPosition - paletteStart) / entrySize));
-        header.Palette = ReadPalette(stream, count, entrySize);
+        header.Palette = ReadPalette(stream, count, entrySize, table);
     }
     return header;
 }

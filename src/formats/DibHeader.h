@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ByteOrder.h"
 #include "platform/Graphics.h"
 
 #include <cstdint>
@@ -18,6 +19,11 @@ struct TDibChannelMasks {
     bool operator==(const TDibChannelMasks&) const = default;
 };
 
+// What the colour table of an indexed bitmap holds: colours (blue, green, red and a fourth
+// byte, three bytes after an OS/2 core header), or 16-bit indices into the logical palette
+// of whoever draws it, which metafiles may use.
+enum class TDibColorTable : uint8_t { dtColors, dtPaletteIndices };
+
 // What a reader needs of a bitmap's info header: geometry, storage and colours.
 struct TDibHeader {
     int32_t Width = 0;
@@ -27,22 +33,20 @@ struct TDibHeader {
     TDibCompression Compression = TDibCompression::dcNone;
     TDibChannelMasks Masks; // meaningful for dcBitFields only
     TLogPalette Palette;    // indexed depths only
+    // As stored. Above 8 bits it counts the entries of a table that only helps palette
+    // devices; a bitmap packed behind its header keeps that table before its pixels.
+    uint32_t ColorsUsed = 0;
 };
 
 constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
 constexpr const char* SUnsupportedBitmap = "Bitmap image format is not supported";
-
-inline uint16_t LoadLE16(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-inline uint32_t LoadLE32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 // Reads the info header at the stream's position (OS/2 core and 2.x, the 40-byte header and
 // its V2 to V5 successors), the colour masks that follow it and the palette, and leaves the
 // stream after the palette. When BitsPosition (the stream position of the pixel data) lies
 // after the palette's start, the palette stops there: files with fewer entries than their
 // depth allows put the pixels right after the last one. Raises EInvalidGraphic for anything
-// that cannot be a bitmap this reader decodes.
-TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition = -1);
+// that cannot be a bitmap this reader decodes. Palette indices are not realised: they pick
+// from the 16 default colours, the best guess for the common small palettes.
+TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition = -1,
+                         TDibColorTable table = TDibColorTable::dtColors);

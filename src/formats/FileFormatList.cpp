@@ -1,5 +1,6 @@
 #include "formats/FileFormatList.h"
 
+#include "formats/BMPGraphic.h"
 #include "formats/EPSGraphic.h"
 #include "formats/GIFGraphic.h"
 #include "formats/GraphicStrings.h"
@@ -169,7 +170,7 @@ void RegisterFileFormats(TGraphicClass metafileClass) {
         TGraphicClass GraphicClass;
     };
     const TRegistration registrations[] = {
-        {"bmp", gesBitmaps, "", ftRaster, &TBitmap::ClassInfo},
+        {"bmp", gesBitmaps, "", ftRaster, &TBMPGraphic::ClassInfo},
         {"ico", gesIcons, "", ftRaster, &TIcon::ClassInfo},
         {"wmf", gesMetaFiles, "", ftVector, metafileClass},
         {"emf", gesMetaFiles, gesEnhancedMetaFiles, ftVector, metafileClass},
@@ -177,8 +178,8 @@ void RegisterFileFormats(TGraphicClass metafileClass) {
         {"jpg", "", gesJPGImages, ftRaster, &TJPEGImage::ClassInfo},
         {"jpe", "", gesJPEImages, ftRaster, &TJPEGImage::ClassInfo},
         {"jpeg", "", gesJPEGImages, ftRaster, &TJPEGImage::ClassInfo},
-        {"rle", gesBitmaps, gesRLEBitmaps, ftRaster, &TBitmap::ClassInfo},
-        {"dib", "", gesDIBs, ftRaster, &TBitmap::ClassInfo},
+        {"rle", gesBitmaps, gesRLEBitmaps, ftRaster, &TBMPGraphic::ClassInfo},
+        {"dib", "", gesDIBs, ftRaster, &TBMPGraphic::ClassInfo},
         {"win", gesTruevision, "", ftRaster, &TTargaGraphic::ClassInfo},
         {"vst", "", "", ftRaster, &TTargaGraphic::ClassInfo},
         {"vda", "", "", ftRaster, &TTargaGraphic::ClassInfo},
@@ -220,8 +221,8 @@ void UnregisterFileFormats() {
           &TTIFFGraphic::ClassInfo, &TPCXGraphic::ClassInfo, &TPPMGraphic::ClassInfo,
           &TGIFGraphic::ClassInfo})
         registry.UnregisterFormat("", graphicClass);
-    registry.UnregisterFormat("rle", &TBitmap::ClassInfo);
-    registry.UnregisterFormat("dib", &TBitmap::ClassInfo);
+    registry.UnregisterFormat("rle", &TBMPGraphic::ClassInfo);
+    registry.UnregisterFormat("dib", &TBMPGraphic::ClassInfo);
     registry.UnregisterFormat("", &TPNGGraphic::ClassInfo);
     registry.Clear();
 }

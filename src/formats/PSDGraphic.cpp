@@ -1,9 +1,9 @@
 #include "formats/PSDGraphic.h"
 
 #include "codecs/PackbitsRLEDecoder.h"
-#include "formats/ByteOrder.h"
 #include "formats/GraphicStrings.h"
 #include "formats/PhotoshopResources.h"
+#include "platform/ByteOrder.h"
 #include "platform/PictureLimits.h"
 
 #include <algorithm>

@@ -1,267 +1,149 @@
 #include "metafile/DeviceIndependentBitmap.h"
 
+#include "formats/DibHeader.h"
+#include "formats/DibPixels.h"
 #include "platform/Bitmap.h"
+#include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
+#include "platform/Streams.h"
 
-#include <array>
 #include <vector>
 
 namespace {
 
-enum : uint32_t { biRgb = 0, biRle8 = 1, biRle4 = 2, biBitfields = 3, biJpeg = 4, biPng = 5 };
+// Compression codes of embedded pictures that the bitmap only wraps.
+enum : uint32_t { biJpeg = 4, biPng = 5 };
 
-struct TDibHeader {
-    int64_t Width = 0;
-    int64_t Height = 0; // negative: rows stored top first
-    uint32_t BitCount = 0;
-    uint32_t Compression = biRgb;
-    uint32_t ColorsUsed = 0;
-    uint32_t HeaderSize = 0;
-    bool Core = false; // colour table of 3-byte entries
-    std::array<uint32_t, 3> Masks = {};
-    size_t ColorTableOffset = 0;
-    size_t ColorTableEntries = 0;
-
-    size_t EntrySize() const { return Core ? 3 : 4; }
-    size_t InfoSize() const { return ColorTableOffset + ColorTableEntries * EntrySize(); }
-};
-
-bool ReadHeader(const TRecordReader& info, TDibHeader& h) {
-    if (!info.Has(0, 4))
+// Metafiles may wrap a whole JPEG or PNG picture in a bitmap header.
+bool WrapsPicture(const TByteCursor& info) {
+    if (!info.Has(0, 20) || info.U32At(0) < 40)
         return false;
-    h.HeaderSize = info.U32(0);
-    if (h.HeaderSize == 12) {
-        if (!info.Has(0, 12))
-            return false;
-        h.Core = true;
-        h.Width = info.U16(4);
-        h.Height = info.U16(6);
-        h.BitCount = info.U16(10);
-    } else if (h.HeaderSize >= 40 && h.HeaderSize <= 1024 && info.Has(0, h.HeaderSize)) {
-        h.Width = info.I32(4);
-        h.Height = info.I32(8);
-        h.BitCount = info.U16(14);
-        h.Compression = info.U32(16);
-        h.ColorsUsed = info.U32(32);
-    } else {
-        return false;
-    }
-    h.ColorTableOffset = h.HeaderSize;
-    if (h.Compression == biBitfields) {
-        if (h.HeaderSize == 40) {
-            if (!info.Has(40, 12))
-                return false;
-            h.ColorTableOffset += 12;
-        }
-        h.Masks = {info.U32(40), info.U32(44), info.U32(48)};
-    }
-    if (h.BitCount <= 8)
-        h.ColorTableEntries = h.ColorsUsed ? h.ColorsUsed : (size_t(1) << h.BitCount);
-    else
-        h.ColorTableEntries = h.ColorsUsed;
-    if (h.ColorTableEntries > 256)
-        h.ColorTableEntries = h.BitCount <= 8 ? 256 : 0;
-    if (h.Width <= 0 || h.Height == 0)
-        return false;
-    return MayAllocatePicture(h.Width, h.Height < 0 ? -h.Height : h.Height);
+    const uint32_t compression = info.U32At(16);
+    return compression == biJpeg || compression == biPng;
 }
 
-std::vector<QRgb> ReadColorTable(const TRecordReader& info, const TDibHeader& h,
-                                 TDibColorUsage usage) {
-    std::vector<QRgb> table(size_t(1) << (h.BitCount <= 8 ? h.BitCount : 0), qRgb(0, 0, 0));
-    const TLogPalette& vga = DefaultPalette16();
-    for (size_t i = 0; i < h.ColorTableEntries && i < table.size(); ++i) {
-        if (usage == TDibColorUsage::duPalColors) {
-            // Indices into a logical palette this player does not realise: the VGA colours
-            // are the best guess for the common small palettes.
-            if (!info.Has(h.ColorTableOffset + i * 2, 2))
-                break;
-            const uint16_t index = info.U16(h.ColorTableOffset + i * 2);
-            const TPaletteEntry& e = vga[index % vga.size()];
-            table[i] = qRgb(e.peRed, e.peGreen, e.peBlue);
-            continue;
-        }
-        const size_t at = h.ColorTableOffset + i * h.EntrySize();
-        if (!info.Has(at, 3))
-            break;
-        table[i] = qRgb(info.U8(at + 2), info.U8(at + 1), info.U8(at));
+QImage DecodeWrappedPicture(const TByteCursor& bits) {
+    QImage image;
+    image.loadFromData(bits.Data(), int(qMin<size_t>(bits.Size(), INT32_MAX)));
+    return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
+}
+
+TDibColorTable ColorTableOf(TDibColorUsage usage) {
+    return usage == TDibColorUsage::duPalColors ? TDibColorTable::dtPaletteIndices
+                                                : TDibColorTable::dtColors;
+}
+
+// Unlike a bitmap file, a record's rows must all be there: a record cut short is not drawn.
+bool BitsCoverRows(const TDibHeader& header, uint64_t bitsSize) {
+    const bool runLengths = header.Compression == TDibCompression::dcRle4 ||
+                            header.Compression == TDibCompression::dcRle8 ||
+                            header.Compression == TDibCompression::dcRle24;
+    if (runLengths)
+        return !header.TopDown;
+    const int64_t stride = DibRowBytes(header.Width, header.BitCount);
+    return stride > 0 && uint64_t(stride) * uint64_t(header.Height) <= bitsSize;
+}
+
+// Alpha blending reads the fourth byte of 32-bit pixels as alpha, whatever the masks say of
+// it; the bitmap reader would otherwise clear it as unused.
+void KeepFourthByteAsAlpha(TDibHeader& header) {
+    if (header.BitCount != 32)
+        return;
+    if (header.Compression == TDibCompression::dcNone) {
+        header.Compression = TDibCompression::dcBitFields;
+        header.Masks = {0xFF0000, 0xFF00, 0xFF, 0};
     }
-    return table;
+    header.Masks.Alpha = 0xFF000000;
 }
 
-int MaskShift(uint32_t mask) {
-    int shift = 0;
-    while (mask && !(mask & 1)) {
-        mask >>= 1;
-        ++shift;
-    }
-    return shift;
-}
-
-uint8_t MaskedChannel(uint32_t pixel, uint32_t mask) {
-    if (!mask)
-        return 0;
-    const int shift = MaskShift(mask);
-    const uint32_t max = mask >> shift;
-    return uint8_t(((pixel & mask) >> shift) * 255u / max);
-}
-
-// Run-length encoded rows (8 or 4 bits per pixel) into palette indices, bottom row first.
-// Pixels the runs never reach keep index 0.
-bool DecodeRle(const TRecordReader& bits, const TDibHeader& h, std::vector<uint8_t>& indices) {
-    const int64_t width = h.Width, height = h.Height;
-    indices.assign(static_cast<size_t>(width * height), 0);
-    const bool four = h.Compression == biRle4;
-    int64_t x = 0, y = 0;
-    size_t at = 0;
-    auto put = [&](uint8_t index) {
-        if (x < width && y < height)
-            indices[static_cast<size_t>(y * width + x)] = index;
-        ++x;
-    };
-    while (bits.Has(at, 2) && y < height) {
-        const uint8_t count = bits.U8(at), value = bits.U8(at + 1);
-        at += 2;
-        if (count) {
-            for (int i = 0; i < count; ++i)
-                put(four ? ((i & 1) ? value & 15 : value >> 4) : value);
-        } else if (value == 0) {
-            x = 0;
-            ++y;
-        } else if (value == 1) {
-            break;
-        } else if (value == 2) {
-            if (!bits.Has(at, 2))
-                break;
-            x += bits.U8(at);
-            y += bits.U8(at + 1);
-            at += 2;
-        } else {
-            const size_t bytes = four ? (value + 1) / 2 : value;
-            if (!bits.Has(at, bytes))
-                break;
-            for (int i = 0; i < value; ++i) {
-                const uint8_t b = bits.U8(at + (four ? i / 2 : i));
-                put(four ? ((i & 1) ? b & 15 : b >> 4) : b);
-            }
-            at += (bytes + 1) & ~size_t(1);
-        }
-    }
-    return true;
-}
-
-QImage DecodeIndexedRle(const TRecordReader& bits, const TDibHeader& h,
-                        const std::vector<QRgb>& table) {
-    if (h.Height < 0)
-        return {};
-    std::vector<uint8_t> indices;
-    DecodeRle(bits, h, indices);
-    QImage image(int(h.Width), int(h.Height), QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    for (int64_t y = 0; y < h.Height; ++y) {
-        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(int(h.Height - 1 - y)));
-        for (int64_t x = 0; x < h.Width; ++x)
-            row[x] = table[indices[static_cast<size_t>(y * h.Width + x)] % table.size()];
-    }
-    return image;
-}
-
-QImage DecodeRows(const TRecordReader& bits, const TDibHeader& h, const std::vector<QRgb>& table,
-                  bool keepAlpha) {
-    const int64_t height = h.Height < 0 ? -h.Height : h.Height;
-    const int64_t stride = DibRowBytes(h.Width, int(h.BitCount));
-    if (stride <= 0 || static_cast<uint64_t>(stride) * uint64_t(height) > bits.Size())
-        return {};
-    const bool alpha = keepAlpha && h.BitCount == 32;
-    QImage image(int(h.Width), int(height),
+// 32-bit pixels keep their fourth byte as premultiplied alpha when KeepAlpha is set and
+// ignore it otherwise; every other format is looked up or expanded to 8-bit channels.
+QImage ToImage(const TBitmap& bitmap, bool keepAlpha) {
+    const bool direct = bitmap.PixelFormat() == TPixelFormat::pf32bit;
+    const bool alpha = keepAlpha && direct;
+    QImage image(bitmap.Width(), bitmap.Height(),
                  alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    std::array<uint32_t, 3> masks = h.Masks;
-    if (h.Compression != biBitfields) {
-        if (h.BitCount == 16)
-            masks = {0x7C00, 0x03E0, 0x001F};
-        else
-            masks = {0xFF0000, 0x00FF00, 0x0000FF};
-    }
-    for (int64_t y = 0; y < height; ++y) {
-        const uint8_t* src = bits.Data() + (h.Height < 0 ? y : height - 1 - y) * stride;
-        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(int(y)));
-        for (int64_t x = 0; x < h.Width; ++x) {
-            switch (h.BitCount) {
-            case 1:
-                row[x] = table[(src[x >> 3] >> (7 - (x & 7))) & 1];
-                break;
-            case 4:
-                row[x] = table[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15];
-                break;
-            case 8:
-                row[x] = table[src[x]];
-                break;
-            case 24:
-                row[x] = qRgb(src[x * 3 + 2], src[x * 3 + 1], src[x * 3]);
-                break;
-            case 16:
-            case 32: {
-                const uint32_t p = h.BitCount == 16
-                                       ? uint32_t(src[x * 2] | (src[x * 2 + 1] << 8))
-                                       : uint32_t(src[x * 4]) | (uint32_t(src[x * 4 + 1]) << 8) |
-                                             (uint32_t(src[x * 4 + 2]) << 16) |
-                                             (uint32_t(src[x * 4 + 3]) << 24);
-                const uint8_t r = MaskedChannel(p, masks[0]), g = MaskedChannel(p, masks[1]),
-                              b = MaskedChannel(p, masks[2]);
-                row[x] = alpha ? qRgba(qMin(r, uint8_t(p >> 24)), qMin(g, uint8_t(p >> 24)),
-                                       qMin(b, uint8_t(p >> 24)), uint8_t(p >> 24))
-                               : qRgb(r, g, b);
-                break;
+    const TBgrRowConverter converter(bitmap);
+    std::vector<uint8_t> bgr(direct ? 0 : size_t(bitmap.Width()) * 3);
+    for (int32_t y = 0; y < bitmap.Height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const uint8_t* in = bitmap.ScanLine(y);
+        const int step = direct ? 4 : 3;
+        if (!direct) {
+            converter.ConvertRow(y, bgr.data());
+            in = bgr.data();
+        }
+        for (int32_t x = 0; x < bitmap.Width(); ++x, in += step) {
+            if (!alpha) {
+                row[x] = qRgb(in[2], in[1], in[0]);
+                continue;
             }
-            }
+            const uint8_t a = in[3];
+            row[x] = qRgba(qMin(in[2], a), qMin(in[1], a), qMin(in[0], a), a);
         }
     }
     return image;
+}
+
+// The pixels at the position of Bits, described by Header.
+QImage DecodePixels(TDibHeader header, TStream& bits, bool keepAlpha) {
+    if (!BitsCoverRows(header, uint64_t(bits.Remaining())))
+        return {};
+    if (keepAlpha)
+        KeepFourthByteAsAlpha(header);
+    TBitmap bitmap;
+    ReadDibPixels(bits, header, bitmap);
+    return ToImage(bitmap, keepAlpha);
+}
+
+// What the bitmap reader refuses is not drawn; a picture over the load's memory budget
+// fails the load.
+template <typename TDecode>
+QImage UnlessRefused(TDecode decode) {
+    try {
+        return decode();
+    } catch (const EPictureMemory&) {
+        throw;
+    } catch (const Exception&) {
+        return {};
+    }
 }
 
 } // namespace
 
-QImage DecodeDib(const TRecordReader& info, const TRecordReader& bits, TDibColorUsage usage,
+QImage DecodeDib(const TByteCursor& info, const TByteCursor& bits, TDibColorUsage usage,
                  bool keepAlpha) {
-    TDibHeader h;
-    if (!ReadHeader(info, h))
-        return {};
-    if (h.Compression == biJpeg || h.Compression == biPng) {
-        QImage image;
-        image.loadFromData(bits.Data(), int(qMin<size_t>(bits.Size(), INT32_MAX)));
-        return image.isNull() ? image : image.convertToFormat(QImage::Format_RGB32);
+    if (WrapsPicture(info))
+        return DecodeWrappedPicture(bits);
+    return UnlessRefused([&] {
+        TMemoryStream infoStream(info.Data(), info.Size());
+        const TDibHeader header = ReadDibHeader(infoStream, -1, ColorTableOf(usage));
+        TMemoryStream bitsStream(bits.Data(), bits.Size());
+        return DecodePixels(header, bitsStream, keepAlpha);
+    });
+}
+
+QImage DecodePackedDib(const TByteCursor& packed, TDibColorUsage usage) {
+    if (WrapsPicture(packed)) {
+        const uint32_t headerSize = packed.U32At(0);
+        return DecodeWrappedPicture(packed.Sub(headerSize, packed.Size() - headerSize));
     }
-    const bool knownDepth = h.BitCount == 1 || h.BitCount == 4 || h.BitCount == 8 ||
-                            h.BitCount == 16 || h.BitCount == 24 || h.BitCount == 32;
-    if (!knownDepth)
-        return {};
-    const std::vector<QRgb> table = ReadColorTable(info, h, usage);
-    if ((h.Compression == biRle8 && h.BitCount == 8) ||
-        (h.Compression == biRle4 && h.BitCount == 4))
-        return DecodeIndexedRle(bits, h, table);
-    if (h.Compression != biRgb && !(h.Compression == biBitfields && h.BitCount >= 16))
-        return {};
-    return DecodeRows(bits, h, table, keepAlpha);
+    return UnlessRefused([&] {
+        TMemoryStream stream(packed.Data(), packed.Size());
+        const TDibHeader header = ReadDibHeader(stream, -1, ColorTableOf(usage));
+        if (header.BitCount > 8 && header.ColorsUsed <= MaxPaletteEntries) {
+            const int entrySize = usage == TDibColorUsage::duPalColors ? 2 : 4;
+            stream.Seek(int64_t(header.ColorsUsed) * entrySize, TSeekOrigin::soCurrent);
+        }
+        return DecodePixels(header, stream, false);
+    });
 }
 
-QImage DecodePackedDib(const TRecordReader& packed, TDibColorUsage usage) {
-    TDibHeader h;
-    if (!ReadHeader(packed, h))
-        return {};
-    const size_t infoSize = usage == TDibColorUsage::duPalColors && !h.Core
-                                ? h.ColorTableOffset + h.ColorTableEntries * 2
-                                : h.InfoSize();
-    if (infoSize > packed.Size())
-        return {};
-    return DecodeDib(packed, packed.Sub(infoSize, packed.Size() - infoSize), usage);
-}
-
-QImage DecodeBitmap16(const TRecordReader& record, QRgb foreground, QRgb background) {
-    const int64_t width = record.I16(2), height = record.I16(4), stride = record.I16(6);
-    const int bitsPixel = record.U8(9);
+QImage DecodeBitmap16(const TByteCursor& record, QRgb foreground, QRgb background) {
+    const int64_t width = record.I16At(2), height = record.I16At(4), stride = record.I16At(6);
+    const int bitsPixel = record.U8At(9);
     if (!MayAllocatePicture(width, height) || stride <= 0 || stride < (width * bitsPixel + 7) / 8 ||
         !record.Has(10, size_t(stride * height)))
         return {};

@@ -2,7 +2,7 @@
 
 #include "metafile/DeviceIndependentBitmap.h"
 #include "metafile/GdiCanvas.h"
-#include "metafile/RecordReader.h"
+#include "metafile/RecordCursor.h"
 #include "platform/Exceptions.h"
 
 #include <cmath>
@@ -99,23 +99,23 @@ enum : uint32_t {
     erCreateColorSpaceW = 122,
 };
 
-QRectF RectL(const TRecordReader& r, size_t offset) {
-    return QRectF(QPointF(r.I32(offset), r.I32(offset + 4)),
-                  QPointF(r.I32(offset + 8), r.I32(offset + 12)));
+QRectF RectL(const TByteCursor& r, size_t offset) {
+    return QRectF(QPointF(r.I32At(offset), r.I32At(offset + 4)),
+                  QPointF(r.I32At(offset + 8), r.I32At(offset + 12)));
 }
 
-QPointF PointL(const TRecordReader& r, size_t offset) {
-    return QPointF(r.I32(offset), r.I32(offset + 4));
+QPointF PointL(const TByteCursor& r, size_t offset) {
+    return QPointF(r.I32At(offset), r.I32At(offset + 4));
 }
 
-QPolygonF Points(const TRecordReader& r, size_t offset, uint64_t count, bool small) {
+QPolygonF Points(const TByteCursor& r, size_t offset, uint64_t count, bool small) {
     const size_t size = small ? 4 : 8;
     r.RequireArray(offset, count, size);
     QPolygonF points;
     points.reserve(qsizetype(count));
     for (size_t i = 0; i < count; ++i) {
         const size_t at = offset + i * size;
-        points << (small ? QPointF(r.I16(at), r.I16(at + 2)) : PointL(r, at));
+        points << (small ? QPointF(r.I16At(at), r.I16At(at + 2)) : PointL(r, at));
     }
     return points;
 }
@@ -125,18 +125,17 @@ TDibColorUsage Usage(uint32_t value) {
 }
 
 // A bitmap given by offsets and sizes of its info and bits inside the record.
-QImage RecordDib(const TRecordReader& r, size_t fieldOffset, uint32_t usage,
-                 bool keepAlpha = false) {
-    const uint32_t offBmi = r.U32(fieldOffset), cbBmi = r.U32(fieldOffset + 4);
-    const uint32_t offBits = r.U32(fieldOffset + 8), cbBits = r.U32(fieldOffset + 12);
+QImage RecordDib(const TByteCursor& r, size_t fieldOffset, uint32_t usage, bool keepAlpha = false) {
+    const uint32_t offBmi = r.U32At(fieldOffset), cbBmi = r.U32At(fieldOffset + 4);
+    const uint32_t offBits = r.U32At(fieldOffset + 8), cbBits = r.U32At(fieldOffset + 12);
     if (cbBmi == 0)
         return {};
     return DecodeDib(r.Sub(offBmi, cbBmi), r.Sub(offBits, cbBits), Usage(usage), keepAlpha);
 }
 
-TGdiRegion Region(const TRecordReader& r, size_t offset, uint32_t size) {
-    const TRecordReader data = r.Sub(offset, size);
-    const uint32_t headerSize = data.U32(0), count = data.U32(8);
+TGdiRegion Region(const TByteCursor& r, size_t offset, uint32_t size) {
+    const TByteCursor data = r.Sub(offset, size);
+    const uint32_t headerSize = data.U32At(0), count = data.U32At(8);
     data.RequireArray(headerSize, count, 16);
     TGdiRegion region;
     for (uint32_t i = 0; i < count; ++i)
@@ -144,15 +143,15 @@ TGdiRegion Region(const TRecordReader& r, size_t offset, uint32_t size) {
     return region;
 }
 
-QString Utf16Text(const TRecordReader& r, size_t offset, uint64_t count) {
+QString Utf16Text(const TByteCursor& r, size_t offset, uint64_t count) {
     r.RequireArray(offset, count, 2);
     QString text(qsizetype(count), Qt::Uninitialized);
     for (size_t i = 0; i < count; ++i)
-        text[qsizetype(i)] = QChar(r.U16(offset + 2 * i));
+        text[qsizetype(i)] = QChar(r.U16At(offset + 2 * i));
     return text;
 }
 
-QString AnsiText(const TRecordReader& r, size_t offset, uint64_t count) {
+QString AnsiText(const TByteCursor& r, size_t offset, uint64_t count) {
     r.RequireArray(offset, count, 1);
     return QString::fromLatin1(reinterpret_cast<const char*>(r.Data() + offset), qsizetype(count));
 }
@@ -160,29 +159,29 @@ QString AnsiText(const TRecordReader& r, size_t offset, uint64_t count) {
 class TEmfRecordPlayer {
 public:
     explicit TEmfRecordPlayer(TGdiCanvas& canvas) : Canvas(canvas) {}
-    void Play(uint32_t type, const TRecordReader& r);
+    void Play(uint32_t type, const TByteCursor& r);
 
 private:
-    void Poly(uint32_t type, const TRecordReader& r);
-    void PolyPoly(uint32_t type, const TRecordReader& r);
+    void Poly(uint32_t type, const TByteCursor& r);
+    void PolyPoly(uint32_t type, const TByteCursor& r);
     void SelectObject(uint32_t index);
-    void ModifyWorldTransform(const TRecordReader& r);
-    void CreateFont(const TRecordReader& r);
-    void ExtCreatePen(const TRecordReader& r);
-    void ExtTextOut(uint32_t type, const TRecordReader& r);
-    void SmallTextOut(const TRecordReader& r);
-    void Blit(uint32_t type, const TRecordReader& r);
-    void GradientFill(const TRecordReader& r);
-    void ObjectPlaceholder(const TRecordReader& r) {
-        Canvas.SetObject(r.U32(8), TGdiOtherObject{});
+    void ModifyWorldTransform(const TByteCursor& r);
+    void CreateFont(const TByteCursor& r);
+    void ExtCreatePen(const TByteCursor& r);
+    void ExtTextOut(uint32_t type, const TByteCursor& r);
+    void SmallTextOut(const TByteCursor& r);
+    void Blit(uint32_t type, const TByteCursor& r);
+    void GradientFill(const TByteCursor& r);
+    void ObjectPlaceholder(const TByteCursor& r) {
+        Canvas.SetObject(r.U32At(8), TGdiOtherObject{});
     }
 
     TGdiCanvas& Canvas;
 };
 
-void TEmfRecordPlayer::Poly(uint32_t type, const TRecordReader& r) {
+void TEmfRecordPlayer::Poly(uint32_t type, const TByteCursor& r) {
     const bool small = type >= erPolyBezier16;
-    const QPolygonF points = Points(r, 28, r.U32(24), small);
+    const QPolygonF points = Points(r, 28, r.U32At(24), small);
     switch (small ? type - (erPolyBezier16 - erPolyBezier) : type) {
     case erPolyBezier:
         Canvas.PolyBezier(points);
@@ -202,16 +201,16 @@ void TEmfRecordPlayer::Poly(uint32_t type, const TRecordReader& r) {
     }
 }
 
-void TEmfRecordPlayer::PolyPoly(uint32_t type, const TRecordReader& r) {
+void TEmfRecordPlayer::PolyPoly(uint32_t type, const TByteCursor& r) {
     const bool small = type >= erPolyPolyline16;
-    const uint32_t polygons = r.U32(24), total = r.U32(28);
+    const uint32_t polygons = r.U32At(24), total = r.U32At(28);
     r.RequireArray(32, polygons, 4);
     size_t offset = 32 + size_t(polygons) * 4;
     const QPolygonF points = Points(r, offset, total, small);
     std::vector<QPolygonF> all;
     uint64_t used = 0;
     for (uint32_t i = 0; i < polygons; ++i) {
-        const uint32_t count = r.U32(32 + size_t(i) * 4);
+        const uint32_t count = r.U32At(32 + size_t(i) * 4);
         if (count > total - used)
             break;
         all.push_back(points.mid(qsizetype(used), qsizetype(count)));
@@ -230,9 +229,9 @@ void TEmfRecordPlayer::SelectObject(uint32_t index) {
         Canvas.SelectObject(index);
 }
 
-QTransform XForm(const TRecordReader& r, size_t offset) {
-    return QTransform(r.F32(offset), r.F32(offset + 4), r.F32(offset + 8), r.F32(offset + 12),
-                      r.F32(offset + 16), r.F32(offset + 20));
+QTransform XForm(const TByteCursor& r, size_t offset) {
+    return QTransform(r.F32At(offset), r.F32At(offset + 4), r.F32At(offset + 8),
+                      r.F32At(offset + 12), r.F32At(offset + 16), r.F32At(offset + 20));
 }
 
 bool IsFinite(const QTransform& t) {
@@ -240,10 +239,10 @@ bool IsFinite(const QTransform& t) {
            std::isfinite(t.m22()) && std::isfinite(t.dx()) && std::isfinite(t.dy());
 }
 
-void TEmfRecordPlayer::ModifyWorldTransform(const TRecordReader& r) {
+void TEmfRecordPlayer::ModifyWorldTransform(const TByteCursor& r) {
     const QTransform x = XForm(r, 8);
     QTransform world = Canvas.State().World;
-    switch (r.U32(32)) {
+    switch (r.U32At(32)) {
     case 1: // identity
         world.reset();
         break;
@@ -262,37 +261,37 @@ void TEmfRecordPlayer::ModifyWorldTransform(const TRecordReader& r) {
         Canvas.State().World = world;
 }
 
-void TEmfRecordPlayer::CreateFont(const TRecordReader& r) {
+void TEmfRecordPlayer::CreateFont(const TByteCursor& r) {
     TGdiFont font;
-    font.Height = r.I32(12);
-    font.Width = r.I32(16);
-    font.Escapement = r.I32(20);
-    font.Weight = r.I32(28);
-    font.Italic = r.U8(32);
-    font.Underline = r.U8(33);
-    font.StrikeOut = r.U8(34);
-    font.CharSet = r.U8(35);
-    font.PitchAndFamily = r.U8(39);
+    font.Height = r.I32At(12);
+    font.Width = r.I32At(16);
+    font.Escapement = r.I32At(20);
+    font.Weight = r.I32At(28);
+    font.Italic = r.U8At(32);
+    font.Underline = r.U8At(33);
+    font.StrikeOut = r.U8At(34);
+    font.CharSet = r.U8At(35);
+    font.PitchAndFamily = r.U8At(39);
     QString face = Utf16Text(r, 40, 32);
     face.truncate(face.indexOf(QChar(0)) >= 0 ? face.indexOf(QChar(0)) : face.size());
     font.FaceName = face;
-    Canvas.SetObject(r.U32(8), font);
+    Canvas.SetObject(r.U32At(8), font);
 }
 
-void TEmfRecordPlayer::ExtCreatePen(const TRecordReader& r) {
-    const uint32_t style = r.U32(28);
+void TEmfRecordPlayer::ExtCreatePen(const TByteCursor& r) {
+    const uint32_t style = r.U32At(28);
     const bool geometric = style & 0x00010000;
-    TGdiPen pen{style, geometric ? double(r.U32(32)) : 0.0, ColorFromRef(r.U32(40))};
-    if (r.U32(36) == bsNull)
+    TGdiPen pen{style, geometric ? double(r.U32At(32)) : 0.0, ColorFromRef(r.U32At(40))};
+    if (r.U32At(36) == bsNull)
         pen.Style = psNull;
-    Canvas.SetObject(r.U32(8), pen);
+    Canvas.SetObject(r.U32At(8), pen);
 }
 
-void TEmfRecordPlayer::ExtTextOut(uint32_t type, const TRecordReader& r) {
+void TEmfRecordPlayer::ExtTextOut(uint32_t type, const TByteCursor& r) {
     const QPointF at = PointL(r, 36);
-    const uint32_t count = r.U32(44), offString = r.U32(48), options = r.U32(52);
+    const uint32_t count = r.U32At(44), offString = r.U32At(48), options = r.U32At(52);
     const QRectF rect = RectL(r, 56);
-    const uint32_t offDx = r.U32(72);
+    const uint32_t offDx = r.U32At(72);
     const QString text =
         type == erExtTextOutW ? Utf16Text(r, offString, count) : AnsiText(r, offString, count);
     std::vector<double> dx;
@@ -300,14 +299,14 @@ void TEmfRecordPlayer::ExtTextOut(uint32_t type, const TRecordReader& r) {
     const size_t step = (options & 0x2000) ? 8 : 4;
     if (offDx && r.Has(offDx, uint64_t(count) * step))
         for (size_t i = 0; i < count; ++i)
-            dx.push_back(r.I32(offDx + i * step));
+            dx.push_back(r.I32At(offDx + i * step));
     Canvas.TextOut(at, text, options, rect.isNull() ? std::nullopt : std::optional<QRectF>(rect),
                    dx);
 }
 
-void TEmfRecordPlayer::SmallTextOut(const TRecordReader& r) {
+void TEmfRecordPlayer::SmallTextOut(const TByteCursor& r) {
     const QPointF at = PointL(r, 8);
-    const uint32_t count = r.U32(16), options = r.U32(20);
+    const uint32_t count = r.U32At(16), options = r.U32At(20);
     size_t offset = 36;
     std::optional<QRectF> rect;
     if (!(options & 0x100)) {
@@ -319,25 +318,26 @@ void TEmfRecordPlayer::SmallTextOut(const TRecordReader& r) {
     Canvas.TextOut(at, text, options, rect, {});
 }
 
-void TEmfRecordPlayer::Blit(uint32_t type, const TRecordReader& r) {
+void TEmfRecordPlayer::Blit(uint32_t type, const TByteCursor& r) {
     if (type == erStretchDiBits || type == erSetDiBitsToDevice) {
         const QPointF dest = PointL(r, 24);
-        const QRectF source(PointL(r, 32), QSizeF(r.I32(40), r.I32(44)));
-        const QImage image = RecordDib(r, 48, r.U32(64));
+        const QRectF source(PointL(r, 32), QSizeF(r.I32At(40), r.I32At(44)));
+        const QImage image = RecordDib(r, 48, r.U32At(64));
         const QSizeF destSize =
-            type == erStretchDiBits ? QSizeF(r.I32(72), r.I32(76)) : source.size();
+            type == erStretchDiBits ? QSizeF(r.I32At(72), r.I32At(76)) : source.size();
         // Source rows count from the bottom of the bitmap.
         const QRectF flipped(source.x(), image.height() - source.y() - source.height(),
                              source.width(), source.height());
         Canvas.StretchImage(QRectF(dest, destSize), image, flipped,
-                            type == erStretchDiBits ? r.U32(68) : ropSrcCopy);
+                            type == erStretchDiBits ? r.U32At(68) : ropSrcCopy);
         return;
     }
-    const QRectF dest(PointL(r, 24), QSizeF(r.I32(32), r.I32(36)));
-    const uint32_t rop = r.U32(40);
+    const QRectF dest(PointL(r, 24), QSizeF(r.I32At(32), r.I32At(36)));
+    const uint32_t rop = r.U32At(40);
     const bool stretched = type != erBitBlt;
-    const QRectF source(PointL(r, 44), stretched ? QSizeF(r.I32(100), r.I32(104)) : dest.size());
-    QImage image = RecordDib(r, 84, r.U32(80), type == erAlphaBlend);
+    const QRectF source(PointL(r, 44),
+                        stretched ? QSizeF(r.I32At(100), r.I32At(104)) : dest.size());
+    QImage image = RecordDib(r, 84, r.U32At(80), type == erAlphaBlend);
     switch (type) {
     case erAlphaBlend:
         Canvas.AlphaBlend(dest, image, source, uint8_t(rop >> 16));
@@ -361,15 +361,15 @@ void TEmfRecordPlayer::Blit(uint32_t type, const TRecordReader& r) {
     }
 }
 
-void TEmfRecordPlayer::GradientFill(const TRecordReader& r) {
-    const uint32_t vertices = r.U32(24), meshes = r.U32(28), mode = r.U32(32);
+void TEmfRecordPlayer::GradientFill(const TByteCursor& r) {
+    const uint32_t vertices = r.U32At(24), meshes = r.U32At(28), mode = r.U32At(32);
     r.RequireArray(36, vertices, 16);
     auto vertex = [&](uint32_t i, QPointF& at, QColor& color) {
         if (i >= vertices)
             return false;
         const size_t o = 36 + size_t(i) * 16;
         at = PointL(r, o);
-        color = QColor(r.U16(o + 8) >> 8, r.U16(o + 10) >> 8, r.U16(o + 12) >> 8);
+        color = QColor(r.U16At(o + 8) >> 8, r.U16At(o + 10) >> 8, r.U16At(o + 12) >> 8);
         return true;
     };
     const size_t meshOffset = 36 + size_t(vertices) * 16;
@@ -379,14 +379,14 @@ void TEmfRecordPlayer::GradientFill(const TRecordReader& r) {
         const size_t o = meshOffset + size_t(m) * meshSize;
         QPointF a, b, c;
         QColor ca, cb, cc;
-        if (!vertex(r.U32(o), a, ca) || !vertex(r.U32(o + 4), b, cb))
+        if (!vertex(r.U32At(o), a, ca) || !vertex(r.U32At(o + 4), b, cb))
             continue;
         if (mode != 2) {
             Canvas.GradientRect(QRectF(a, b), ca, cb, mode == 1);
             continue;
         }
         // Triangles take the mean of their corner colours.
-        if (!vertex(r.U32(o + 8), c, cc))
+        if (!vertex(r.U32At(o + 8), c, cc))
             continue;
         const QColor mean((ca.red() + cb.red() + cc.red()) / 3,
                           (ca.green() + cb.green() + cc.green()) / 3,
@@ -395,7 +395,7 @@ void TEmfRecordPlayer::GradientFill(const TRecordReader& r) {
     }
 }
 
-void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
+void TEmfRecordPlayer::Play(uint32_t type, const TByteCursor& r) {
     TDcState& s = Canvas.State();
     switch (type) {
     case erPolyBezier:
@@ -417,52 +417,53 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
         PolyPoly(type, r);
         break;
     case erSetWindowExtEx:
-        s.WindowExt = QSizeF(r.I32(8), r.I32(12));
+        s.WindowExt = QSizeF(r.I32At(8), r.I32At(12));
         break;
     case erSetWindowOrgEx:
         s.WindowOrg = PointL(r, 8);
         break;
     case erSetViewportExtEx:
-        s.ViewportExt = QSizeF(r.I32(8), r.I32(12));
+        s.ViewportExt = QSizeF(r.I32At(8), r.I32At(12));
         break;
     case erSetViewportOrgEx:
         s.ViewportOrg = PointL(r, 8);
         break;
     case erScaleViewportExtEx:
     case erScaleWindowExtEx: {
-        if (!r.I32(12) || !r.I32(20))
+        if (!r.I32At(12) || !r.I32At(20))
             break;
         QSizeF& ext = type == erScaleWindowExtEx ? s.WindowExt : s.ViewportExt;
-        ext = QSizeF(ext.width() * r.I32(8) / r.I32(12), ext.height() * r.I32(16) / r.I32(20));
+        ext = QSizeF(ext.width() * r.I32At(8) / r.I32At(12),
+                     ext.height() * r.I32At(16) / r.I32At(20));
         break;
     }
     case erSetPixelV:
-        Canvas.SetPixel(PointL(r, 8), ColorFromRef(r.U32(16)));
+        Canvas.SetPixel(PointL(r, 8), ColorFromRef(r.U32At(16)));
         break;
     case erSetMapMode:
-        if (r.U32(8) >= mmText && r.U32(8) <= mmAnisotropic)
-            s.MapMode = int(r.U32(8));
+        if (r.U32At(8) >= mmText && r.U32At(8) <= mmAnisotropic)
+            s.MapMode = int(r.U32At(8));
         break;
     case erSetBkMode:
-        s.BkOpaque = r.U32(8) == 2;
+        s.BkOpaque = r.U32At(8) == 2;
         break;
     case erSetPolyFillMode:
-        s.Winding = r.U32(8) == 2;
+        s.Winding = r.U32At(8) == 2;
         break;
     case erSetRop2:
-        s.Rop2 = int(r.U32(8));
+        s.Rop2 = int(r.U32At(8));
         break;
     case erSetStretchBltMode:
-        s.HalftoneStretch = r.U32(8) == 4;
+        s.HalftoneStretch = r.U32At(8) == 4;
         break;
     case erSetTextAlign:
-        s.TextAlign = r.U32(8);
+        s.TextAlign = r.U32At(8);
         break;
     case erSetTextColor:
-        s.TextColor = ColorFromRef(r.U32(8));
+        s.TextColor = ColorFromRef(r.U32At(8));
         break;
     case erSetBkColor:
-        s.BkColor = ColorFromRef(r.U32(8));
+        s.BkColor = ColorFromRef(r.U32At(8));
         break;
     case erOffsetClipRgn:
         Canvas.OffsetClip(PointL(r, 8));
@@ -483,7 +484,7 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
         Canvas.SaveDC();
         break;
     case erRestoreDc:
-        Canvas.RestoreDC(r.I32(8));
+        Canvas.RestoreDC(r.I32At(8));
         break;
     case erSetWorldTransform:
         if (IsFinite(XForm(r, 8)))
@@ -493,18 +494,20 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
         ModifyWorldTransform(r);
         break;
     case erSelectObject:
-        SelectObject(r.U32(8));
+        SelectObject(r.U32At(8));
         break;
     case erCreatePen:
-        Canvas.SetObject(r.U32(8), TGdiPen{r.U32(12), double(r.I32(16)), ColorFromRef(r.U32(24))});
+        Canvas.SetObject(r.U32At(8),
+                         TGdiPen{r.U32At(12), double(r.I32At(16)), ColorFromRef(r.U32At(24))});
         break;
     case erCreateBrushIndirect:
-        Canvas.SetObject(r.U32(8), TGdiBrush{r.U32(12), ColorFromRef(r.U32(16)), r.U32(20), {}});
+        Canvas.SetObject(r.U32At(8),
+                         TGdiBrush{r.U32At(12), ColorFromRef(r.U32At(16)), r.U32At(20), {}});
         break;
     case erCreateDibPatternBrushPt:
     case erCreateMonoBrush:
-        Canvas.SetObject(r.U32(8),
-                         TGdiBrush{bsDibPattern, Qt::black, 0, RecordDib(r, 16, r.U32(12))});
+        Canvas.SetObject(r.U32At(8),
+                         TGdiBrush{bsDibPattern, Qt::black, 0, RecordDib(r, 16, r.U32At(12))});
         break;
     case erExtCreatePen:
         ExtCreatePen(r);
@@ -518,11 +521,11 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
         ObjectPlaceholder(r);
         break;
     case erDeleteObject:
-        Canvas.DeleteObject(r.U32(8));
+        Canvas.DeleteObject(r.U32At(8));
         break;
     case erAngleArc:
-        if (std::isfinite(r.F32(20)) && std::isfinite(r.F32(24)))
-            Canvas.AngleArc(PointL(r, 8), r.U32(16), r.F32(20), r.F32(24));
+        if (std::isfinite(r.F32At(20)) && std::isfinite(r.F32At(24)))
+            Canvas.AngleArc(PointL(r, 8), r.U32At(16), r.F32At(20), r.F32At(24));
         break;
     case erEllipse:
         Canvas.Ellipse(RectL(r, 8));
@@ -531,7 +534,7 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
         Canvas.Rectangle(RectL(r, 8));
         break;
     case erRoundRect:
-        Canvas.RoundRect(RectL(r, 8), QSizeF(r.I32(24), r.I32(28)));
+        Canvas.RoundRect(RectL(r, 8), QSizeF(r.I32At(24), r.I32At(28)));
         break;
     case erArc:
     case erChord:
@@ -544,7 +547,7 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
                                      : TArcKind::akArcTo);
         break;
     case erSetArcDirection:
-        s.ArcClockwise = r.U32(8) == 2;
+        s.ArcClockwise = r.U32At(8) == 2;
         break;
     case erBeginPath:
         Canvas.BeginPath();
@@ -568,23 +571,23 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
         Canvas.AbortPath();
         break;
     case erSelectClipPath:
-        if (r.U32(8) >= 1 && r.U32(8) <= 5)
-            Canvas.SelectClipPath(TClipCombine(r.U32(8)));
+        if (r.U32At(8) >= 1 && r.U32At(8) <= 5)
+            Canvas.SelectClipPath(TClipCombine(r.U32At(8)));
         break;
     case erFillRgn: {
-        const TGdiObject* object = Canvas.Object(r.U32(28));
+        const TGdiObject* object = Canvas.Object(r.U32At(28));
         if (const auto* brush = object ? std::get_if<TGdiBrush>(object) : nullptr)
-            Canvas.FillRegion(Region(r, 32, r.U32(24)), *brush);
+            Canvas.FillRegion(Region(r, 32, r.U32At(24)), *brush);
         break;
     }
     case erPaintRgn:
-        Canvas.FillRegion(Region(r, 28, r.U32(24)), s.Brush);
+        Canvas.FillRegion(Region(r, 28, r.U32At(24)), s.Brush);
         break;
     case erInvertRgn:
-        Canvas.InvertRegion(Region(r, 28, r.U32(24)));
+        Canvas.InvertRegion(Region(r, 28, r.U32At(24)));
         break;
     case erExtSelectClipRgn: {
-        const uint32_t size = r.U32(8), mode = r.U32(12);
+        const uint32_t size = r.U32At(8), mode = r.U32At(12);
         if (mode < 1 || mode > 5)
             break;
         if (size == 0) {
@@ -621,19 +624,19 @@ void TEmfRecordPlayer::Play(uint32_t type, const TRecordReader& r) {
 } // namespace
 
 TEmfHeader ReadEmfHeader(const std::vector<uint8_t>& data) {
-    const TRecordReader file(data.data(), data.size());
-    if (!file.Has(0, MinHeaderSize) || file.U32(0) != erHeader || file.U32(40) != EmfSignature)
+    const TByteCursor file = RecordCursor(data.data(), data.size());
+    if (!file.Has(0, MinHeaderSize) || file.U32At(0) != erHeader || file.U32At(40) != EmfSignature)
         throw EInvalidGraphic("Invalid metafile");
-    const uint32_t headerSize = file.U32(4);
+    const uint32_t headerSize = file.U32At(4);
     if (headerSize < MinHeaderSize || headerSize > data.size())
         throw EInvalidGraphic("Invalid metafile");
     TEmfHeader header;
     header.Frame = RectL(file, 24);
-    header.HandleCount = file.U16(56);
-    const QSizeF device(file.I32(72), file.I32(76));
-    QSizeF mm(file.I32(80), file.I32(84));
-    if (headerSize >= 108 && file.I32(100) > 0 && file.I32(104) > 0)
-        mm = QSizeF(file.I32(100) / 1000.0, file.I32(104) / 1000.0);
+    header.HandleCount = file.U16At(56);
+    const QSizeF device(file.I32At(72), file.I32At(76));
+    QSizeF mm(file.I32At(80), file.I32At(84));
+    if (headerSize >= 108 && file.I32At(100) > 0 && file.I32At(104) > 0)
+        mm = QSizeF(file.I32At(100) / 1000.0, file.I32At(104) / 1000.0);
     header.DevicePixelsPerMm =
         device.width() > 0 && device.height() > 0 && mm.width() > 0 && mm.height() > 0
             ? QSizeF(device.width() / mm.width(), device.height() / mm.height())
@@ -651,7 +654,7 @@ TEmfHeader ReadEmfHeader(const std::vector<uint8_t>& data) {
     header.FirstRecord = headerSize;
     size_t at = headerSize;
     while (data.size() - at >= RecordHeaderSize) {
-        const uint32_t type = file.U32(at), size = file.U32(at + 4);
+        const uint32_t type = file.U32At(at), size = file.U32At(at + 4);
         if (size < RecordHeaderSize || size > data.size() - at)
             break;
         at += size;
@@ -676,12 +679,12 @@ void PlayEmf(const std::vector<uint8_t>& data, const TEmfHeader& header, QPainte
     TEmfRecordPlayer player(canvas);
     size_t at = header.FirstRecord;
     while (at < header.End) {
-        const TRecordReader head(data.data() + at, header.End - at);
-        const uint32_t type = head.U32(0), size = head.U32(4);
+        const TByteCursor head = RecordCursor(data.data() + at, header.End - at);
+        const uint32_t type = head.U32At(0), size = head.U32At(4);
         if (type == erEof)
             break;
         try {
-            player.Play(type, TRecordReader(data.data() + at, size));
+            player.Play(type, RecordCursor(data.data() + at, size));
         } catch (const ERecordTooShort&) {
             // A malformed record is skipped like an unknown one.
         }

@@ -2,7 +2,7 @@
 
 #include "metafile/DeviceIndependentBitmap.h"
 #include "metafile/GdiCanvas.h"
-#include "metafile/RecordReader.h"
+#include "metafile/RecordCursor.h"
 #include "platform/Exceptions.h"
 
 #include <cstring>
@@ -89,42 +89,42 @@ bool CreatesObject(uint16_t function) {
 class TWmfRecordPlayer {
 public:
     TWmfRecordPlayer(TGdiCanvas& canvas) : Canvas(canvas) {}
-    void Play(uint16_t function, const TRecordReader& r);
+    void Play(uint16_t function, const TByteCursor& r);
 
 private:
     // The 16-bit parameter I of a record.
-    static int16_t P(const TRecordReader& r, size_t i) { return r.I16(RecordHeaderSize + 2 * i); }
-    static QPointF Point(const TRecordReader& r, size_t yIndex) {
+    static int16_t P(const TByteCursor& r, size_t i) { return r.I16At(RecordHeaderSize + 2 * i); }
+    static QPointF Point(const TByteCursor& r, size_t yIndex) {
         return QPointF(P(r, yIndex + 1), P(r, yIndex));
     }
     // Parameters bottom, right, top, left from index I.
-    static QRectF Box(const TRecordReader& r, size_t i) {
+    static QRectF Box(const TByteCursor& r, size_t i) {
         return QRectF(QPointF(P(r, i + 3), P(r, i + 2)), QPointF(P(r, i + 1), P(r, i)));
     }
-    static QPolygonF Points(const TRecordReader& r, size_t offset, size_t count);
-    static bool WithoutBitmap(uint16_t function, const TRecordReader& r) {
+    static QPolygonF Points(const TByteCursor& r, size_t offset, size_t count);
+    static bool WithoutBitmap(uint16_t function, const TByteCursor& r) {
         return r.Size() / 2 == size_t(function >> 8) + 3;
     }
-    void CreateFont(const TRecordReader& r);
-    void TextOut(const TRecordReader& r);
-    void ExtTextOut(const TRecordReader& r);
-    void Blit(uint16_t function, const TRecordReader& r);
-    void CreateRegion(const TRecordReader& r);
-    void CreatePatternBrush(const TRecordReader& r);
-    const TGdiRegion* RegionObject(const TRecordReader& r, size_t i) const {
-        const TGdiObject* object = Canvas.Object(r.U16(RecordHeaderSize + 2 * i));
+    void CreateFont(const TByteCursor& r);
+    void TextOut(const TByteCursor& r);
+    void ExtTextOut(const TByteCursor& r);
+    void Blit(uint16_t function, const TByteCursor& r);
+    void CreateRegion(const TByteCursor& r);
+    void CreatePatternBrush(const TByteCursor& r);
+    const TGdiRegion* RegionObject(const TByteCursor& r, size_t i) const {
+        const TGdiObject* object = Canvas.Object(r.U16At(RecordHeaderSize + 2 * i));
         return object ? std::get_if<TGdiRegion>(object) : nullptr;
     }
 
     TGdiCanvas& Canvas;
 };
 
-QPolygonF TWmfRecordPlayer::Points(const TRecordReader& r, size_t offset, size_t count) {
+QPolygonF TWmfRecordPlayer::Points(const TByteCursor& r, size_t offset, size_t count) {
     r.RequireArray(offset, count, 4);
     QPolygonF points;
     points.reserve(qsizetype(count));
     for (size_t i = 0; i < count; ++i)
-        points << QPointF(r.I16(offset + 4 * i), r.I16(offset + 4 * i + 2));
+        points << QPointF(r.I16At(offset + 4 * i), r.I16At(offset + 4 * i + 2));
     return points;
 }
 
@@ -133,63 +133,63 @@ QString AnsiText(const uint8_t* bytes, size_t count) {
     return QString::fromLatin1(reinterpret_cast<const char*>(bytes), qsizetype(count));
 }
 
-void TWmfRecordPlayer::CreateFont(const TRecordReader& r) {
+void TWmfRecordPlayer::CreateFont(const TByteCursor& r) {
     TGdiFont font;
     font.Height = P(r, 0);
     font.Width = P(r, 1);
     font.Escapement = P(r, 2);
     font.Weight = P(r, 4);
-    font.Italic = r.U8(16);
-    font.Underline = r.U8(17);
-    font.StrikeOut = r.U8(18);
-    font.CharSet = r.U8(19);
-    font.PitchAndFamily = r.U8(23);
+    font.Italic = r.U8At(16);
+    font.Underline = r.U8At(17);
+    font.StrikeOut = r.U8At(18);
+    font.CharSet = r.U8At(19);
+    font.PitchAndFamily = r.U8At(23);
     const size_t faceBytes = std::min<size_t>(32, r.Size() > 24 ? r.Size() - 24 : 0);
-    const uint8_t* face = r.Bytes(24, faceBytes);
+    const uint8_t* face = r.BytesAt(24, faceBytes);
     font.FaceName = AnsiText(face, strnlen(reinterpret_cast<const char*>(face), faceBytes));
     Canvas.AddObject(font);
 }
 
-void TWmfRecordPlayer::TextOut(const TRecordReader& r) {
+void TWmfRecordPlayer::TextOut(const TByteCursor& r) {
     const size_t count = size_t(std::max<int16_t>(0, P(r, 0)));
     const size_t padded = (count + 1) & ~size_t(1);
-    const uint8_t* text = r.Bytes(8, count);
-    const QPointF at(r.I16(8 + padded + 2), r.I16(8 + padded));
+    const uint8_t* text = r.BytesAt(8, count);
+    const QPointF at(r.I16At(8 + padded + 2), r.I16At(8 + padded));
     Canvas.TextOut(at, AnsiText(text, count), 0, std::nullopt, {});
 }
 
-void TWmfRecordPlayer::ExtTextOut(const TRecordReader& r) {
+void TWmfRecordPlayer::ExtTextOut(const TByteCursor& r) {
     const QPointF at = Point(r, 0);
     const size_t count = size_t(std::max<int16_t>(0, P(r, 2)));
-    const uint32_t options = r.U16(12);
+    const uint32_t options = r.U16At(12);
     size_t offset = 14;
     std::optional<QRectF> rect;
     if (options & (etoOpaque | etoClipped)) {
-        rect = QRectF(QPointF(r.I16(14), r.I16(16)), QPointF(r.I16(18), r.I16(20)));
+        rect = QRectF(QPointF(r.I16At(14), r.I16At(16)), QPointF(r.I16At(18), r.I16At(20)));
         offset += 8;
     }
-    const uint8_t* text = r.Bytes(offset, count);
+    const uint8_t* text = r.BytesAt(offset, count);
     offset += (count + 1) & ~size_t(1);
     std::vector<double> dx;
     if (r.Has(offset, count * 2))
         for (size_t i = 0; i < count; ++i)
-            dx.push_back(r.I16(offset + 2 * i));
+            dx.push_back(r.I16At(offset + 2 * i));
     Canvas.TextOut(at, AnsiText(text, count), options, rect, dx);
 }
 
-void TWmfRecordPlayer::CreateRegion(const TRecordReader& r) {
+void TWmfRecordPlayer::CreateRegion(const TByteCursor& r) {
     // Scans of horizontal bands, each a list of left and right edges in logical units.
     const QTransform toDevice = Canvas.LogicalToDevice();
-    const size_t scans = r.U16(16);
+    const size_t scans = r.U16At(16);
     TGdiRegion region;
     size_t at = 28;
     for (size_t i = 0; i < scans; ++i) {
-        const size_t edges = r.U16(at);
-        const int top = r.I16(at + 2), bottom = r.I16(at + 4);
+        const size_t edges = r.U16At(at);
+        const int top = r.I16At(at + 2), bottom = r.I16At(at + 4);
         r.RequireArray(at + 6, edges / 2, 4);
         for (size_t e = 0; e + 1 < edges; e += 2) {
-            const QRectF band(QPointF(r.I16(at + 6 + e * 2), top),
-                              QPointF(r.I16(at + 8 + e * 2), bottom));
+            const QRectF band(QPointF(r.I16At(at + 6 + e * 2), top),
+                              QPointF(r.I16At(at + 8 + e * 2), bottom));
             region.Rects.push_back(toDevice.mapRect(band.normalized()));
         }
         at += 8 + edges * 2;
@@ -197,21 +197,21 @@ void TWmfRecordPlayer::CreateRegion(const TRecordReader& r) {
     Canvas.AddObject(std::move(region));
 }
 
-void TWmfRecordPlayer::CreatePatternBrush(const TRecordReader& r) {
+void TWmfRecordPlayer::CreatePatternBrush(const TByteCursor& r) {
     // The bitmap header, 18 bytes the platform kept for itself, then the rows.
     constexpr size_t header = 10, reserved = 18;
-    const uint8_t* head = r.Bytes(RecordHeaderSize, header + reserved);
+    const uint8_t* head = r.BytesAt(RecordHeaderSize, header + reserved);
     std::vector<uint8_t> bitmap(head, head + header);
     const size_t rows = RecordHeaderSize + header + reserved;
     bitmap.insert(bitmap.end(), r.Data() + rows, r.Data() + r.Size());
     const TDcState& s = Canvas.State();
     Canvas.AddObject(TGdiBrush{bsPattern, Qt::black, 0,
-                               DecodeBitmap16(TRecordReader(bitmap.data(), bitmap.size()),
+                               DecodeBitmap16(RecordCursor(bitmap.data(), bitmap.size()),
                                               s.TextColor.rgb(), s.BkColor.rgb())});
 }
 
-void TWmfRecordPlayer::Blit(uint16_t function, const TRecordReader& r) {
-    const uint32_t rop = r.U32(6);
+void TWmfRecordPlayer::Blit(uint16_t function, const TByteCursor& r) {
+    const uint32_t rop = r.U32At(6);
     const bool bare = WithoutBitmap(function, r);
     QRectF dest, source;
     QImage image;
@@ -224,7 +224,7 @@ void TWmfRecordPlayer::Blit(uint16_t function, const TRecordReader& r) {
         dest = QRectF(Point(r, 6 + k), QSizeF(P(r, 5 + k), P(r, 4 + k)));
         source = QRectF(Point(r, 2), dest.size());
         if (!bare) {
-            const TRecordReader bitmap = r.Sub(22, r.Size() - 22);
+            const TByteCursor bitmap = r.Sub(22, r.Size() - 22);
             image = function == wrBitBlt ? DecodeBitmap16(bitmap, fg, bg)
                                          : DecodePackedDib(bitmap, TDibColorUsage::duRgbColors);
         }
@@ -236,7 +236,7 @@ void TWmfRecordPlayer::Blit(uint16_t function, const TRecordReader& r) {
         dest = QRectF(Point(r, 8 + k), QSizeF(P(r, 7 + k), P(r, 6 + k)));
         source = QRectF(Point(r, 4), QSizeF(P(r, 3), P(r, 2)));
         if (!bare) {
-            const TRecordReader bitmap = r.Sub(26, r.Size() - 26);
+            const TByteCursor bitmap = r.Sub(26, r.Size() - 26);
             image = function == wrStretchBlt ? DecodeBitmap16(bitmap, fg, bg)
                                              : DecodePackedDib(bitmap, TDibColorUsage::duRgbColors);
         }
@@ -244,7 +244,7 @@ void TWmfRecordPlayer::Blit(uint16_t function, const TRecordReader& r) {
     }
     case wrStretchDib: {
         const auto usage =
-            r.U16(10) == 1 ? TDibColorUsage::duPalColors : TDibColorUsage::duRgbColors;
+            r.U16At(10) == 1 ? TDibColorUsage::duPalColors : TDibColorUsage::duRgbColors;
         dest = QRectF(Point(r, 9), QSizeF(P(r, 8), P(r, 7)));
         image = DecodePackedDib(r.Sub(28, r.Size() - 28), usage);
         // Source rows count from the bottom of the bitmap.
@@ -254,7 +254,7 @@ void TWmfRecordPlayer::Blit(uint16_t function, const TRecordReader& r) {
     }
     case wrSetDibToDev: {
         const auto usage =
-            r.U16(6) == 1 ? TDibColorUsage::duPalColors : TDibColorUsage::duRgbColors;
+            r.U16At(6) == 1 ? TDibColorUsage::duPalColors : TDibColorUsage::duRgbColors;
         const QSizeF size(P(r, 6), P(r, 5));
         dest = QRectF(Point(r, 7), size);
         image = DecodePackedDib(r.Sub(24, r.Size() - 24), usage);
@@ -269,7 +269,7 @@ void TWmfRecordPlayer::Blit(uint16_t function, const TRecordReader& r) {
     Canvas.StretchImage(dest, image, source, rop);
 }
 
-void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
+void TWmfRecordPlayer::Play(uint16_t function, const TByteCursor& r) {
     TDcState& s = Canvas.State();
     switch (function) {
     case wrSaveDc:
@@ -279,7 +279,7 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
         Canvas.RestoreDC(P(r, 0));
         break;
     case wrSetBkColor:
-        s.BkColor = ColorFromRef(r.U32(6));
+        s.BkColor = ColorFromRef(r.U32At(6));
         break;
     case wrSetBkMode:
         s.BkOpaque = P(r, 0) == 2;
@@ -299,10 +299,10 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
         s.HalftoneStretch = P(r, 0) == 4;
         break;
     case wrSetTextColor:
-        s.TextColor = ColorFromRef(r.U32(6));
+        s.TextColor = ColorFromRef(r.U32At(6));
         break;
     case wrSetTextAlign:
-        s.TextAlign = r.U16(6);
+        s.TextAlign = r.U16At(6);
         break;
     case wrSetWindowOrg:
         s.WindowOrg = Point(r, 0);
@@ -325,7 +325,7 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
         Canvas.SelectClipRegion(RegionObject(r, 0), TClipCombine::ccCopy);
         break;
     case wrFillRegion: {
-        const TGdiObject* brush = Canvas.Object(r.U16(8));
+        const TGdiObject* brush = Canvas.Object(r.U16At(8));
         const TGdiRegion* region = RegionObject(r, 0);
         if (region && brush && std::holds_alternative<TGdiBrush>(*brush))
             Canvas.FillRegion(*region, std::get<TGdiBrush>(*brush));
@@ -340,10 +340,10 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
             Canvas.InvertRegion(*region);
         break;
     case wrSelectObject:
-        Canvas.SelectObject(r.U16(6));
+        Canvas.SelectObject(r.U16At(6));
         break;
     case wrDeleteObject:
-        Canvas.DeleteObject(r.U16(6));
+        Canvas.DeleteObject(r.U16At(6));
         break;
     case wrMoveTo:
         Canvas.MoveTo(Point(r, 0));
@@ -361,12 +361,12 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
         break;
     }
     case wrPolyPolygon: {
-        const size_t polygons = r.U16(6);
+        const size_t polygons = r.U16At(6);
         r.RequireArray(8, polygons, 2);
         size_t offset = 8 + polygons * 2;
         std::vector<QPolygonF> all;
         for (size_t i = 0; i < polygons; ++i) {
-            const size_t count = r.U16(8 + 2 * i);
+            const size_t count = r.U16At(8 + 2 * i);
             all.push_back(Points(r, offset, count));
             offset += count * 4;
         }
@@ -391,7 +391,7 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
                                        : TArcKind::akChord);
         break;
     case wrSetPixel:
-        Canvas.SetPixel(Point(r, 2), ColorFromRef(r.U32(6)));
+        Canvas.SetPixel(Point(r, 2), ColorFromRef(r.U32At(6)));
         break;
     case wrExcludeClipRect:
         Canvas.ExcludeClipRect(Box(r, 0));
@@ -406,17 +406,17 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
         ExtTextOut(r);
         break;
     case wrCreatePenIndirect:
-        Canvas.AddObject(TGdiPen{r.U16(6), double(P(r, 1)), ColorFromRef(r.U32(12))});
+        Canvas.AddObject(TGdiPen{r.U16At(6), double(P(r, 1)), ColorFromRef(r.U32At(12))});
         break;
     case wrCreateBrushIndirect:
-        Canvas.AddObject(TGdiBrush{r.U16(6), ColorFromRef(r.U32(8)), r.U16(12), {}});
+        Canvas.AddObject(TGdiBrush{r.U16At(6), ColorFromRef(r.U32At(8)), r.U16At(12), {}});
         break;
     case wrCreateFontIndirect:
         CreateFont(r);
         break;
     case wrDibCreatePatternBrush: {
         const auto usage =
-            r.U16(8) == 1 ? TDibColorUsage::duPalColors : TDibColorUsage::duRgbColors;
+            r.U16At(8) == 1 ? TDibColorUsage::duPalColors : TDibColorUsage::duRgbColors;
         Canvas.AddObject(TGdiBrush{bsDibPattern, Qt::black, 0,
                                    DecodePackedDib(r.Sub(10, r.Size() - 10), usage)});
         break;
@@ -449,13 +449,13 @@ void TWmfRecordPlayer::Play(uint16_t function, const TRecordReader& r) {
 size_t WalkRecords(const std::vector<uint8_t>& data, size_t first, QSizeF& windowExt) {
     size_t at = first;
     while (data.size() - at >= RecordHeaderSize) {
-        const TRecordReader head(data.data() + at, data.size() - at);
-        const uint64_t bytes = uint64_t(head.U32(0)) * 2;
+        const TByteCursor head = RecordCursor(data.data() + at, data.size() - at);
+        const uint64_t bytes = uint64_t(head.U32At(0)) * 2;
         if (bytes < RecordHeaderSize || bytes > data.size() - at)
             break;
-        const uint16_t function = head.U16(4);
+        const uint16_t function = head.U16At(4);
         if (function == wrSetWindowExt && windowExt.isEmpty() && bytes >= 10)
-            windowExt = QSizeF(std::abs(head.I16(8)), std::abs(head.I16(6)));
+            windowExt = QSizeF(std::abs(head.I16At(8)), std::abs(head.I16At(6)));
         at += size_t(bytes);
         if (function == wrEof)
             break;
@@ -466,23 +466,24 @@ size_t WalkRecords(const std::vector<uint8_t>& data, size_t first, QSizeF& windo
 } // namespace
 
 TWmfHeader ReadWmfHeader(const std::vector<uint8_t>& data) {
-    const TRecordReader file(data.data(), data.size());
+    const TByteCursor file = RecordCursor(data.data(), data.size());
     TWmfHeader header;
     size_t at = 0;
     bool placeable = false;
-    if (file.Has(0, PlaceableHeaderSize) && file.U32(0) == PlaceableKey) {
+    if (file.Has(0, PlaceableHeaderSize) && file.U32At(0) == PlaceableKey) {
         placeable = true;
-        const QRectF box(QPointF(file.I16(6), file.I16(8)), QPointF(file.I16(10), file.I16(12)));
-        const double inch = file.U16(14) ? file.U16(14) : 1440;
+        const QRectF box(QPointF(file.I16At(6), file.I16At(8)),
+                         QPointF(file.I16At(10), file.I16At(12)));
+        const double inch = file.U16At(14) ? file.U16At(14) : 1440;
         header.Window = box;
         header.NaturalSize =
             QSizeF(std::abs(box.width()) * 96 / inch, std::abs(box.height()) * 96 / inch);
         at = PlaceableHeaderSize;
     }
-    if (!file.Has(at, WmfHeaderSize) || (file.U16(at) != 1 && file.U16(at) != 2) ||
-        file.U16(at + 2) != 9)
+    if (!file.Has(at, WmfHeaderSize) || (file.U16At(at) != 1 && file.U16At(at) != 2) ||
+        file.U16At(at + 2) != 9)
         throw EInvalidGraphic("Invalid metafile");
-    header.ObjectCount = file.U16(at + 10);
+    header.ObjectCount = file.U16At(at + 10);
     header.FirstRecord = at + WmfHeaderSize;
     QSizeF windowExt;
     header.End = WalkRecords(data, header.FirstRecord, windowExt);
@@ -508,13 +509,13 @@ void PlayWmf(const std::vector<uint8_t>& data, const TWmfHeader& header, QPainte
     TWmfRecordPlayer player(canvas);
     size_t at = header.FirstRecord;
     while (at < header.End) {
-        const TRecordReader head(data.data() + at, header.End - at);
-        const size_t bytes = size_t(head.U32(0)) * 2;
-        const uint16_t function = head.U16(4);
+        const TByteCursor head = RecordCursor(data.data() + at, header.End - at);
+        const size_t bytes = size_t(head.U32At(0)) * 2;
+        const uint16_t function = head.U16At(4);
         if (function == wrEof)
             break;
         try {
-            player.Play(function, TRecordReader(data.data() + at, bytes));
+            player.Play(function, RecordCursor(data.data() + at, bytes));
         } catch (const ERecordTooShort&) {
             // A malformed record is skipped like an unknown one; one that creates an object
             // still takes its slot, so that the indices of later objects stay right.

@@ -60,9 +60,6 @@ const TLogPalette& DefaultPalette16() {
     return palette;
 }
 
-const TGraphicClassInfo TBitmap::ClassInfo = {
-    "TBitmap", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TBitmap>(); }};
-
 TBitmap::TBitmap(const TBitmap& other) : TGraphic() {
     Assign(other);
 }

@@ -7,17 +7,12 @@
 
 // The platform bitmap: pixels in one of the formats of TPixelFormat, rows stored top first
 // with the 4-byte row alignment of device-independent bitmaps, a logical palette for the
-// indexed formats and an optional transparent colour. As a picture class it reads Windows
-// bitmap files (bmp, rle, dib).
+// indexed formats and an optional transparent colour.
 class TBitmap : public TGraphic {
 public:
-    static const TGraphicClassInfo ClassInfo;
-
     TBitmap() = default;
     TBitmap(const TBitmap& other);
     TBitmap& operator=(const TBitmap& other);
-
-    void LoadFromStream(TStream& stream) override;
 
     int32_t Width() const override { return FWidth; }
     int32_t Height() const override { return FHeight; }

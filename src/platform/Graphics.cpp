@@ -25,6 +25,10 @@ int PixelFormatBits(TPixelFormat format) {
     return 0;
 }
 
+void TGraphic::LoadFromStream(TStream&) {
+    throw EInvalidGraphic("Cannot load this picture");
+}
+
 void TGraphic::SaveToStream(TStream&) {
     throw EInvalidGraphic("Cannot save this picture");
 }

@@ -82,8 +82,8 @@ class TGraphic {
 public:
     virtual ~TGraphic() = default;
 
-    virtual void LoadFromStream(TStream& stream) = 0;
-    // Pictures that cannot be written raise EInvalidGraphic.
+    // Pictures that cannot be read, or written, raise EInvalidGraphic.
+    virtual void LoadFromStream(TStream& stream);
     virtual void SaveToStream(TStream& stream);
     void LoadFromFile(const std::string& fileName);
 

@@ -1,6 +1,6 @@
 #include "ViewerFixture.h"
 
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "BrowsingFixture.h"
 
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
 
 #include <QMenu>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "ViewerFixture.h"
 
+#include "display/FastIMG.h"
 #include "platform/PictureLimits.h"
-#include "raster/FastIMG.h"
 
 #include <QAction>
 #include <QCursor>

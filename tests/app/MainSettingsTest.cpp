@@ -1,9 +1,9 @@
 #include "ViewerFixture.h"
 
 #include "app/FileContents.h"
+#include "display/FastIMG.h"
 #include "platform/MetadataOptions.h"
 #include "platform/PictureLimits.h"
-#include "raster/FastIMG.h"
 
 #include <QAction>
 

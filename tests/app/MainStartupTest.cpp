@@ -1,9 +1,9 @@
 #include "ViewerFixture.h"
 
+#include "display/FastIMG.h"
 #include "formats/FileFormatList.h"
 #include "formats/OptionalFormats.h"
 #include "platform/PictureClassTable.h"
-#include "raster/FastIMG.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,6 @@
 #include "formats/FileFormatList.h"
 
+#include "formats/BMPGraphic.h"
 #include "formats/GraphicStrings.h"
 #include "formats/JPEGImage.h"
 #include "formats/OptionalFormats.h"
@@ -128,16 +129,16 @@ TEST_F(StartupRegistry, RefusesASecondRegistrationAndStaysUnchanged) {
     }
     EXPECT_EQ(Extensions(FormatRegistry()), before);
     EXPECT_EQ(FormatRegistry().ClassEntries().size(), classes);
-    EXPECT_EQ(PictureClassTable().FindClass("bmp"), &TBitmap::ClassInfo);
+    EXPECT_EQ(PictureClassTable().FindClass("bmp"), &TBMPGraphic::ClassInfo);
     EXPECT_EQ(PictureClassTable().FindEntry("bmp")->Description, "Windows bitmaps");
 }
 
 TEST_F(StartupRegistry, DroppingRleAndDibKeepsBmp) {
-    FormatRegistry().UnregisterFormat("rle", &TBitmap::ClassInfo);
-    FormatRegistry().UnregisterFormat("dib", &TBitmap::ClassInfo);
+    FormatRegistry().UnregisterFormat("rle", &TBMPGraphic::ClassInfo);
+    FormatRegistry().UnregisterFormat("dib", &TBMPGraphic::ClassInfo);
     EXPECT_EQ(FormatRegistry().FindExtension("bmp"), 0);
     EXPECT_EQ(FormatRegistry().FindExtension("rle"), -1);
-    EXPECT_TRUE(PictureClassTable().HasClass(&TBitmap::ClassInfo));
+    EXPECT_TRUE(PictureClassTable().HasClass(&TBMPGraphic::ClassInfo));
     EXPECT_EQ(PictureClassTable().FindClass("rle"), nullptr);
     EXPECT_EQ(PictureClassTable().FindClass("dib"), nullptr);
     EXPECT_EQ(FormatRegistry().ClassEntries()[0]->Count, 1);
@@ -151,8 +152,8 @@ TEST(FormatRegistration, NestsAndShutsDownCompletely) {
     UnregisterFileFormats();
     EXPECT_TRUE(Extensions(FormatRegistry()).empty());
     EXPECT_TRUE(FormatRegistry().ClassEntries().empty());
-    for (TGraphicClass graphicClass :
-         {&TBitmap::ClassInfo, &TJPEGImage::ClassInfo, &TTargaGraphic::ClassInfo, &TestMetafile})
+    for (TGraphicClass graphicClass : {&TBMPGraphic::ClassInfo, &TJPEGImage::ClassInfo,
+                                       &TTargaGraphic::ClassInfo, &TestMetafile})
         EXPECT_FALSE(PictureClassTable().HasClass(graphicClass)) << graphicClass->ClassName;
     UnregisterFileFormats(); // one too many does nothing
     EXPECT_TRUE(PictureClassTable().Entries().empty());

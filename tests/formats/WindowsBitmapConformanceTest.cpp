@@ -1,6 +1,7 @@
 // Bitmap and icon files that other programs wrote, decoded and compared with the digests of
 // other programs' decodes (MANIFEST.tsv of the shared corpus: sha256 of RGB rows, top first,
 // transparency over white).
+#include "formats/BMPGraphic.h"
 #include "formats/Icon.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
@@ -133,7 +134,7 @@ std::map<std::string, std::string> ManifestDigests() {
 std::unique_ptr<TGraphic> Load(const std::filesystem::path& path) {
     std::unique_ptr<TGraphic> picture;
     if (path.extension() == ".bmp")
-        picture = std::make_unique<TBitmap>();
+        picture = std::make_unique<TBMPGraphic>();
     else
         picture = std::make_unique<TIcon>();
     picture->LoadFromFile(path.string());

@@ -1,3 +1,4 @@
+#include "formats/BMPGraphic.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
@@ -18,7 +19,7 @@ using TRgb = std::array<uint8_t, 3>;
 
 TBitmap LoadBytes(const std::vector<uint8_t>& bytes) {
     TMemoryStream stream(bytes);
-    TBitmap bitmap;
+    TBMPGraphic bitmap;
     bitmap.LoadFromStream(stream);
     return bitmap;
 }
@@ -44,7 +45,7 @@ class WindowsBitmapFixture : public ::testing::TestWithParam<TFixture> {};
 TEST_P(WindowsBitmapFixture, DecodesLikeImageMagick) {
     const TFixture& f = GetParam();
     const std::string dir = std::string(PELORAMA_TEST_DATA) + "/windows-bitmap/";
-    TBitmap bitmap;
+    TBMPGraphic bitmap;
     bitmap.LoadFromFile(dir + f.File);
     std::string expectedFile = f.File;
     expectedFile.replace(expectedFile.rfind('.'), 1, "-");
@@ -232,7 +233,7 @@ TEST(WindowsBitmap, MissingRowsOfAShortFileStayBlack) {
     spec.Bits = {50, 50, 50, 0, 60, 60, 60, 0, 70, 70, 70, 0, 80, 80, 80, 0};
     std::vector<uint8_t> file = BuildBitmapFile(spec);
     // Load a full picture first so the short one reuses its storage.
-    TBitmap bitmap;
+    TBMPGraphic bitmap;
     TMemoryStream full(file);
     bitmap.LoadFromStream(full);
     file.resize(file.size() - 6); // the top row and half of the one below
@@ -251,7 +252,7 @@ TEST(WindowsBitmap, MissingRowsOfAShortFileStayBlack) {
 TEST(WindowsBitmap, EveryTruncationIsAPictureOrInvalidGraphic) {
     for (const char* name : {"pal8rle.bmp", "rgb565.bmp", "os2pal4.bmp", "rgba32.bmp"}) {
         const std::vector<uint8_t> file = ReadTestData(std::string("windows-bitmap/") + name);
-        const size_t loaded = LoadEveryPrefix(file, [] { return std::make_unique<TBitmap>(); });
+        const size_t loaded = LoadEveryPrefix(file, [] { return std::make_unique<TBMPGraphic>(); });
         EXPECT_GT(loaded, 0u) << name;
         EXPECT_LT(loaded, file.size() / 2) << name;
     }

@@ -29,8 +29,8 @@ std::vector<uint8_t> InfoHeader(int32_t width, int32_t height, uint16_t bits, ui
 }
 
 QImage Decode(const std::vector<uint8_t>& info, const std::vector<uint8_t>& bits) {
-    return DecodeDib(TRecordReader(info.data(), info.size()),
-                     TRecordReader(bits.data(), bits.size()), TDibColorUsage::duRgbColors);
+    return DecodeDib(RecordCursor(info.data(), info.size()), RecordCursor(bits.data(), bits.size()),
+                     TDibColorUsage::duRgbColors);
 }
 
 struct TDibCase {
@@ -128,10 +128,47 @@ TEST(Dib, PackedBitsFollowTheColourTable) {
     for (uint8_t b : {1, 0, 0, 0})
         packed.push_back(b);
     const QImage image =
-        DecodePackedDib(TRecordReader(packed.data(), packed.size()), TDibColorUsage::duRgbColors);
+        DecodePackedDib(RecordCursor(packed.data(), packed.size()), TDibColorUsage::duRgbColors);
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, Blue);
     EXPECT_EQ(image.pixel(1, 0) & 0xFFFFFF, Green);
+}
+
+TEST(Dib, AlphaBlendingKeepsTheFourthByteAsPremultipliedAlpha) {
+    const std::vector<uint8_t> info = InfoHeader(2, 1, 32, 0);
+    const std::vector<uint8_t> bits = {0x20, 0x40, 0xFF, 0x80, 0x10, 0x20, 0x30, 0xFF};
+    const QImage blended =
+        DecodeDib(RecordCursor(info.data(), info.size()), RecordCursor(bits.data(), bits.size()),
+                  TDibColorUsage::duRgbColors, true);
+    ASSERT_FALSE(blended.isNull());
+    // Red above its alpha is held to it, as premultiplied pixels must be.
+    EXPECT_EQ(blended.pixel(0, 0), qRgba(0x80, 0x40, 0x20, 0x80));
+    EXPECT_EQ(blended.pixel(1, 0), qRgba(0x30, 0x20, 0x10, 0xFF));
+    EXPECT_EQ(Decode(info, bits).pixel(0, 0) & 0xFFFFFF, 0xFF4020u);
+}
+
+TEST(Dib, PaletteIndicesPickTheDefaultColours) {
+    std::vector<uint8_t> info = InfoHeader(2, 1, 1, 0);
+    info[32] = 2;                  // colours used
+    for (uint16_t index : {9, 12}) // red and blue of the 16 default colours
+        PutU16(info, index);
+    const std::vector<uint8_t> bits = {0x40, 0, 0, 0};
+    const QImage image =
+        DecodeDib(RecordCursor(info.data(), info.size()), RecordCursor(bits.data(), bits.size()),
+                  TDibColorUsage::duPalColors);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, Red);
+    EXPECT_EQ(image.pixel(1, 0) & 0xFFFFFF, Blue);
+}
+
+TEST(Dib, PackedTrueColourSkipsItsPaletteDeviceTable) {
+    std::vector<uint8_t> packed = InfoHeader(1, 1, 24, 0, {Green});
+    for (uint8_t b : {0, 0, 255, 0}) // red
+        packed.push_back(b);
+    const QImage image =
+        DecodePackedDib(RecordCursor(packed.data(), packed.size()), TDibColorUsage::duRgbColors);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, Red);
 }
 
 TEST(Bitmap16, MonochromeTakesTheTextAndBackgroundColours) {
@@ -142,8 +179,8 @@ TEST(Bitmap16, MonochromeTakesTheTextAndBackgroundColours) {
     record.push_back(1); // bits per pixel
     record.push_back(0x40);
     record.push_back(0);
-    const QImage image = DecodeBitmap16(TRecordReader(record.data(), record.size()),
-                                        qRgb(255, 0, 0), qRgb(0, 0, 255));
+    const QImage image = DecodeBitmap16(RecordCursor(record.data(), record.size()), qRgb(255, 0, 0),
+                                        qRgb(0, 0, 255));
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, Red);
     EXPECT_EQ(image.pixel(1, 0) & 0xFFFFFF, Blue);

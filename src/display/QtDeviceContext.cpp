@@ -1,4 +1,4 @@
-#include "app/QtDeviceContext.h"
+#include "display/QtDeviceContext.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,8 +1,7 @@
-#include "formats/ByteOrder.h"
+#include "platform/ByteOrder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <vector>
 
 namespace {

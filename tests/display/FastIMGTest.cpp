@@ -1,4 +1,4 @@
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
 #include "platform/MemoryDeviceContext.h"
 #include "raster/FastBMP.h"
 

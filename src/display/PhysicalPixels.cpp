@@ -1,4 +1,4 @@
-#include "app/PhysicalPixels.h"
+#include "display/PhysicalPixels.h"
 
 #include <cmath>
 

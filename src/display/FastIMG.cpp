@@ -1,7 +1,8 @@
-#include "raster/FastIMG.h"
+#include "display/FastIMG.h"
 
-#include "app/PhysicalPixels.h"
-#include "app/QtDeviceContext.h"
+#include "display/PhysicalPixels.h"
+#include "display/QtDeviceContext.h"
+#include "platform/Rounding.h"
 #include "raster/FastBMP.h"
 
 #include <QPaintEvent>
@@ -10,13 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-
-namespace {
-// Round to nearest, ties to even (the default floating-point rounding mode).
-int32_t RoundEven(float value) {
-    return int32_t(std::lrint(value));
-}
-} // namespace
 
 TFastIMG::TFastIMG(QWidget* owner) : QWidget(owner) {
     // Every paint covers the whole client area itself.

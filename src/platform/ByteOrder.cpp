@@ -1,7 +1,6 @@
-#include "formats/ByteOrder.h"
+#include "platform/ByteOrder.h"
 
-#include <algorithm>
-#include <cstdint>
+#include <utility>
 
 void SwapShorts(void* buffer, size_t count) {
     auto* bytes = static_cast<uint8_t*>(buffer);

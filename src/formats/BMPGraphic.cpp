@@ -1,8 +1,12 @@
+#include "formats/BMPGraphic.h"
+
 #include "formats/DibHeader.h"
 #include "formats/DibPixels.h"
-#include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
+
+const TGraphicClassInfo TBMPGraphic::ClassInfo = {
+    "TBMPGraphic", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TBMPGraphic>(); }};
 
 namespace {
 constexpr int64_t FileHeaderSize = 14;
@@ -11,7 +15,7 @@ constexpr int64_t FileHeaderSize = 14;
 // A bitmap file: "BM", the file size, two reserved words, the offset of the pixel data, then
 // a device-independent bitmap. Positions are taken relative to where the file starts in the
 // stream, so a bitmap embedded in a larger stream reads as well.
-void TBitmap::LoadFromStream(TStream& stream) {
+void TBMPGraphic::LoadFromStream(TStream& stream) {
     const int64_t start = stream.Position();
     uint8_t fileHeader[FileHeaderSize];
     if (stream.Read(fileHeader, FileHeaderSize) != FileHeaderSize || fileHeader[0] != 'B' ||
