@@ -112,7 +112,7 @@ bool TPSPGraphic::ReadHeader(TStream& stream) {
             return false;
         attributes.Skip(4);
     }
-    if (attributes.Remaining() < ShortAttributesSize)
+    if (!attributes.Has(attributes.Position(), ShortAttributesSize))
         return false;
     DescribeAttributes(attributes.TakeRange(attributes.Remaining()));
     return true;
