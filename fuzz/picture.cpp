@@ -7,7 +7,6 @@
 #include "platform/PictureClassTable.h"
 #include "platform/PictureLimits.h"
 #include "platform/Streams.h"
-#include "platform/WarningMessage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,7 +17,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     RegisterFileFormats(nullptr);
     // The default budget where the fuzzer's 2 GiB limit leaves room for the sanitizers' own.
     SetPictureMemoryBudget(std::min<int64_t>(DefaultPictureMemoryBudget(), int64_t(1536) << 20));
-    SetWarningHandler([](const std::string&, const std::string&) {});
     return 0;
 }
 

@@ -6,8 +6,10 @@
 #include "formats/PNGProfile.h"
 #include "platform/MetadataOptions.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <zlib.h>
 
@@ -29,45 +31,47 @@ constexpr TAdam7Pass Adam7[7] = {{0, 0, 8, 8, 0x80}, {0, 4, 8, 8, 0x08}, {4, 0, 
                                  {0, 2, 4, 4, 0x22}, {2, 0, 4, 2, 0xAA}, {0, 1, 2, 2, 0x55},
                                  {1, 0, 2, 1, 0xFF}};
 
-uint32_t BigEndian32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+// A chunk the file cannot hold is a truncated or damaged file, not a reason to allocate.
+[[noreturn]] void RaiseTruncated() {
+    GraphicErrorFmt(gesStreamReadError, gesFormatPNG);
 }
 
-uint16_t BigEndian16(const uint8_t* p) {
-    return uint16_t(p[0] << 8 | p[1]);
-}
+// The largest chunk length the format allows.
+constexpr uint32_t MaxChunkLength = 0x7FFFFFFFu;
+constexpr uint32_t HeaderChunkLength = 13;
 
 } // namespace
 
 bool TPNGGraphic::CanLoad(TStream& stream) {
     const int64_t position = stream.Position();
     uint8_t signature[8];
-    const bool result = stream.Remaining() > 8 && stream.Read(signature, 8) == 8 &&
+    const bool result = StreamHolds(stream, 9) && stream.Read(signature, 8) == 8 &&
                         std::memcmp(signature, PNGSignature, 8) == 0;
     stream.SetPosition(position);
     return result;
 }
 
 void TPNGGraphic::ReadChunkHeader() {
-    uint8_t header[8];
-    Stream->ReadBuffer(header, 8);
-    ChunkLength = BigEndian32(header);
-    std::memcpy(ChunkType, header + 4, 4);
+    std::array<uint8_t, 8> raw;
+    TByteCursor header = ReadBlock(*Stream, raw, TByteOrder::boBigEndian);
+    ChunkLength = header.U32();
+    header.Read(ChunkType, 4);
     ChunkCRC = uint32_t(crc32(0, ChunkType, 4));
 }
 
+// The chunk's data and its CRC, read in one block.
 void TPNGGraphic::ReadChunkData() {
-    // A length the file cannot hold is a truncated or damaged file, not a reason to allocate.
-    if (ChunkLength > 0x7FFFFFFFu || int64_t(ChunkLength) + 4 > Stream->Remaining())
-        GraphicErrorFmt(gesStreamReadError, gesFormatPNG);
-    if (RawBuffer.Size() < ChunkLength)
-        RawBuffer = TPictureMemory(ChunkLength);
-    Stream->ReadBuffer(RawBuffer.Data(), ChunkLength);
-    uint8_t stored[4];
-    Stream->ReadBuffer(stored, 4);
-    ChunkCRC = uint32_t(crc32(ChunkCRC, RawBuffer.Data(), ChunkLength));
-    if (ChunkCRC != BigEndian32(stored))
+    if (ChunkLength > MaxChunkLength)
+        RaiseTruncated();
+    const TByteCursor data = ReadBlock(*Stream, uint64_t(ChunkLength) + 4, RawBuffer,
+                                       TByteOrder::boBigEndian, RaiseTruncated);
+    ChunkCRC = uint32_t(crc32(ChunkCRC, data.Data(), ChunkLength));
+    if (ChunkCRC != data.U32At(ChunkLength))
         GraphicErrorFmt(gesInvalidCRC, gesFormatPNG);
+}
+
+TByteCursor TPNGGraphic::Chunk() const {
+    return TByteCursor(RawBuffer.Data(), ChunkLength, TByteOrder::boBigEndian, RaiseTruncated);
 }
 
 void TPNGGraphic::SkipChunk() {
@@ -83,35 +87,47 @@ bool TPNGGraphic::IsChunk(const char* type) const {
 }
 
 TPNGGraphic::THeader TPNGGraphic::ParseHeader() const {
-    const uint8_t* d = RawBuffer.Data();
-    return {BigEndian32(d), BigEndian32(d + 4), d[8], d[9], d[10], d[11], d[12]};
+    TByteCursor d = Chunk();
+    THeader header;
+    header.Width = d.U32();
+    header.Height = d.U32();
+    header.BitDepth = d.U8();
+    header.ColorType = d.U8();
+    header.Compression = d.U8();
+    header.Filter = d.U8();
+    header.Interlace = d.U8();
+    return header;
 }
 
-bool TPNGGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
-    TGraphicReader::ReadImageProperties(stream, imageIndex);
+bool TPNGGraphic::THeader::Check() const {
+    return Width != 0 && Height != 0 && Width <= MaxChunkLength && Height <= MaxChunkLength;
+}
+
+// The signature and the header chunk, read once: they describe the picture to
+// ReadImageProperties and leave the stream at the next chunk for the load.
+bool TPNGGraphic::ReadHeader(TStream& stream) {
     Stream = &stream;
     uint8_t signature[8];
     if (stream.Read(signature, 8) != 8 || std::memcmp(signature, PNGSignature, 8) != 0)
         return false;
-    if (stream.Remaining() < 8)
+    if (!StreamHolds(stream, 8))
         return false;
     ReadChunkHeader();
-    if (!IsChunk("IHDR") || ChunkLength < 13)
+    if (!IsChunk("IHDR") || ChunkLength < HeaderChunkLength)
         return false;
     ReadChunkData();
-    const THeader header = ParseHeader();
-    if (header.Width == 0 || header.Height == 0 || header.Width > 0x7FFFFFFFu ||
-        header.Height > 0x7FFFFFFFu)
+    Header = ParseHeader();
+    if (!Header.Check())
         return false;
 
     TImageProperties& p = ImageProperties;
     p.Options = ioBigEndian;
-    p.Width = int32_t(header.Width);
-    p.Height = int32_t(header.Height);
-    p.Compression = header.Compression == 0 ? ctLZ77 : ctUnknown;
-    p.BitsPerSample = header.BitDepth;
-    p.SamplesPerPixel = header.ColorType == 2 ? 3 : header.ColorType == 6 ? 4 : 1;
-    switch (header.ColorType) {
+    p.Width = int32_t(Header.Width);
+    p.Height = int32_t(Header.Height);
+    p.Compression = Header.Compression == 0 ? ctLZ77 : ctUnknown;
+    p.BitsPerSample = Header.BitDepth;
+    p.SamplesPerPixel = Header.ColorType == 2 ? 3 : Header.ColorType == 6 ? 4 : 1;
+    switch (Header.ColorType) {
     case 0:
         p.ColorScheme = psGray;
         break;
@@ -132,18 +148,28 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
         break;
     }
     p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
-    p.FilterMode = header.Filter;
-    p.Interlaced = header.Interlace != 0;
+    p.FilterMode = Header.Filter;
+    p.Interlaced = Header.Interlace != 0;
     p.HasAlpha = p.ColorScheme == psGrayAlpha || p.ColorScheme == psRGBA;
+    return true;
+}
 
-    while (stream.Remaining() >= 8) {
+float TPNGGraphic::ChunkGamma() const {
+    return float(Chunk().U32At(0)) / 100000.0f;
+}
+
+bool TPNGGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    if (!ReadHeader(stream))
+        return false;
+    while (StreamHolds(stream, 8)) {
         ReadChunkHeader();
         if (IsChunk("IEND"))
             break;
         if (IsChunk("gAMA")) {
             ReadChunkData();
             if (ChunkLength >= 4)
-                p.FileGamma = float(BigEndian32(RawBuffer.Data())) / 100000.0f;
+                ImageProperties.FileGamma = ChunkGamma();
             break;
         }
         SkipChunk();
@@ -153,9 +179,9 @@ bool TPNGGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
 
 void TPNGGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
-    if (!ReadImageProperties(stream, 0))
+    TGraphicReader::ReadImageProperties(stream, 0);
+    if (!ReadHeader(stream))
         GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
-    stream.SetPosition(BasePosition + 8);
     StartPreparing();
     FilePalette.reset();
     BackgroundColor = {255, 255, 255};
@@ -184,10 +210,8 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
     FinishTransferring();
 }
 
+// The chunks after the header, up to the end.
 void TPNGGraphic::LoadChunks() {
-    ReadChunkHeader();
-    ReadChunkData();
-    Header = ParseHeader();
     if (ImageProperties.Compression != ctLZ77)
         GraphicErrorFmt(gesUnsupportedFeature, gesCompressionScheme, gesFormatPNG);
     Decoder = std::make_unique<TLZ77Decoder>(Z_PARTIAL_FLUSH, false);
@@ -203,15 +227,17 @@ void TPNGGraphic::LoadChunks() {
             ReadPalette();
         } else if (IsChunk("iCCP")) {
             ReadChunkData();
-            Metadata.IccProfile = InflateICCPChunk({RawBuffer.Data(), ChunkLength});
+            Metadata.IccProfile = InflateICCPChunk({Chunk().Data(), ChunkLength});
             IgnoreGammaForProfile();
         } else if (IsChunk("eXIf")) {
             ReadChunkData();
-            Metadata.Orientation = ExifOrientation({RawBuffer.Data(), ChunkLength});
+            Metadata.Orientation = ExifOrientation({Chunk().Data(), ChunkLength});
         } else if (IsChunk("gAMA")) {
             ReadChunkData();
+            if (ChunkLength >= 4)
+                ImageProperties.FileGamma = ChunkGamma();
             if (ChunkLength >= 4 && !ProfileApplies()) {
-                ColorManager.SetGammaValues(float(BigEndian32(RawBuffer.Data())) / 100000.0f, 2.2f);
+                ColorManager.SetGammaValues(ChunkGamma(), 2.2f);
                 ColorManager.SetTargetFlags(ColorManager.TargetFlags() | cfGamma);
                 ImageProperties.Options |= ioUseGamma;
             }
@@ -300,7 +326,7 @@ void TPNGGraphic::ReadPalette() {
         return;
     SetupColorDepth();
     const uint32_t count = std::min<uint32_t>(ChunkLength / 3, MaxPaletteEntries);
-    FilePalette = ColorManager.MakeColorPalette(RawBuffer.Data(), plTriple8, count, false);
+    FilePalette = ColorManager.MakeColorPalette(Chunk().Data(), plTriple8, count, false);
 }
 
 // A gray sample of the file's depth as the 8-bit level the bitmap shows for it.
@@ -329,29 +355,33 @@ uint8_t ColorSample(uint16_t value, uint8_t depth) {
 
 } // namespace
 
+// A colour of three 16-bit samples at the start of the chunk, as the bitmap shows it.
+TColorRGB TPNGGraphic::RgbSample(const TByteCursor& d) const {
+    return {ColorSample(d.U16At(0), Header.BitDepth), ColorSample(d.U16At(2), Header.BitDepth),
+            ColorSample(d.U16At(4), Header.BitDepth)};
+}
+
 // Gray and indexed backgrounds fill with the gray level or the palette colour they name, so
 // that the background of an incomplete image shows the colour the file asks for.
 void TPNGGraphic::ReadBackground() {
     ReadChunkData();
-    const uint8_t* d = RawBuffer.Data();
+    const TByteCursor d = Chunk();
     switch (Header.ColorType) {
     case 2:
     case 6:
-        if (ChunkLength >= 6)
-            BackgroundColor = {ColorSample(BigEndian16(d), Header.BitDepth),
-                               ColorSample(BigEndian16(d + 2), Header.BitDepth),
-                               ColorSample(BigEndian16(d + 4), Header.BitDepth)};
+        if (d.Has(0, 6))
+            BackgroundColor = RgbSample(d);
         break;
     case 0:
     case 4:
-        if (ChunkLength >= 2) {
-            const uint8_t level = GrayLevel(BigEndian16(d));
+        if (d.Has(0, 2)) {
+            const uint8_t level = GrayLevel(d.U16At(0));
             BackgroundColor = {level, level, level};
         }
         break;
     case 3:
-        if (ChunkLength >= 1 && FilePalette && d[0] < FilePalette->size()) {
-            const TPaletteEntry& entry = (*FilePalette)[d[0]];
+        if (d.Has(0, 1) && FilePalette && d.U8At(0) < FilePalette->size()) {
+            const TPaletteEntry& entry = (*FilePalette)[d.U8At(0)];
             BackgroundColor = {entry.peRed, entry.peGreen, entry.peBlue};
         }
         break;
@@ -364,14 +394,12 @@ void TPNGGraphic::ReadBackground() {
 // the alpha of gray-alpha and RGBA images play no part.
 void TPNGGraphic::ReadTransparency() {
     ReadChunkData();
-    const uint8_t* d = RawBuffer.Data();
-    if (Header.ColorType == 0 && ChunkLength >= 2) {
-        const uint8_t level = GrayLevel(BigEndian16(d));
+    const TByteCursor d = Chunk();
+    if (Header.ColorType == 0 && d.Has(0, 2)) {
+        const uint8_t level = GrayLevel(d.U16At(0));
         TransparentKey = TColorRGB{level, level, level};
-    } else if (Header.ColorType == 2 && ChunkLength >= 6) {
-        TransparentKey = TColorRGB{ColorSample(BigEndian16(d), Header.BitDepth),
-                                   ColorSample(BigEndian16(d + 2), Header.BitDepth),
-                                   ColorSample(BigEndian16(d + 4), Header.BitDepth)};
+    } else if (Header.ColorType == 2 && d.Has(0, 6)) {
+        TransparentKey = RgbSample(d);
     }
 }
 
@@ -383,7 +411,8 @@ void TPNGGraphic::DecodeImage() {
     if (!MayAllocatePicture(Header.Width, Header.Height))
         GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
     const uint64_t rowBytes = (uint64_t(Header.Width) * Header.BitDepth + 7) / 8 * units;
-    if (uint64_t(Stream->Remaining()) * MaxDeflateRatio < rowBytes * Header.Height)
+    const uint64_t imageBytes = rowBytes * Header.Height;
+    if (!StreamHolds(*Stream, (imageBytes + MaxDeflateRatio - 1) / MaxDeflateRatio))
         GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
     if (FilePalette)
         SetPalette(*FilePalette);

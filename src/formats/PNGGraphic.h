@@ -2,6 +2,7 @@
 
 #include "codecs/LZ77Decoder.h"
 #include "formats/GraphicReader.h"
+#include "platform/ByteCursor.h"
 #include "platform/PictureLimits.h"
 
 #include <memory>
@@ -27,13 +28,19 @@ private:
         uint8_t Compression = 0;
         uint8_t Filter = 0;
         uint8_t Interlace = 0;
+        // Whether the picture's size is one the format allows.
+        bool Check() const;
     };
 
     void ReadChunkHeader();
     void ReadChunkData();
     void SkipChunk();
     bool IsChunk(const char* type) const;
+    TByteCursor Chunk() const; // the current chunk's data, once read
     THeader ParseHeader() const;
+    bool ReadHeader(TStream& stream);
+    float ChunkGamma() const;
+    TColorRGB RgbSample(const TByteCursor& d) const;
 
     void LoadChunks();
     bool ProfileApplies() const;

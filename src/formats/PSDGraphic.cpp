@@ -3,8 +3,9 @@
 #include "codecs/PackbitsRLEDecoder.h"
 #include "formats/GraphicStrings.h"
 #include "formats/PhotoshopResources.h"
-#include "platform/ByteOrder.h"
+#include "platform/ByteCursor.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
 #include <array>
@@ -29,33 +30,32 @@ enum TPSDMode : uint16_t {
     pmLab = 9
 };
 
-uint16_t BigEndian16(const uint8_t* p) {
-    return uint16_t(p[0] << 8 | p[1]);
-}
-
-uint32_t BigEndian32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+[[noreturn]] void TruncatedError() {
+    GraphicErrorFmt(gesStreamReadError, gesFormatPSD);
 }
 
 // Reads a 32-bit section length; false when the section would run past the end of the file.
 bool ReadSectionLength(TStream& stream, uint32_t& length) {
-    uint8_t bytes[4];
-    if (stream.Read(bytes, 4) != 4)
+    if (!StreamHolds(stream, 4))
         return false;
-    length = BigEndian32(bytes);
-    return length <= stream.Remaining();
+    std::array<uint8_t, 4> bytes;
+    length = ReadBlock(stream, bytes, TByteOrder::boBigEndian).U32();
+    return StreamHolds(stream, length);
 }
 
-bool SkipSection(TStream& stream) {
+// The section's bytes when Keep is set, else nothing; false when the file cannot hold it.
+bool ReadSection(TStream& stream, bool keep, std::vector<uint8_t>& contents) {
     uint32_t length;
     if (!ReadSectionLength(stream, length))
         return false;
-    stream.Seek(length, TSeekOrigin::soCurrent);
+    contents.clear();
+    if (!keep) {
+        stream.Seek(length, TSeekOrigin::soCurrent);
+        return true;
+    }
+    contents.resize(length);
+    stream.ReadBuffer(contents.data(), length);
     return true;
-}
-
-[[noreturn]] void TruncatedError() {
-    GraphicErrorFmt(gesStreamReadError, gesFormatPSD);
 }
 
 // The planes that carry the picture; further channels are extra channels nobody shows.
@@ -89,40 +89,48 @@ bool SupportedDepth(TPixelScheme scheme, uint8_t bits) {
 
 bool TPSDGraphic::CanLoad(TStream& stream) {
     const int64_t position = stream.Position();
-    uint8_t header[6];
-    const bool enough = stream.Remaining() > HeaderSize && stream.Read(header, 6) == 6;
+    std::array<uint8_t, 6> raw;
+    const bool enough = StreamHolds(stream, HeaderSize + 1);
+    const TByteCursor header =
+        enough ? ReadBlock(stream, raw, TByteOrder::boBigEndian) : TByteCursor();
     stream.SetPosition(position);
     if (!enough)
         return false;
     for (int i = 0; i < 4; ++i)
-        if (std::toupper(header[i]) != "8BPS"[i])
+        if (std::toupper(header.U8At(i)) != "8BPS"[i])
             return false;
-    return BigEndian16(header + 4) == 1;
+    return header.U16At(4) == 1;
 }
 
-bool TPSDGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
-    TGraphicReader::ReadImageProperties(stream, imageIndex);
-    uint8_t header[HeaderSize];
-    if (stream.Read(header, HeaderSize) != HeaderSize || std::memcmp(header, "8BPS", 4) != 0)
-        return false;
-    // Version 2 documents have wider fields throughout; they are not this layout.
-    if (BigEndian16(header + 4) != 1)
-        return false;
-    const uint32_t channels = BigEndian16(header + 12);
-    if (channels == 0 || channels > MaxChannels)
-        return false;
+TPSDGraphic::THeader TPSDGraphic::ParseHeader(TByteCursor header) {
+    THeader h;
+    header.Read(h.Signature, 4);
+    h.Version = header.U16();
+    header.Skip(6); // reserved
+    h.Channels = header.U16();
+    h.Height = header.U32();
+    h.Width = header.U32();
+    h.Depth = header.U16();
+    h.Mode = header.U16();
+    return h;
+}
+
+// Version 2 documents have wider fields throughout; they are not this layout.
+bool TPSDGraphic::THeader::Check() const {
+    return std::memcmp(Signature, "8BPS", 4) == 0 && Version == 1 && Channels != 0 &&
+           Channels <= MaxChannels && Depth <= 16;
+}
+
+void TPSDGraphic::DescribeHeader(const THeader& header) {
     TImageProperties& p = ImageProperties;
     p.Options = ioBigEndian;
-    p.Height = int32_t(std::min<uint32_t>(BigEndian32(header + 14), INT32_MAX));
-    p.Width = int32_t(std::min<uint32_t>(BigEndian32(header + 18), INT32_MAX));
-    const uint16_t bits = BigEndian16(header + 22);
-    if (bits > 16)
-        return false;
-    p.BitsPerSample = uint8_t(bits);
-    p.Channels = uint8_t(channels);
-    p.SamplesPerPixel = uint8_t(std::min<uint32_t>(channels, 4));
+    p.Height = int32_t(std::min<uint32_t>(header.Height, INT32_MAX));
+    p.Width = int32_t(std::min<uint32_t>(header.Width, INT32_MAX));
+    p.BitsPerSample = uint8_t(header.Depth);
+    p.Channels = uint8_t(header.Channels);
+    p.SamplesPerPixel = uint8_t(std::min<uint32_t>(header.Channels, 4));
     p.BitsPerPixel = uint8_t(p.BitsPerSample * p.SamplesPerPixel);
-    switch (BigEndian16(header + 24)) {
+    switch (header.Mode) {
     case pmBitmap:
         p.ColorScheme = psGray;
         p.Options |= ioMinIsWhite;
@@ -136,7 +144,7 @@ bool TPSDGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
         break;
     case pmRGB:
     case pmMultichannel:
-        p.ColorScheme = channels == 3 ? psRGB : psRGBA;
+        p.ColorScheme = header.Channels == 3 ? psRGB : psRGBA;
         break;
     case pmCMYK:
         p.ColorScheme = psCMYK;
@@ -147,15 +155,34 @@ bool TPSDGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     default:
         p.ColorScheme = psUnknown;
     }
-    // Colour mode data, image resources, layer and mask information.
-    for (int section = 0; section < 3; ++section)
-        if (!SkipSection(stream))
-            return false;
-    uint8_t compression[2];
-    if (stream.Read(compression, 2) != 2)
+}
+
+// The header, then the colour mode data, the image resources and the layer and mask
+// information, then the compression of the merged image: read once, in order, leaving the
+// stream at the image data. The first two sections are kept when KeepSections is set.
+bool TPSDGraphic::ReadHeaderAndSections(TStream& stream, bool keepSections) {
+    if (!StreamHolds(stream, HeaderSize))
         return false;
-    p.Compression = BigEndian16(compression) == 1 ? ctPackedBits : ctNone;
+    std::array<uint8_t, HeaderSize> raw;
+    const THeader header = ParseHeader(ReadBlock(stream, raw, TByteOrder::boBigEndian));
+    if (!header.Check())
+        return false;
+    DescribeHeader(header);
+    std::vector<uint8_t> layers;
+    if (!ReadSection(stream, keepSections, ColorModeData) ||
+        !ReadSection(stream, keepSections, Resources) || !ReadSection(stream, false, layers))
+        return false;
+    if (!StreamHolds(stream, 2))
+        return false;
+    std::array<uint8_t, 2> compression;
+    ImageProperties.Compression =
+        ReadBlock(stream, compression, TByteOrder::boBigEndian).U16() == 1 ? ctPackedBits : ctNone;
     return true;
+}
+
+bool TPSDGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    return ReadHeaderAndSections(stream, false);
 }
 
 void TPSDGraphic::SetupTarget() {
@@ -235,33 +262,25 @@ public:
 
 private:
     void ReadUncompressed(TStream& stream) {
-        const size_t size = Planes * RowSize * Height;
-        if (int64_t(size) > stream.Remaining())
-            TruncatedError();
-        Data = TPictureMemory(size);
-        stream.ReadBuffer(Data.Data(), int64_t(size));
+        ReadBlock(stream, Planes * RowSize * Height, Data, TByteOrder::boBigEndian, TruncatedError);
     }
 
     void ReadPacked(TStream& stream, uint32_t channels) {
         // One 16-bit byte count per row of every channel, extra channels included.
         const size_t tableEntries = Height * channels;
-        if (int64_t(tableEntries * 2) > stream.Remaining())
-            TruncatedError();
-        std::vector<uint16_t> counts(tableEntries);
-        stream.ReadBuffer(counts.data(), int64_t(tableEntries * 2));
-        SwapShorts(counts.data(), tableEntries);
+        TByteCursor counts =
+            ReadBlock(stream, tableEntries * 2, Data, TByteOrder::boBigEndian, TruncatedError);
         const size_t rows = Planes * Height;
         Offsets.resize(rows + 1);
         for (size_t row = 0; row < rows; ++row)
-            Offsets[row + 1] = Offsets[row] + counts[row];
+            Offsets[row + 1] = Offsets[row] + counts.U16();
         // A PackBits run yields at most 128 bytes from 2, so a file too short to hold the
         // rows is refused before the bitmap is allocated.
         const size_t packedSize = Offsets[rows];
-        if (int64_t(packedSize) > stream.Remaining() ||
-            packedSize < rows * 2 * ((RowSize + 127) / 128))
+        if (packedSize < rows * 2 * ((RowSize + 127) / 128))
             TruncatedError();
-        Data = TPictureMemory(packedSize);
-        stream.ReadBuffer(Data.Data(), int64_t(packedSize));
+        Data.Reset();
+        ReadBlock(stream, packedSize, Data, TByteOrder::boBigEndian, TruncatedError);
         RowBuffers.resize(Planes * RowSize);
     }
 
@@ -298,28 +317,20 @@ void TPSDGraphic::TransferRows(TPlaneRows& rows) {
 void TPSDGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
     const TImageProperties& p = ImageProperties;
-    if (!ReadImageProperties(stream, 0) || p.ColorScheme == psUnknown ||
+    TGraphicReader::ReadImageProperties(stream, 0);
+    if (!ReadHeaderAndSections(stream, true) || p.ColorScheme == psUnknown ||
         !MayAllocatePicture(p.Width, p.Height))
         GraphicErrorFmt(gesInvalidImage, gesFormatPSD);
     if (!SupportedDepth(p.ColorScheme, p.BitsPerSample) || p.Channels < ShownPlanes(p.ColorScheme))
         GraphicErrorFmt(gesInvalidColorFormat, gesFormatPSD);
 
-    stream.SetPosition(BasePosition + HeaderSize);
     StartPreparing();
     SetupTarget();
-    uint32_t length = 0;
-    ReadSectionLength(stream, length);
-    std::vector<uint8_t> colorModeData(length);
-    stream.ReadBuffer(colorModeData.data(), length);
-    MakePalette(colorModeData);
+    MakePalette(ColorModeData);
     Metadata = {};
-    if (ReadSectionLength(stream, length)) {
-        std::vector<uint8_t> resources(length);
-        stream.ReadBuffer(resources.data(), length);
-        Metadata.IccProfile = PhotoshopIccProfile(resources);
-    }
-    SkipSection(stream);
-    stream.Seek(2, TSeekOrigin::soCurrent);
+    Metadata.IccProfile = PhotoshopIccProfile(Resources);
+    ColorModeData = {};
+    Resources = {};
 
     Progress(TProgressStage::psEnding, 0, false, ProgressRect, std::string());
     Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesLoadingData);

@@ -4,6 +4,7 @@
 #include "platform/PictureLimits.h"
 #include "support/Conformance.h"
 #include "support/PictureRendering.h"
+#include "support/ReadTracingStream.h"
 #include "support/Sha256.h"
 
 #include <gtest/gtest.h>
@@ -379,6 +380,17 @@ TEST(PNGGraphic, PropertiesComeFromTheHeaderAndTheGammaChunk) {
     EXPECT_TRUE(p.HasAlpha);
     EXPECT_EQ(p.Options, ioBigEndian);
     EXPECT_FLOAT_EQ(p.FileGamma, 1.0f);
+}
+
+TEST(PNGGraphic, ALoadReadsEveryChunkOnceAndKeepsTheGamma) {
+    TBytes gama;
+    PutBigEndian32(gama, 45455);
+    const TBytes png = MakePng(Header(3, 2, 8, 2), RgbRows(), {{"gAMA", gama}});
+    TReadTracingStream stream(png);
+    TPNGGraphic reader;
+    reader.LoadFromStream(stream);
+    EXPECT_EQ(stream.BytesReread(), 0);
+    EXPECT_FLOAT_EQ(reader.ImageProperties.FileGamma, 0.45455f);
 }
 
 TEST(PNGGraphic, ImageDataCutShortLeavesTheBackgroundBelow) {

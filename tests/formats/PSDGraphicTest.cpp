@@ -4,6 +4,7 @@
 #include "platform/Streams.h"
 #include "support/Conformance.h"
 #include "support/PictureRendering.h"
+#include "support/ReadTracingStream.h"
 
 #include <gtest/gtest.h>
 
@@ -197,13 +198,19 @@ TEST(PSDGraphic, DuotoneReadsAsGrayAndSkipsItsColourModeData) {
     EXPECT_EQ(Rendered(Build(d)), (std::vector<uint8_t>{0, 0, 0, 128, 128, 128}));
 }
 
-TEST(PSDGraphic, IndexedDocumentUsesItsPlanarPalette) {
+// Two pixels of an indexed document whose 256 palette entries are black.
+TDocument IndexedDocument() {
     TDocument d;
     d.Mode = 2;
     d.Channels = 1;
     d.Width = 2;
     d.Height = 1;
     d.ColorModeData.assign(768, 0);
+    return d;
+}
+
+TEST(PSDGraphic, IndexedDocumentUsesItsPlanarPalette) {
+    TDocument d = IndexedDocument();
     d.ColorModeData[255] = 10;       // red of entry 255
     d.ColorModeData[256 + 255] = 20; // green
     d.ColorModeData[512 + 255] = 30; // blue
@@ -213,6 +220,18 @@ TEST(PSDGraphic, IndexedDocumentUsesItsPlanarPalette) {
     Load(picture, Build(d));
     EXPECT_EQ(picture.Palette().size(), 256u);
     EXPECT_EQ(RenderRgbTopDown(picture), (std::vector<uint8_t>{10, 20, 30, 99, 0, 0}));
+}
+
+TEST(PSDGraphic, ALoadReadsTheHeaderAndPaletteOnce) {
+    TDocument d = IndexedDocument();
+    d.ColorModeData[1] = 77; // red of entry 1
+    d.Planes = {{1, 0}};
+    const std::vector<uint8_t> file = Build(d);
+    TReadTracingStream stream(file);
+    TPSDGraphic picture;
+    picture.LoadFromStream(stream);
+    EXPECT_EQ(stream.BytesReread(), 0);
+    EXPECT_EQ(RenderRgbTopDown(picture), (std::vector<uint8_t>{77, 0, 0, 0, 0, 0}));
 }
 
 // The fourth channel of an RGB document is its alpha (opaque here); the fifth is not shown.
