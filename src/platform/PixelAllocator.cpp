@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <sanitizer/asan_interface.h>
 #include <sys/mman.h>
 #include <vector>
 
@@ -31,7 +32,15 @@ TPool& Pool() {
     return *pool;
 }
 
+// The address sanitizer cannot see into mappings of our own: it is told which bytes of a
+// block are in use, so that reads past a picture's end or into a pooled block still fail.
+void MarkInUse(const TPixelBlock& block, size_t bytes) {
+    ASAN_UNPOISON_MEMORY_REGION(block.Data, bytes);
+    ASAN_POISON_MEMORY_REGION(block.Data + bytes, block.Capacity - bytes);
+}
+
 void Unmap(const TPixelBlock& block) {
+    ASAN_UNPOISON_MEMORY_REGION(block.Data, block.Capacity);
     ::munmap(block.Data, block.Capacity);
 }
 
@@ -107,6 +116,7 @@ TPixelBlock AllocateLarge(size_t bytes, bool zeroed) {
         return {};
     const size_t capacity = (bytes + HugePageBytes - 1) & ~(HugePageBytes - 1);
     if (TPixelBlock reused = TakePooled(capacity); reused.Data) {
+        MarkInUse(reused, bytes);
         if (zeroed)
             std::memset(reused.Data, 0, bytes);
         return reused;
@@ -117,7 +127,11 @@ TPixelBlock AllocateLarge(size_t bytes, bool zeroed) {
         EmptyPixelPool();
         data = MapAligned(capacity);
     }
-    return data ? TPixelBlock{data, capacity} : TPixelBlock{};
+    if (!data)
+        return {};
+    const TPixelBlock block{data, capacity};
+    MarkInUse(block, bytes);
+    return block;
 }
 
 } // namespace
@@ -145,6 +159,7 @@ void FreePixels(TPixelBlock block) {
         if (block.Capacity > pool.Limits.Bytes || pool.Limits.Blocks == 0) {
             released.push_back(block);
         } else {
+            ASAN_POISON_MEMORY_REGION(block.Data, block.Capacity);
             pool.Blocks.push_back({block, TClock::now()});
             pool.Bytes += block.Capacity;
         }

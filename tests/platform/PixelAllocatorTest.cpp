@@ -40,8 +40,9 @@ TEST_F(PixelAllocator, LargeBlocksSitOnHugePageBoundariesAndSmallOnesOnTheHeap) 
         const TPixelBlock block = AllocatePixels(c.Bytes, true);
         ASSERT_NE(block.Data, nullptr);
         EXPECT_EQ(block.Capacity, c.Capacity) << c.Bytes;
-        if (c.Bytes >= LargePixelBlock)
+        if (c.Bytes >= LargePixelBlock) {
             EXPECT_EQ(reinterpret_cast<uintptr_t>(block.Data) % HugePageBytes, 0u) << c.Bytes;
+        }
         EXPECT_TRUE(AllZero(block.Data, c.Bytes)) << c.Bytes;
         FreePixels(block);
     }
