@@ -3,6 +3,7 @@
 // every strip of the file into memory; ours also converts the rows into its bitmap. Before
 // any timing each file is decoded once by both and the pixels compared, so that a side that
 // skips work or fails shows up as an error instead of a fast figure.
+#include "formats/LibtiffMemoryFile.h"
 #include "formats/TIFFGraphic.h"
 #include "platform/Streams.h"
 
@@ -57,70 +58,6 @@ TBytes FaxRow(uint32_t y) {
     return row;
 }
 
-// A file in memory that libtiff reads and writes through its client procedures.
-struct TMemoryFile {
-    TBytes Data;
-    uint64_t Position = 0;
-};
-
-TMemoryFile& FileOf(thandle_t handle) {
-    return *static_cast<TMemoryFile*>(static_cast<void*>(handle));
-}
-
-tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
-    TMemoryFile& file = FileOf(handle);
-    const uint64_t available =
-        file.Position < file.Data.size() ? file.Data.size() - file.Position : 0;
-    const uint64_t count = std::min<uint64_t>(uint64_t(std::max<tmsize_t>(size, 0)), available);
-    std::memcpy(buffer, file.Data.data() + file.Position, count);
-    file.Position += count;
-    return tmsize_t(count);
-}
-
-tmsize_t WriteProc(thandle_t handle, void* buffer, tmsize_t size) {
-    TMemoryFile& file = FileOf(handle);
-    if (size < 0)
-        return -1;
-    if (file.Position + uint64_t(size) > file.Data.size())
-        file.Data.resize(file.Position + uint64_t(size));
-    std::memcpy(file.Data.data() + file.Position, buffer, size_t(size));
-    file.Position += uint64_t(size);
-    return size;
-}
-
-toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
-    TMemoryFile& file = FileOf(handle);
-    const uint64_t base = whence == SEEK_CUR   ? file.Position
-                          : whence == SEEK_END ? file.Data.size()
-                                               : 0;
-    file.Position = base + offset;
-    return file.Position;
-}
-
-int CloseProc(thandle_t) {
-    return 0;
-}
-
-toff_t SizeProc(thandle_t handle) {
-    return FileOf(handle).Data.size();
-}
-
-// Mapping lets libtiff decode compressed strips straight from the buffer, as it does with
-// files it maps itself: its fastest path.
-int MapProc(thandle_t handle, void** base, toff_t* size) {
-    TMemoryFile& file = FileOf(handle);
-    *base = file.Data.data();
-    *size = file.Data.size();
-    return 1;
-}
-
-void UnmapProc(thandle_t, void*, toff_t) {}
-
-TIFF* OpenMemory(TMemoryFile& file, const char* mode) {
-    return TIFFClientOpen("memory", mode, static_cast<thandle_t>(static_cast<void*>(&file)),
-                          ReadProc, WriteProc, SeekProc, CloseProc, SizeProc, MapProc, UnmapProc);
-}
-
 void Check(bool condition, const std::string& what) {
     if (!condition)
         throw std::runtime_error(what);
@@ -143,8 +80,8 @@ constexpr TCase Cases[] = {
 };
 
 TBytes WriteFile(const TCase& c) {
-    TMemoryFile file;
-    TIFF* tif = OpenMemory(file, "w");
+    TLibtiffMemoryFile file;
+    TIFF* tif = file.Open("w");
     Check(tif != nullptr, "libtiff cannot open a file for writing");
     const uint32_t width = c.Fax ? FaxWidth : PhotoWidth;
     const uint32_t height = c.Fax ? FaxHeight : PhotoHeight;
@@ -165,7 +102,7 @@ TBytes WriteFile(const TCase& c) {
     ok = ok && TIFFWriteDirectory(tif);
     TIFFClose(tif);
     Check(ok, "libtiff cannot write the benchmark file");
-    return std::move(file.Data);
+    return {file.Bytes().begin(), file.Bytes().end()};
 }
 
 // Scan lines in memory that is not cleared first, as the bitmap's pages are not touched
@@ -176,9 +113,8 @@ struct TRows {
 };
 
 // Every strip unpacked into one buffer of scan lines; any short or failed strip throws.
-TRows DecodeWithLibtiff(TMemoryFile& file) {
-    file.Position = 0;
-    TIFF* tif = OpenMemory(file, "r");
+TRows DecodeWithLibtiff(TLibtiffMemoryFile& file) {
+    TIFF* tif = file.Open("r");
     Check(tif != nullptr, "libtiff cannot open the file");
     uint32_t height = 0, rowsPerStrip = 0;
     const tmsize_t rowBytes = TIFFScanlineSize(tif);
@@ -220,12 +156,18 @@ TBytes RowsOf(const TTIFFGraphic& picture, size_t rowBytes, bool swapRedBlue) {
     return rows;
 }
 
-TMemoryFile& File(int kind) {
-    static std::unique_ptr<TMemoryFile> files[std::size(Cases)];
+// A benchmark file's bytes, and libtiff's view of them.
+struct TStoredFile {
+    explicit TStoredFile(TBytes data) : Data(std::move(data)), Libtiff(Data) {}
+    const TBytes Data;
+    TLibtiffMemoryFile Libtiff;
+};
+
+TStoredFile& File(int kind) {
+    static std::unique_ptr<TStoredFile> files[std::size(Cases)];
     if (!files[kind]) {
-        auto file = std::make_unique<TMemoryFile>();
-        file->Data = WriteFile(Cases[kind]);
-        const TRows decoded = DecodeWithLibtiff(*file);
+        auto file = std::make_unique<TStoredFile>(WriteFile(Cases[kind]));
+        const TRows decoded = DecodeWithLibtiff(file->Libtiff);
         const TBytes reference(decoded.Data.get(), decoded.Data.get() + decoded.Size);
         TMemoryStream stream(file->Data.data(), file->Data.size());
         TTIFFGraphic picture;
@@ -240,7 +182,7 @@ TMemoryFile& File(int kind) {
 
 void BM_Pelorama(benchmark::State& state) {
     try {
-        TMemoryFile& file = File(int(state.range(0)));
+        TStoredFile& file = File(int(state.range(0)));
         TMemoryStream stream(file.Data.data(), file.Data.size());
         for (auto _ : state) {
             stream.SetPosition(0);
@@ -256,9 +198,9 @@ void BM_Pelorama(benchmark::State& state) {
 
 void BM_Libtiff(benchmark::State& state) {
     try {
-        TMemoryFile& file = File(int(state.range(0)));
+        TStoredFile& file = File(int(state.range(0)));
         for (auto _ : state) {
-            TRows output = DecodeWithLibtiff(file);
+            TRows output = DecodeWithLibtiff(file.Libtiff);
             benchmark::DoNotOptimize(output.Data.get());
         }
         state.counters["MB"] = double(file.Data.size()) / 1e6;

@@ -92,9 +92,13 @@ const std::vector<TCommand>& CommandTable() {
          StoredOption(false, "Enlarge", 1)},
         {"actFiltering", &W::actFiltering, "Filtering", msView, {Shortcut(Qt::Key_B)},
          Run(&W::actFilteringExecute), StoredOption(true, "Filtering", 3)},
+        {"actInfoLine", &W::actInfoLine, "Info line", msView, {Shortcut(Qt::Key_I)},
+         Run(&W::actInfoLineExecute), StoredOption(false, "InfoLine", 6)},
 
         {"actDelFile", &W::actDelFile, "Delete file", msFile, {Shortcut(Qt::Key_Delete)},
          Run(&W::actDelFileExecute)},
+        {"actUndoDelete", &W::actUndoDelete, "Undo delete", msFile, {Shortcut(Ctrl | Qt::Key_Z)},
+         Run(&W::actUndoDeleteExecute)},
 
         {"actCustCmd1", &W::actCustCmd1, "Custom command 1", msCustomCommands,
          {Shortcut(Qt::Key_F9)}, Run(&W::RunCustomCommand, 0)},

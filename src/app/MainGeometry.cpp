@@ -104,6 +104,7 @@ void TfrmMain::FitPicture() {
     }
 
     DisplaySurface->SetBounds(surface.Left, surface.Top, surface.Width(), surface.Height());
+    UpdateInfoLine();
     DisplaySurface->repaint();
     SetWindowBounds(window);
 
@@ -125,4 +126,5 @@ void TfrmMain::FormResize() {
         return;
     const TRect bounds = WindowBounds();
     DisplaySurface->SetBounds(0, 0, bounds.Width(), bounds.Height());
+    UpdateInfoLine(); // the zoom changed
 }

@@ -107,14 +107,7 @@ void TfrmMain::ShowPicture(const TFastBMP& buffer) {
     FitPicture();
     PaintEnabled = true;
 
-    // Start-up may already show a listed picture (a directory argument, the folder prompt):
-    // its name, not the argument's, belongs in the title.
-    std::string name;
-    if (FileList && CurrentIndex >= 0 && size_t(CurrentIndex) < FileList->size())
-        name = ExtractFileName((*FileList)[size_t(CurrentIndex)]);
-    else if (FirstActivation)
-        name = ExtractFileName(FirstArgument());
-    setWindowTitle(QString::fromStdString(name + " - Pelorama"));
+    setWindowTitle(QString::fromStdString(ShownFileName() + " - Pelorama"));
 
     const int32_t end = Services.MillisecondsSinceMidnight();
     Log("Display: " + std::to_string(end - start) + " ms");

@@ -26,15 +26,16 @@ std::vector<size_t> StoredOptionRows() {
     return rows;
 }
 
-// Settings of loading, not commands: on unless the file says 0, so that a file written
-// before they existed keeps pictures upright and in their colours.
-struct TStoredLoadingSetting {
+// Settings without a command: on unless the file says 0, so that a file written before they
+// existed keeps pictures upright and in their colours, and deleted pictures in the trash.
+struct TStoredSwitch {
     const char* Key;
-    bool TMetadataOptions::*Member;
+    bool& (*Value)(TfrmMain&);
 };
-const TStoredLoadingSetting StoredLoadingSettings[] = {
-    {"ApplyOrientation", &TMetadataOptions::Orientation},
-    {"ApplyColorProfiles", &TMetadataOptions::ColorProfiles},
+const TStoredSwitch StoredSwitches[] = {
+    {"ApplyOrientation", [](TfrmMain&) -> bool& { return MetadataOptions().Orientation; }},
+    {"ApplyColorProfiles", [](TfrmMain&) -> bool& { return MetadataOptions().ColorProfiles; }},
+    {"DeleteToTrash", [](TfrmMain& window) -> bool& { return window.DeleteToTrash; }},
 };
 constexpr size_t CustomCommandCount = 4;
 
@@ -68,8 +69,8 @@ void TfrmMain::LoadSettings() {
         for (const size_t row : StoredOptionRows())
             CommandActions[row]->setChecked(
                 FindSettingsValue(lines, CommandTable()[row].Option.SettingsKey) == "1");
-        for (const TStoredLoadingSetting& setting : StoredLoadingSettings)
-            MetadataOptions().*setting.Member = FindSettingsValue(lines, setting.Key) != "0";
+        for (const TStoredSwitch& setting : StoredSwitches)
+            setting.Value(*this) = FindSettingsValue(lines, setting.Key) != "0";
         SetPictureMemoryBudget(MemoryBudgetOf(FindSettingsValue(lines, MemoryBudgetKey)));
         for (size_t entry = 0; entry < CustomCommandCount; ++entry)
             CustomCommands.push_back(
@@ -88,8 +89,8 @@ void TfrmMain::SaveSettings() {
     for (const size_t row : StoredOptionRows())
         line(std::string(CommandTable()[row].Option.SettingsKey) + "=" +
              (CommandActions[row]->isChecked() ? "1" : "0"));
-    for (const TStoredLoadingSetting& setting : StoredLoadingSettings)
-        line(std::string(setting.Key) + "=" + (MetadataOptions().*setting.Member ? "1" : "0"));
+    for (const TStoredSwitch& setting : StoredSwitches)
+        line(std::string(setting.Key) + "=" + (setting.Value(*this) ? "1" : "0"));
     if (PictureMemoryBudget() != DefaultPictureMemoryBudget())
         line(std::string(MemoryBudgetKey) + "=" + std::to_string(PictureMemoryBudget() / MiB));
     line("");

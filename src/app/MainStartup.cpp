@@ -75,6 +75,7 @@ void TfrmMain::FormCreate() {
     qApp->installEventFilter(this);
 
     actDebugConsole->setVisible(true);
+    actUndoDelete->setEnabled(false); // until a picture goes to the trash
 
     const std::string argument = FirstArgument();
     if (FileExists(argument)) {

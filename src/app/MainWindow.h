@@ -88,6 +88,8 @@ public:
     QAction* actCustCmd4 = nullptr;
     QAction* actHideCursor = nullptr;
     QAction* actDelFile = nullptr;
+    QAction* actUndoDelete = nullptr;
+    QAction* actInfoLine = nullptr;
     QAction* actRefreshFileList = nullptr;
     QAction* actSizingBorder = nullptr;
     // The notice timer (id 1 of the original window).
@@ -167,6 +169,12 @@ public:
     TRect WindowBounds() const;
     void SetWindowBounds(const TRect& bounds);
 
+    // The name of the picture's file as the title and the info line show it.
+    std::string ShownFileName() const;
+    // The line over the picture: name, place in the list, size, zoom; shown while checked.
+    void actInfoLineExecute();
+    void UpdateInfoLine();
+
     std::string ErrorPicturePath() const;
     std::string SettingsPath() const;
 
@@ -215,7 +223,17 @@ public:
 
     // --- File deletion ---
     // Deletes the file on display after confirmation, then shows the picture now at its place.
+    // Into the trash unless the settings turned that off.
     void actDelFileExecute();
+    // Puts the picture trashed last back at its place and shows it.
+    void actUndoDeleteExecute();
+    bool DeleteToTrash = true;
+    struct TTrashedFile {
+        std::string Path; // as the file list held it
+        std::string PathInTrash;
+    };
+    // This run's trashed pictures, the last one at the back.
+    std::vector<TTrashedFile> TrashedFiles;
 
 protected:
     // The message filter: paints dropped while PaintEnabled is false, timer events swallowed.
@@ -251,6 +269,12 @@ private:
     // Shows CurrentBmp as loaded once more (Revert, Grayscale off).
     void ShowCurrentPictureAgain();
     void ShowPictureAfterDeletion();
+    // Each true when the file is gone; failures have been told to the user.
+    bool TrashFile(const std::string& path);
+    bool DeleteFilePermanently(const std::string& path, bool readOnlyConfirmed);
+    void ReportDeletionFailure(const std::string& path);
+    bool ConfirmReadOnlyDeletion();
+    void ShowRestoredPicture(const std::string& path);
     void FormResize();
     void HideNotice();
     void Log(std::string line);

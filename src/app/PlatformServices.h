@@ -42,6 +42,10 @@ public:
     virtual bool DeleteFile(const std::string& path) = 0;
     virtual bool IsReadOnly(const std::string& path) = 0;
     virtual bool MakeWritable(const std::string& path) = 0;
+    // The file's place in the desktop's trash, or nothing when it cannot be trashed.
+    virtual std::optional<std::string> MoveToTrash(const std::string& path) = 0;
+    // Puts a trashed file back at its old place, never over a file that took it meanwhile.
+    virtual bool RestoreFromTrash(const std::string& trashedPath, const std::string& path) = 0;
 
     // Local time of day in milliseconds since midnight.
     virtual int32_t MillisecondsSinceMidnight() = 0;

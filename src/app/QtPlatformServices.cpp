@@ -1,5 +1,6 @@
 #include "app/QtPlatformServices.h"
 
+#include "app/FreedesktopTrash.h"
 #include "display/PhysicalPixels.h"
 
 #include <QCursor>
@@ -141,6 +142,14 @@ bool QtPlatformServices::MakeWritable(const std::string& path) {
     if (::stat(path.c_str(), &status) != 0)
         return false;
     return ::chmod(path.c_str(), status.st_mode | S_IWUSR) == 0;
+}
+
+std::optional<std::string> QtPlatformServices::MoveToTrash(const std::string& path) {
+    return MoveFileToTrash(path);
+}
+
+bool QtPlatformServices::RestoreFromTrash(const std::string& trashedPath, const std::string& path) {
+    return RestoreFileFromTrash(trashedPath, path);
 }
 
 int32_t QtPlatformServices::MillisecondsSinceMidnight() {

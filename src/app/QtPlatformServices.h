@@ -17,6 +17,8 @@ public:
     bool DeleteFile(const std::string& path) override;
     bool IsReadOnly(const std::string& path) override;
     bool MakeWritable(const std::string& path) override;
+    std::optional<std::string> MoveToTrash(const std::string& path) override;
+    bool RestoreFromTrash(const std::string& trashedPath, const std::string& path) override;
     int32_t MillisecondsSinceMidnight() override;
     void Terminate(int32_t exitCode) override;
 };

@@ -1,5 +1,7 @@
 #include "codecs/CCITTDecoder.h"
 
+#include "codecs/BitReversal.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -49,16 +51,6 @@ constexpr TCode BlackMakeUp[27] = {
 constexpr TCode ExtendedMakeUp[13] = {{0x8, 11},  {0xC, 11},  {0xD, 11},  {0x12, 12}, {0x13, 12},
                                       {0x14, 12}, {0x15, 12}, {0x16, 12}, {0x17, 12}, {0x1C, 12},
                                       {0x1D, 12}, {0x1E, 12}, {0x1F, 12}};
-
-// Fill order 2 stores the first pixel in the least significant bit.
-constexpr std::array<uint8_t, 256> BitReversal = [] {
-    std::array<uint8_t, 256> table{};
-    for (int i = 0; i < 256; ++i)
-        for (int b = 0; b < 8; ++b)
-            if (i & (1 << b))
-                table[size_t(i)] |= uint8_t(0x80 >> b);
-    return table;
-}();
 
 // Runs are looked up by the next 13 bits, the longest code. An entry holds the code's value
 // and length; a bit sequence that is no code holds CodeInvalid and the bits up to and

@@ -1,5 +1,6 @@
 #include "display/FastIMG.h"
 
+#include "display/InfoLineOverlay.h"
 #include "display/PhysicalPixels.h"
 #include "display/QtDeviceContext.h"
 #include "platform/Rounding.h"
@@ -69,9 +70,40 @@ void TFastIMG::paintEvent(QPaintEvent* event) {
     // Draw in physical pixels: one picture pixel is one screen pixel at any scale factor.
     const qreal ratio = devicePixelRatioF();
     painter.scale(1.0 / ratio, 1.0 / ratio);
-    QtDeviceContext dc(painter);
-    PaintTo(dc);
+    {
+        QtDeviceContext dc(painter);
+        PaintTo(dc);
+    }
+    if (!FInfoLine.empty()) {
+        // Text in logical pixels: as legible on a dense screen as on any other.
+        painter.resetTransform();
+        DrawInfoLine(painter, VisibleRect(), QString::fromStdString(FInfoLine));
+    }
     ++FPaintCount;
+}
+
+void TFastIMG::SetInfoLine(const std::string& text) {
+    if (text == FInfoLine)
+        return;
+    FInfoLine = text;
+    update();
+}
+
+QRect TFastIMG::VisibleRect() const {
+    const QWidget* parent = parentWidget();
+    return parent ? rect() & QRect(mapFromParent(QPoint(0, 0)), parent->size()) : rect();
+}
+
+void TFastIMG::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (!FInfoLine.empty())
+        update();
+}
+
+void TFastIMG::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!FInfoLine.empty())
+        update();
 }
 
 void TFastIMG::FillOutside(TDeviceContext& dc, const TRect& inner) const {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <string>
 
 enum TDrawStyle { dsDraw, dsStretch, dsResize, dsTile, dsCenter };
 
@@ -38,20 +39,31 @@ public:
 
     // One paint of the whole client area onto a device context.
     void PaintTo(TDeviceContext& dc) const;
+    // A line of text the screen shows over the bottom of the visible picture; the buffer
+    // never sees it. Empty: none.
+    const std::string& InfoLine() const { return FInfoLine; }
+    void SetInfoLine(const std::string& text);
     // Counts paints that reached the screen; lets callers check when the surface was drawn.
     int64_t PaintCount() const { return FPaintCount; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The line keeps to the visible part: a surface that moved or changed size repaints whole
+    // rather than carrying the line along.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FillOutside(TDeviceContext& dc, const TRect& inner) const;
     void PaintResized(TDeviceContext& dc, int32_t cw, int32_t ch) const;
     void DrawScaled(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h) const;
+    // The part of the surface inside its parent, in logical pixels.
+    QRect VisibleRect() const;
 
     TFastRGB* FBuffer = nullptr;
     TDrawStyle FDrawStyle = dsDraw;
     bool FBilinearResize = false;
     bool FAutoSize = false;
     int64_t FPaintCount = 0;
+    std::string FInfoLine;
 };

@@ -1,50 +1,61 @@
 #include "formats/EPSGraphic.h"
 
 #include "formats/GraphicStrings.h"
+#include "platform/ByteCursor.h"
+
+#include <algorithm>
 
 const TGraphicClassInfo TEPSGraphic::ClassInfo = {"TEPSGraphic", CreateGraphic<TEPSGraphic>};
 
 namespace {
 
-constexpr int64_t HeaderSize = 30;
+constexpr uint64_t HeaderSize = 30;
 constexpr uint32_t Signature = 0xC6D3D0C5;
 
+// Only the signature and the TIFF section are of use to a viewer.
 struct TEPSHeader {
     uint32_t Signature = 0;
     uint32_t TIFFOffset = 0;
     uint32_t TIFFLength = 0;
 };
 
-uint32_t Little32(const uint8_t* p) {
-    return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+[[noreturn]] void InvalidEPS() {
+    GraphicErrorFmt(gesInvalidImage, gesFormatEPS);
 }
 
-// Only the signature and the TIFF section are of use to a viewer.
-TEPSHeader ReadHeader(TStream& stream) {
-    uint8_t bytes[HeaderSize];
-    stream.ReadBuffer(bytes, HeaderSize);
-    return {Little32(bytes), Little32(bytes + 20), Little32(bytes + 24)};
+TEPSHeader ReadHeader(const TByteCursor& file) {
+    file.RequireAt(0, HeaderSize);
+    return {file.U32At(0), file.U32At(20), file.U32At(24)};
 }
 
 } // namespace
 
 bool TEPSGraphic::CanLoad(TStream& stream) {
     const int64_t start = stream.Position();
-    if (stream.Remaining() < HeaderSize + 1)
-        return false;
-    const TEPSHeader header = ReadHeader(stream);
+    uint8_t bytes[HeaderSize];
+    const bool whole = stream.Remaining() > int64_t(HeaderSize) &&
+                       stream.Read(bytes, HeaderSize) == int64_t(HeaderSize);
     stream.SetPosition(start);
-    return header.Signature == Signature && start + HeaderSize < int64_t(header.TIFFOffset) &&
+    if (!whole)
+        return false;
+    const TEPSHeader header = ReadHeader(TByteCursor(bytes, HeaderSize));
+    return header.Signature == Signature && uint64_t(start) + HeaderSize < header.TIFFOffset &&
            header.TIFFLength > 0;
 }
 
 void TEPSGraphic::LoadFromStream(TStream& stream) {
-    if (stream.Remaining() < HeaderSize)
-        GraphicErrorFmt(gesInvalidImage, gesFormatEPS);
-    const TEPSHeader header = ReadHeader(stream);
+    BeginLoad(stream);
+    TPictureMemory storage;
+    const TByteCursor file(StreamBytes(stream, storage), TByteOrder::boLittleEndian, InvalidEPS);
+    const TEPSHeader header = ReadHeader(file);
     // An offset inside the header would make the TIFF reader start before the section.
     if (header.Signature != Signature || header.TIFFOffset < HeaderSize)
-        GraphicErrorFmt(gesInvalidImage, gesFormatEPS);
-    stream.Seek(int64_t(header.TIFFOffset) - HeaderSize, TSeekOrigin::soCurrent);
-    TTIFFGraphic::LoadFromStream(stream);
+        InvalidEPS();
+    // The TIFF's offsets count from the start of its section, which it must not leave; a
+    // section said to be longer than the file ends with it.
+    TByteCursor rest = file;
+    rest.Seek(header.TIFFOffset);
+    const TByteCursor section =
+        rest.TakeRange(std::min<uint64_t>(header.TIFFLength, rest.Remaining()));
+    LoadTIFF({section.Data(), section.Size()});
 }

@@ -3,9 +3,12 @@
 #include "codecs/GIFLZWDecoder.h"
 #include "formats/GraphicStrings.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <span>
 
 const TGraphicClassInfo TGIFGraphic::ClassInfo = {"TGIFGraphic", CreateGraphic<TGIFGraphic>};
 
@@ -22,35 +25,9 @@ constexpr uint8_t ApplicationLabel = 0xFF;
 // pack more tightly cannot fill the picture they claim.
 constexpr int64_t MaxLZWPixelsPerByte = 4096 * 8 / 12 + 1;
 
-struct TScreenDescriptor {
-    uint16_t Width, Height;
-    uint8_t Flags;
-};
-
-struct TImageDescriptor {
-    uint16_t Width, Height;
-    uint8_t Flags;
-};
-
-uint16_t LittleEndian16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-
 bool IsGIFSignature(const uint8_t* signature) {
     return std::toupper(signature[0]) == 'G' && std::toupper(signature[1]) == 'I' &&
            std::toupper(signature[2]) == 'F';
-}
-
-TScreenDescriptor ReadScreenDescriptor(TStream& stream) {
-    uint8_t d[7];
-    stream.ReadBuffer(d, sizeof d);
-    return {LittleEndian16(d), LittleEndian16(d + 2), d[4]};
-}
-
-TImageDescriptor ReadImageDescriptor(TStream& stream) {
-    uint8_t d[9];
-    stream.ReadBuffer(d, sizeof d);
-    return {LittleEndian16(d + 4), LittleEndian16(d + 6), d[8]};
 }
 
 uint32_t ColorTableEntries(uint8_t flags) {
@@ -63,7 +40,7 @@ bool TGIFGraphic::CanLoad(TStream& stream) {
     const int64_t position = stream.Position();
     uint8_t signature[3];
     const bool result =
-        stream.Remaining() > 22 && stream.Read(signature, 3) == 3 && IsGIFSignature(signature);
+        StreamHolds(stream, 23) && stream.Read(signature, 3) == 3 && IsGIFSignature(signature);
     stream.SetPosition(position);
     return result;
 }
@@ -104,8 +81,21 @@ uint8_t TGIFGraphic::SkipToImageOrTrailer() {
     }
 }
 
-bool TGIFGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
-    TGraphicReader::ReadImageProperties(stream, imageIndex);
+TGIFGraphic::TDescriptor TGIFGraphic::ReadScreenDescriptor(TStream& stream) {
+    std::array<uint8_t, 7> raw;
+    TByteCursor d = ReadBlock(stream, raw, TByteOrder::boLittleEndian);
+    return {d.U16(), d.U16(), d.U8()};
+}
+
+TGIFGraphic::TDescriptor TGIFGraphic::ReadImageDescriptor(TStream& stream) {
+    std::array<uint8_t, 9> raw;
+    TByteCursor d = ReadBlock(stream, raw, TByteOrder::boLittleEndian);
+    d.Skip(4);
+    return {d.U16(), d.U16(), d.U8()};
+}
+
+// The signature and the logical screen: the header, read once.
+bool TGIFGraphic::ReadHeader(TStream& stream) {
     Stream = &stream;
     uint8_t signature[6];
     if (stream.Read(signature, sizeof signature) != sizeof signature || !IsGIFSignature(signature))
@@ -116,30 +106,50 @@ bool TGIFGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     p.SamplesPerPixel = 1;
     p.BitsPerSample = 8;
     p.Compression = ctLZW;
-    const TScreenDescriptor screen = ReadScreenDescriptor(stream);
-    if (screen.Flags & 0x80) {
-        p.BitsPerSample = uint8_t((screen.Flags & 7) + 1);
-        stream.Seek(3 * ColorTableEntries(screen.Flags), TSeekOrigin::soCurrent);
-    }
-    if (SkipToImageOrTrailer() == ImageIntroducer) {
-        const TImageDescriptor image = ReadImageDescriptor(stream);
-        p.Width = image.Width ? image.Width : screen.Width;
-        p.Height = image.Height ? image.Height : screen.Height;
-        p.LocalColorMap = image.Flags & 0x80;
+    Screen = ReadScreenDescriptor(stream);
+    if (Screen.Flags & 0x80)
+        p.BitsPerSample = uint8_t((Screen.Flags & 7) + 1);
+    DescribeImage();
+    return true;
+}
+
+// The first image, once its descriptor is read; a file without one keeps a size of 0.
+void TGIFGraphic::DescribeImage(const TDescriptor* image) {
+    TImageProperties& p = ImageProperties;
+    if (image) {
+        p.Width = image->Width ? image->Width : Screen.Width;
+        p.Height = image->Height ? image->Height : Screen.Height;
+        p.LocalColorMap = image->Flags & 0x80;
         if (p.LocalColorMap)
-            p.BitsPerSample = uint8_t((image.Flags & 7) + 1);
-        p.Interlaced = image.Flags & 0x40;
+            p.BitsPerSample = uint8_t((image->Flags & 7) + 1);
+        p.Interlaced = image->Flags & 0x40;
     }
     p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
+}
+
+bool TGIFGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    if (!ReadHeader(stream))
+        return false;
+    if (Screen.Flags & 0x80)
+        stream.Seek(3 * ColorTableEntries(Screen.Flags), TSeekOrigin::soCurrent);
+    if (SkipToImageOrTrailer() == ImageIntroducer) {
+        const TDescriptor image = ReadImageDescriptor(stream);
+        DescribeImage(&image);
+    }
     return true;
 }
 
 TLogPalette TGIFGraphic::ReadColorTable(uint32_t entries) {
-    uint8_t table[3 * 256];
-    Stream->ReadBuffer(table, 3 * entries);
+    std::array<uint8_t, 3 * 256> storage;
+    TByteCursor table =
+        ReadBlock(*Stream, std::span(storage).first(3 * entries), TByteOrder::boLittleEndian);
     TLogPalette palette(entries);
-    for (uint32_t i = 0; i < entries; ++i)
-        palette[i] = {table[3 * i], table[3 * i + 1], table[3 * i + 2], 0};
+    for (TPaletteEntry& entry : palette) {
+        entry.peRed = table.U8();
+        entry.peGreen = table.U8();
+        entry.peBlue = table.U8();
+    }
     return palette;
 }
 
@@ -148,11 +158,8 @@ TPictureMemory TGIFGraphic::ReadImageData() {
     const int64_t start = Stream->Position();
     int64_t total = 0;
     uint8_t length = 0;
-    while (Stream->Read(&length, 1) == 1 && length != 0) {
-        const int64_t available = std::min<int64_t>(length, Stream->Remaining());
-        total += available;
-        Stream->Seek(available, TSeekOrigin::soCurrent);
-    }
+    while (Stream->Read(&length, 1) == 1 && length != 0)
+        total += int64_t(SkipAvailable(*Stream, length));
     TPictureMemory data(static_cast<size_t>(total));
     Stream->SetPosition(start);
     int64_t filled = 0;
@@ -186,22 +193,21 @@ void TGIFGraphic::CopyRows(const uint8_t* pixels) {
 
 void TGIFGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
-    if (!ReadImageProperties(stream, 0))
+    TGraphicReader::ReadImageProperties(stream, 0);
+    if (!ReadHeader(stream))
         GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
-    stream.SetPosition(BasePosition);
     StartPreparing();
-    stream.Seek(6, TSeekOrigin::soCurrent);
     SetPixelFormat(TPixelFormat::pf8bit);
-    const TScreenDescriptor screen = ReadScreenDescriptor(stream);
-    if (screen.Flags & 0x80)
-        SetPalette(ReadColorTable(ColorTableEntries(screen.Flags)));
+    if (Screen.Flags & 0x80)
+        SetPalette(ReadColorTable(ColorTableEntries(Screen.Flags)));
     const uint8_t block = SkipToImageOrTrailer();
     Progress(TProgressStage::psEnding, 0, false, ProgressRect, std::string());
     if (block == Trailer)
         return;
 
     Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesLoadingData);
-    const TImageDescriptor image = ReadImageDescriptor(stream);
+    const TDescriptor image = ReadImageDescriptor(stream);
+    DescribeImage(&image);
     const int32_t width = ImageProperties.Width;
     const int32_t height = ImageProperties.Height;
     if (!MayAllocatePicture(width, height))

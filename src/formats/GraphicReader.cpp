@@ -35,10 +35,17 @@ void TGraphicReader::StartPreparing() {
 
 void TGraphicReader::SetupColorManager(TPixelScheme targetScheme, uint8_t targetBits,
                                        uint8_t targetSamples, TConversionFlags sourceFlags) {
-    ColorManager.SetSourceBits(ImageProperties.BitsPerSample);
-    ColorManager.SetSourceSamples(ImageProperties.SamplesPerPixel);
-    ColorManager.SetSourceScheme(ImageProperties.ColorScheme);
-    ColorManager.SetSourceFlags(sourceFlags);
+    SetupColorManager({ImageProperties.ColorScheme, ImageProperties.BitsPerSample,
+                       ImageProperties.SamplesPerPixel, sourceFlags},
+                      targetScheme, targetBits, targetSamples);
+}
+
+void TGraphicReader::SetupColorManager(const TSourceRows& source, TPixelScheme targetScheme,
+                                       uint8_t targetBits, uint8_t targetSamples) {
+    ColorManager.SetSourceBits(source.Bits);
+    ColorManager.SetSourceSamples(source.Samples);
+    ColorManager.SetSourceScheme(source.Scheme);
+    ColorManager.SetSourceFlags(source.Flags);
     ColorManager.SetTargetScheme(targetScheme);
     ColorManager.SetTargetBits(targetBits);
     ColorManager.SetTargetSamples(targetSamples);

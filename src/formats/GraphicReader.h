@@ -46,8 +46,7 @@ constexpr uint32_t ioMinIsWhite = 4;
 constexpr uint32_t ioReversed = 8; // bits filled least significant first
 constexpr uint32_t ioUseGamma = 16;
 
-// What a reader learns from a file's header. The TIFF fields are filled by the TIFF reader
-// only; several are working state while it loads.
+// What a reader learns from a file's header.
 struct TImageProperties {
     uint32_t Version = 0;
     uint32_t Options = 0;
@@ -63,20 +62,6 @@ struct TImageProperties {
     float YResolution = 0;
     bool Interlaced = false;
     bool HasAlpha = false;
-    uint32_t FirstDirectoryOffset = 0;
-    uint32_t PlanarConfiguration = 0;
-    uint32_t RowIndex = 0;
-    uint32_t TileWidth = 0;
-    uint32_t TileLength = 0;
-    uint32_t RowBytes = 0;
-    std::vector<uint32_t> RowsPerStrip;
-    std::vector<uint8_t> YCbCrSubSampling;
-    std::vector<uint8_t> JPEGTables;
-    uint32_t JPEGOutputMode = 0;
-    uint32_t JPEGTableMode = 0;
-    uint32_t StripIndex = 0;
-    uint32_t StripTotal = 0;
-    uint32_t Predictor = 0;
     bool LocalColorMap = false;
     uint8_t Channels = 0;
     uint8_t FilterMode = 0;
@@ -88,6 +73,14 @@ template <typename... Args>
 [[noreturn]] void GraphicErrorFmt(std::string_view message, const Args&... args) {
     throw EInvalidGraphic(Format(message, args...));
 }
+
+// How the rows a reader hands to the colour manager hold their samples.
+struct TSourceRows {
+    TPixelScheme Scheme = psUnknown;
+    uint8_t Bits = 8;
+    uint8_t Samples = 1;
+    TConversionFlags Flags = 0;
+};
 
 // The factory every picture class puts in its ClassInfo.
 template <class TPicture>
@@ -135,6 +128,10 @@ protected:
     // Source side from ImageProperties, the target side as given; sets the pixel format.
     void SetupColorManager(TPixelScheme targetScheme, uint8_t targetBits, uint8_t targetSamples,
                            TConversionFlags sourceFlags = 0);
+    // The same for rows that are not as ImageProperties describes the file's (samples
+    // widened, planes taken apart, alpha added).
+    void SetupColorManager(const TSourceRows& source, TPixelScheme targetScheme, uint8_t targetBits,
+                           uint8_t targetSamples);
     void StartTransferring();
     void RowTransferred(int32_t row);
     void FinishTransferring();

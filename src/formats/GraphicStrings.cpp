@@ -12,6 +12,7 @@ const char* const gesInvalidPalette = "Cannot load image. Palette in %s file is 
 const char* const gesUnknownCriticalChunk =
     "Cannot load PNG image. Unexpected but critical chunk detected.";
 const char* const gesCompressionScheme = "The compression scheme is";
+const char* const gesColorScheme = "The color scheme is";
 
 const char* const gesRegistration = "Attempt to register %s twice.";
 const char* const gesJPEGError = "Erreur JPEG #%d";

@@ -15,6 +15,7 @@ extern const char* const gesExtraCompressedData;  // "%s": format name
 extern const char* const gesInvalidPalette;       // "%s": format name
 extern const char* const gesUnknownCriticalChunk; // PNG only
 extern const char* const gesCompressionScheme;    // phrase for gesUnsupportedFeature
+extern const char* const gesColorScheme;          // phrase for gesUnsupportedFeature
 
 // Registry and JPEG picture failures.
 extern const char* const gesRegistration; // "%s": extension

@@ -3,6 +3,7 @@
 #include "codecs/PCXRLEDecoder.h"
 #include "formats/GraphicStrings.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <array>
 
@@ -18,10 +19,6 @@ constexpr int64_t MaxRunLengthRatio = 63;
 // Writers pad a plane's line to an even length or to a multiple of 4; more is no padding
 // but a claim that would make every line, and the buffer of them, larger than the picture.
 constexpr int64_t MaxLinePadding = 4;
-
-uint16_t LittleEndian16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
 
 } // namespace
 
@@ -39,14 +36,16 @@ struct TPCXGraphic::THeader {
     uint16_t BytesPerLine;
     uint16_t PaletteInfo;
 
-    explicit THeader(const uint8_t* h)
-        : Manufacturer(h[0]), Version(h[1]), Encoding(h[2]), BitsPerPixel(h[3]),
-          Width(LittleEndian16(h + 8) - LittleEndian16(h + 4) + 1),
-          Height(LittleEndian16(h + 10) - LittleEndian16(h + 6) + 1),
-          XResolution(LittleEndian16(h + 12)), YResolution(LittleEndian16(h + 14)), Palette16(),
-          Planes(h[65]), BytesPerLine(LittleEndian16(h + 66)), PaletteInfo(LittleEndian16(h + 68)) {
-        std::copy_n(h + 16, 48, Palette16.begin());
+    explicit THeader(const TByteCursor& h)
+        : Manufacturer(h.U8At(0)), Version(h.U8At(1)), Encoding(h.U8At(2)), BitsPerPixel(h.U8At(3)),
+          Width(h.U16At(8) - h.U16At(4) + 1), Height(h.U16At(10) - h.U16At(6) + 1),
+          XResolution(h.U16At(12)), YResolution(h.U16At(14)), Palette16(), Planes(h.U8At(65)),
+          BytesPerLine(h.U16At(66)), PaletteInfo(h.U16At(68)) {
+        std::copy_n(h.BytesAt(16, 48), 48, Palette16.begin());
     }
+
+    // Whether the manufacturer byte is PCX's (or a screen capture's).
+    bool Check() const { return Manufacturer == 10 || Manufacturer == 205; }
 
     bool FourPlanes() const { return Planes == 4 && BitsPerPixel == 1; }
     bool ThreePlanes() const { return Planes == 3 && BitsPerPixel == 8; }
@@ -56,10 +55,13 @@ struct TPCXGraphic::THeader {
     }
 };
 
+TPCXGraphic::TPCXGraphic() = default;
+TPCXGraphic::~TPCXGraphic() = default;
+
 bool TPCXGraphic::CanLoad(TStream& stream) {
     const int64_t position = stream.Position();
     uint8_t h[HeaderSize];
-    bool result = stream.Remaining() > HeaderSize && stream.Read(h, HeaderSize) == HeaderSize;
+    bool result = StreamHolds(stream, HeaderSize + 1) && stream.Read(h, HeaderSize) == HeaderSize;
     // Screen captures (205) are accepted here as they are when loading.
     result = result && (h[0] == 10 || h[0] == 12 || h[0] == 205) &&
              (h[1] == 0 || h[1] == 2 || h[1] == 3 || h[1] == 5) && h[2] <= 1;
@@ -67,12 +69,12 @@ bool TPCXGraphic::CanLoad(TStream& stream) {
     return result;
 }
 
-bool TPCXGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
-    TGraphicReader::ReadImageProperties(stream, imageIndex);
-    uint8_t h[HeaderSize];
-    stream.ReadBuffer(h, HeaderSize);
-    const THeader header(h);
-    if (header.Manufacturer != 10 && header.Manufacturer != 205)
+// The header, read once: it describes the picture and stays for the load.
+bool TPCXGraphic::ReadHeader(TStream& stream) {
+    std::array<uint8_t, HeaderSize> raw;
+    Header = std::make_unique<THeader>(ReadBlock(stream, raw, TByteOrder::boLittleEndian));
+    const THeader& header = *Header;
+    if (!header.Check())
         return false;
     TImageProperties& p = ImageProperties;
     p.Width = header.Width;
@@ -85,6 +87,11 @@ bool TPCXGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     p.XResolution = header.XResolution;
     p.YResolution = header.YResolution;
     return true;
+}
+
+bool TPCXGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    return ReadHeader(stream);
 }
 
 void TPCXGraphic::AssignPalette(const THeader& header) {
@@ -106,11 +113,11 @@ void TPCXGraphic::AssignPalette(const THeader& header) {
             SetPalette(DefaultPalette16());
             return;
         }
+        // The palette is the last thing in the file, after the pixel data.
         const int64_t position = Stream->Position();
         uint8_t vga[VGAPaletteSize] = {};
-        const int64_t end = Stream->Size();
-        if (end - VGAPaletteSize >= position) {
-            Stream->SetPosition(end - VGAPaletteSize);
+        if (StreamHolds(*Stream, VGAPaletteSize)) {
+            Stream->Seek(-VGAPaletteSize, TSeekOrigin::soEnd);
             Stream->ReadBuffer(vga, VGAPaletteSize);
         }
         Stream->SetPosition(position);
@@ -127,14 +134,13 @@ void TPCXGraphic::AssignPalette(const THeader& header) {
 
 // All rows at once, unpacked; rows the data do not reach stay zero.
 TPictureMemory TPCXGraphic::ReadPixelData(const THeader& header, int64_t lineBytes) {
-    int64_t dataSize = Stream->Size() - Stream->Position();
-    if (header.SinglePlane() && header.BitsPerPixel == 8)
-        dataSize -= VGAPaletteSize;
-    dataSize = std::max<int64_t>(dataSize, 0);
+    const int64_t paletteBytes =
+        header.SinglePlane() && header.BitsPerPixel == 8 ? VGAPaletteSize : 0;
     const int64_t imageBytes = lineBytes * header.Height;
     const int64_t ratio = header.Encoding == 1 ? MaxRunLengthRatio : 1;
-    if (dataSize * ratio < imageBytes)
+    if (!StreamHolds(*Stream, uint64_t(paletteBytes + (imageBytes + ratio - 1) / ratio)))
         GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
+    const int64_t dataSize = Stream->Remaining() - paletteBytes;
     TPictureMemory image(static_cast<size_t>(imageBytes));
     if (header.Encoding != 1) {
         Stream->ReadBuffer(image.Data(), imageBytes);
@@ -188,13 +194,11 @@ void TPCXGraphic::ConvertRows(const THeader& header, const uint8_t* data, int64_
 void TPCXGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
     // Not a PCX header: the file cannot be shown, which the viewer must hear about.
-    if (!ReadImageProperties(stream, 0))
+    TGraphicReader::ReadImageProperties(stream, 0);
+    if (!ReadHeader(stream))
         GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
-    stream.SetPosition(BasePosition);
     StartPreparing();
-    uint8_t h[HeaderSize];
-    stream.ReadBuffer(h, HeaderSize);
-    const THeader header(h);
+    const THeader& header = *Header;
     if (!header.SinglePlane() && !header.FourPlanes() && !header.ThreePlanes())
         GraphicErrorFmt(gesInvalidColorFormat, gesFormatPCX);
     const TImageProperties& p = ImageProperties;

@@ -1,26 +1,22 @@
 #pragma once
 
 #include "codecs/Decoder.h"
-#include "codecs/TIFFJPEGDecoder.h"
 #include "formats/GraphicReader.h"
+#include "formats/TIFFImage.h"
+#include "platform/PictureLimits.h"
 
-#include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
-// One 12-byte entry of an image file directory. Value holds the four value bytes as stored in
-// the file: the values themselves when they fit, else the offset of the values.
-struct TTIFFEntry {
-    uint16_t Tag = 0;
-    uint16_t DataType = 0;
-    uint32_t DataLength = 0; // count of values
-    std::array<uint8_t, 4> Value{};
-};
+struct TTIFFBlocks;
 
-// Reads the first picture of TIFF files: strips that are uncompressed or PackBits, LZW,
-// deflate, CCITT group 3 fax, JPEG or ThunderScan compressed, samples interleaved or in
-// separate planes, YCbCr also subsampled. Tiled pictures load as an empty bitmap.
+// Reads the first picture of TIFF files: strips or tiles, uncompressed or PackBits, LZW,
+// deflate, CCITT modified Huffman, group 3 or group 4 fax, JPEG or ThunderScan compressed,
+// samples of 1 to 16 bits interleaved or in planes, YCbCr also subsampled, alpha associated
+// or not. What it does not handle itself goes to libtiff; the orientation and the colour
+// profile go to Metadata.
 class TTIFFGraphic : public TGraphicReader {
 public:
     static const TGraphicClassInfo ClassInfo;
@@ -29,70 +25,43 @@ public:
     bool ReadImageProperties(TStream& stream, unsigned imageIndex) override;
     void LoadFromStream(TStream& stream) override;
 
-    // The directory of the picture last read, sorted by tag.
-    const std::vector<TTIFFEntry>& Directory() const { return FDirectory; }
-    bool FindTag(uint32_t tag, size_t& index) const;
+    // The directory of the picture last read, as the reader understood it.
+    const TTIFFImage& Image() const { return FImage; }
 
-    // Each returns its default when the tag is absent or its values cannot be read.
-    std::vector<uint8_t> ReadTagBytes(uint32_t tag) const;
-    std::vector<uint32_t> ReadTagCardinals(uint32_t tag) const;
-    std::vector<float> ReadTagFloats(uint32_t tag) const;
-    float ReadTagFloat(uint32_t tag, float defaultValue) const;
-    // With a count other than 1 the raw value field is returned.
-    uint32_t ReadTagInteger(uint32_t tag, uint32_t defaultValue) const;
-
-    uint32_t T4Options() const { return FT4Options; }
+protected:
+    // Loads the TIFF that FILE holds: a whole file, or the preview section of an EPS file.
+    void LoadTIFF(std::span<const uint8_t> file);
+    // The bytes from the stream's position to its end: a memory stream's own, where they
+    // lie; a file's read into STORAGE, which the load's budget counts.
+    static std::span<const uint8_t> StreamBytes(TStream& stream, TPictureMemory& storage);
 
 private:
-    bool BigEndian() const { return (ImageProperties.Options & ioBigEndian) != 0; }
-    uint16_t Get16(const uint8_t* p) const;
-    uint32_t Get32(const uint8_t* p) const;
-    int64_t FileSize() const;
-    // Reads the directory at OFFSET and returns the next directory's offset; false when the
-    // directory does not lie inside the file.
-    bool ReadDirectory(uint32_t offset, uint32_t& nextOffset);
-    // The stored value bytes of an entry; false when they lie outside the file.
-    bool EntryBytes(const TTIFFEntry& entry, std::vector<uint8_t>& bytes) const;
-    // Calls SINK(index, value) for every integer value of the tag; false when absent.
-    template <typename Sink>
-    bool ForEachInteger(uint32_t tag, Sink sink) const;
-    void ReadTIFFProperties();
-    void SetupTIFFColorManager();
-    bool SeparatePlanes() const;
-    // Where a strip's bytes lie, how many of them the file holds and are of use, and what
-    // they unpack to.
-    struct TStripData {
-        uint64_t Offset = 0;
-        uint64_t Held = 0;
-        uint32_t Rows = 0;
-        uint64_t Needed = 0;
+    // How decoded rows reach the colour manager.
+    struct TRowForm {
+        uint32_t Planes = 1;    // planes converted
+        bool Widen = false;     // samples widened to 8 bits first
+        bool GrayAlpha = false; // gray and alpha made red, green, blue and alpha first
+        bool DivideAlpha = false;
     };
-    struct TStripPlan {
-        std::vector<TStripData> Strips; // per strip, one per converted plane
-        size_t StripsPerPlane = 0;
-        uint32_t ConvertedPlanes = 1;
-        uint32_t RowsPerStrip = 0;
-        bool Subsampled = false; // YCbCr in data units
-        uint32_t BandRows = 1;
-        uint64_t BandBytes = 0;
-    };
-    // Lays the strips out and refuses claims their data cannot back, before anything is
-    // allocated for the picture.
-    TStripPlan PlanStrips();
-    // Unpacks one strip into UNPACKED, sized to the strip's rows; what the strip does not
-    // yield stays 0. PACKED is scratch space kept between strips.
-    void ReadStrip(TDecoder* decoder, const TStripData& strip, std::vector<uint8_t>& packed,
-                   std::vector<uint8_t>& unpacked);
-    void LoadStrips(TDecoder* decoder, const TStripPlan& plan);
-    // What the JPEG stream of a strip of ROWS rows must be.
-    TTIFFJPEGStrip JPEGStrip(uint32_t rows) const;
-    // Converts the samples of the next bitmap row (one pointer, or one per plane).
-    void TransferRow(std::span<const void* const> samples);
-    std::unique_ptr<TDecoder> CreateDecoder();
+    // One decoded row of each block across, and the scratch they are decoded into.
+    struct TBand;
 
-    std::vector<TTIFFEntry> FDirectory;
-    std::vector<uint16_t> FColorMap; // 3 x 256 values at most
-    uint32_t FT4Options = 0;
-    uint32_t FYCbCrPositioning = 1;
-    std::vector<float> FYCbCrCoefficients;
+    // Reads the header and the directory of picture INDEX into FImage and ImageProperties;
+    // false when FILE holds no such picture of classic TIFF (BIGTIFF tells BigTIFF apart).
+    bool ReadImage(std::span<const uint8_t> file, unsigned index, bool& bigTIFF);
+    void FillImageProperties();
+    void LoadThroughLibtiff(std::span<const uint8_t> file);
+    void SetupColor();
+    void SetupPalette();
+    std::unique_ptr<TDecoder> CreateDecoder() const;
+    void DecodeBlocks(const TTIFFBlocks& blocks, TDecoder* decoder);
+    // The rows of one block, decoded unless they can be read where they lie.
+    const uint8_t* UnpackBlock(const TTIFFBlocks& blocks, std::span<const uint8_t> packed,
+                               uint32_t rows, TDecoder* decoder, TBand& band, size_t slot);
+    void TransferRow(uint32_t y, std::span<const uint8_t* const> planes);
+
+    TTIFFImage FImage;
+    bool FBigEndian = false;
+    TRowForm FForm;
+    std::vector<TPictureMemory> FRowScratch; // widened rows per plane, then the gray-alpha row
 };

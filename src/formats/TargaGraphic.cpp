@@ -2,9 +2,12 @@
 
 #include "codecs/TargaRLEDecoder.h"
 #include "formats/GraphicStrings.h"
+#include "platform/ByteOrder.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
+#include <array>
 
 const TGraphicClassInfo TTargaGraphic::ClassInfo = {"TTargaGraphic", CreateGraphic<TTargaGraphic>};
 
@@ -27,27 +30,14 @@ struct TTargaHeader {
     uint8_t Descriptor;
 };
 
-uint16_t LittleEndian16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-TTargaHeader ParseHeader(const uint8_t* h) {
-    return {h[0],
-            h[1],
-            h[2],
-            LittleEndian16(h + 3),
-            LittleEndian16(h + 5),
-            h[7],
-            LittleEndian16(h + 12),
-            LittleEndian16(h + 14),
-            h[16],
-            h[17]};
+TTargaHeader ParseHeader(const TByteCursor& h) {
+    return {h.U8At(0), h.U8At(1),   h.U8At(2),   h.U16At(3), h.U16At(5),
+            h.U8At(7), h.U16At(12), h.U16At(14), h.U8At(16), h.U8At(17)};
 }
 
 TTargaHeader ReadHeader(TStream& stream) {
-    uint8_t h[HeaderSize];
-    stream.ReadBuffer(h, HeaderSize);
-    return ParseHeader(h);
+    std::array<uint8_t, HeaderSize> raw;
+    return ParseHeader(ReadBlock(stream, raw, TByteOrder::boLittleEndian));
 }
 
 bool IsRunLength(uint8_t imageType) {
@@ -56,6 +46,16 @@ bool IsRunLength(uint8_t imageType) {
 
 bool IsGray(uint8_t imageType) {
     return imageType == 3 || imageType == 11;
+}
+
+// The image and map types and the depths that a Targa file can have.
+bool IsPlausible(const TTargaHeader& header) {
+    const uint8_t type = header.ImageType;
+    const uint8_t entry = header.ColorMapEntrySize;
+    const uint8_t depth = header.Depth;
+    return (type <= 3 || IsRunLength(type)) && header.ColorMapType <= 1 &&
+           (entry == 15 || entry == 16 || entry == 24 || entry == 32) &&
+           (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32);
 }
 
 // Colour-map entries take whole bytes: 15-bit entries are stored in two.
@@ -79,29 +79,7 @@ void MirrorRow(uint8_t* row, int32_t width, int bytesPerPixel) {
                          row + right * bytesPerPixel);
 }
 
-} // namespace
-
-bool TTargaGraphic::CanLoad(TStream& stream) {
-    const int64_t position = stream.Position();
-    uint8_t h[HeaderSize];
-    bool result = stream.Remaining() >= HeaderSize + 1 && stream.Read(h, HeaderSize) == HeaderSize;
-    if (result) {
-        const TTargaHeader header = ParseHeader(h);
-        const uint8_t type = header.ImageType;
-        const uint8_t entry = header.ColorMapEntrySize;
-        const uint8_t depth = header.Depth;
-        result = (type <= 3 || IsRunLength(type)) && header.ColorMapType <= 1 &&
-                 (entry == 15 || entry == 16 || entry == 24 || entry == 32) &&
-                 (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32);
-    }
-    stream.SetPosition(position);
-    return result;
-}
-
-bool TTargaGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
-    TGraphicReader::ReadImageProperties(stream, imageIndex);
-    const TTargaHeader header = ReadHeader(stream);
-    TImageProperties& p = ImageProperties;
+void Describe(const TTargaHeader& header, TImageProperties& p) {
     p.Width = header.Width;
     p.Height = header.Height;
     p.BitsPerSample = 8;
@@ -131,24 +109,38 @@ bool TTargaGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     }
     p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
     p.Compression = IsRunLength(header.ImageType) ? ctRLE : ctNone;
+}
+
+} // namespace
+
+bool TTargaGraphic::CanLoad(TStream& stream) {
+    const int64_t position = stream.Position();
+    const bool result = StreamHolds(stream, HeaderSize + 1) && IsPlausible(ReadHeader(stream));
+    stream.SetPosition(position);
+    return result;
+}
+
+bool TTargaGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    Describe(ReadHeader(stream), ImageProperties);
     return true;
 }
 
 // Entries land at their stored index (the map's first index onwards), as pixels refer to them.
 void TTargaGraphic::ReadColorMap(uint16_t firstIndex, uint16_t length, uint8_t entrySize) {
-    std::vector<uint8_t> map(size_t(ColorMapBytes(length, entrySize)));
-    Stream->ReadBuffer(map.data(), int64_t(map.size()));
+    std::vector<uint8_t> storage(size_t(ColorMapBytes(length, entrySize)));
+    const TByteCursor map = ReadBlock(*Stream, storage, TByteOrder::boLittleEndian);
     if (firstIndex >= MaxPaletteEntries)
         return;
     const uint32_t count = std::min<uint32_t>(length, MaxPaletteEntries - firstIndex);
     TLogPalette palette(firstIndex);
     if (entrySize == 24 || entrySize == 32) {
         const TLogPalette entries = ColorManager.MakeColorPalette(
-            map.data(), entrySize == 24 ? plTriple8 : plQuad8, count, true);
+            map.Data(), entrySize == 24 ? plTriple8 : plQuad8, count, true);
         palette.insert(palette.end(), entries.begin(), entries.end());
     } else if (entrySize == 15 || entrySize == 16) {
         for (uint32_t i = 0; i < count; ++i)
-            palette.push_back(Entry555(LittleEndian16(&map[2 * i])));
+            palette.push_back(Entry555(map.U16At(2 * i)));
     }
     SetPalette(palette);
 }
@@ -189,10 +181,10 @@ void TTargaGraphic::ReadRunLengthRows(const TRowOrder& order, int64_t rowSize, u
 
 void TTargaGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
-    ReadImageProperties(stream, 0);
-    stream.SetPosition(BasePosition);
-    StartPreparing();
+    TGraphicReader::ReadImageProperties(stream, 0);
     const TTargaHeader header = ReadHeader(stream);
+    Describe(header, ImageProperties);
+    StartPreparing();
     const TRowOrder order = {(header.Descriptor & TopDownBit) != 0,
                              (header.Descriptor & RightToLeftBit) != 0, (header.Depth + 1) / 8};
     stream.Seek(header.IDLength, TSeekOrigin::soCurrent);
@@ -218,7 +210,7 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     const int64_t minimumData =
         IsRunLength(header.ImageType) ? pixels / 128 : rowSize * header.Height;
     if (!MayAllocatePicture(header.Width, header.Height) ||
-        (hasRows && minimumData > stream.Remaining()))
+        (hasRows && !StreamHolds(stream, uint64_t(minimumData))))
         GraphicErrorFmt(gesInvalidImage, gesFormatTarga);
     SetSize(header.Width, header.Height);
     StartTransferring();
@@ -296,7 +288,7 @@ void TTargaGraphic::WriteRows(TStream& stream, int bytesPerPixel) {
             source = row.data();
         } else if (format == TPixelFormat::pf16bit) {
             for (int32_t x = 0; x < width; ++x) {
-                const uint16_t w = LittleEndian16(line + 2 * x);
+                const uint16_t w = LoadLE16(line + 2 * x);
                 PutLittleEndian16(&row[2 * x], uint32_t((w & 0xFFC0) >> 1 | (w & 0x1F)));
             }
             source = row.data();

@@ -1,11 +1,15 @@
 #include "platform/StreamBlocks.h"
 
+#include <algorithm>
 #include <cstdlib>
 
-void RaiseOverrun(TOverrunHandler overrun) {
+namespace {
+// Calls the handler, which must not return.
+[[noreturn]] void RaiseOverrun(TOverrunHandler overrun) {
     overrun();
     std::abort();
 }
+} // namespace
 
 bool StreamHolds(TStream& stream, uint64_t count) {
     return count <= uint64_t(stream.Remaining());
@@ -22,8 +26,21 @@ TByteCursor ReadBlock(TStream& stream, uint64_t count, TPictureMemory& storage, 
     return TByteCursor(storage.Data(), size_t(count), order, overrun);
 }
 
+TByteCursor ReadBlock(TStream& stream, std::span<uint8_t> storage, TByteOrder order,
+                      TOverrunHandler overrun) {
+    if (stream.Read(storage.data(), int64_t(storage.size())) != int64_t(storage.size()))
+        RaiseOverrun(overrun);
+    return TByteCursor(storage, order, overrun);
+}
+
 void SkipBlock(TStream& stream, uint64_t count, TOverrunHandler overrun) {
     if (!StreamHolds(stream, count))
         RaiseOverrun(overrun);
     stream.Seek(int64_t(count), TSeekOrigin::soCurrent);
+}
+
+uint64_t SkipAvailable(TStream& stream, uint64_t count) {
+    const uint64_t available = std::min(count, uint64_t(stream.Remaining()));
+    stream.Seek(int64_t(available), TSeekOrigin::soCurrent);
+    return available;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FreedesktopTrash.h"
 #include "app/PlatformServices.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,8 @@
 // Scripted platform: a fixed primary screen and work area (and any other screens a test
 // adds), a cursor that stays where it is put, dialogs answered from queues (an unscripted
 // dialog fails the test instead of blocking), processes and exit requests recorded, real
-// deletions except of the files it holds read-only, and a clock that advances by a fixed step
+// deletions except of the files it holds read-only, the real trash except for the files it
+// holds untrashable, and a clock that advances by a fixed step
 // per reading.
 class FakePlatformServices : public TPlatformServices {
 public:
@@ -42,6 +44,7 @@ public:
     std::vector<std::vector<std::string>> StartedProcesses; // the words of each start
     std::set<std::string> ReadOnlyFiles;
     std::vector<std::string> DeletedFiles;
+    std::set<std::string> UntrashableFiles;
 
     int32_t Clock = 0;
     int32_t ClockStep = 0;
@@ -95,6 +98,13 @@ public:
     bool MakeWritable(const std::string& path) override {
         ReadOnlyFiles.erase(path);
         return true;
+    }
+
+    std::optional<std::string> MoveToTrash(const std::string& path) override {
+        return UntrashableFiles.count(path) ? std::nullopt : MoveFileToTrash(path);
+    }
+    bool RestoreFromTrash(const std::string& trashedPath, const std::string& path) override {
+        return RestoreFileFromTrash(trashedPath, path);
     }
 
     int32_t MillisecondsSinceMidnight() override {

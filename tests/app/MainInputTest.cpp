@@ -337,8 +337,8 @@ TEST_F(MainInput, TheContextMenuListsEveryCommandInItsOrder) {
     TfrmMain& window = *Start({});
     EXPECT_EQ(Describe(*window.popMain),
               "First picture|Previous picture|Next picture|Last picture|-|"
-              "Full screen|Zoom in|Zoom out|Zoom lock|Shrink|Enlarge|Filtering|-|"
-              "Delete file|"
+              "Full screen|Zoom in|Zoom out|Zoom lock|Shrink|Enlarge|Filtering|Info line|-|"
+              "Delete file|Undo delete|"
               "Custom commands{Custom command 1|Custom command 2|Custom command 3|"
               "Custom command 4}|-|"
               "Picture list|Change directory|Recurse subdirectories|Refresh file list|"

@@ -22,8 +22,10 @@ const std::string DefaultSettingsBytes = "[General]\r\n"
                                          "Filtering=1\r\n"
                                          "HideCursor=0\r\n"
                                          "SizingBorder=0\r\n"
+                                         "InfoLine=0\r\n"
                                          "ApplyOrientation=1\r\n"
                                          "ApplyColorProfiles=1\r\n"
+                                         "DeleteToTrash=1\r\n"
                                          "\r\n"
                                          "[Custom commands]\r\n"
                                          "CustomCommand1= \r\n"
@@ -51,19 +53,20 @@ protected:
     }
 
     struct TOptions {
-        bool FullScreen, Enlarge, Shrink, Filtering, HideCursor, SizingBorder;
+        bool FullScreen, Enlarge, Shrink, Filtering, HideCursor, SizingBorder, InfoLine;
         bool operator==(const TOptions&) const = default;
     };
     static TOptions OptionsOf(const TfrmMain& window) {
         return {window.actFullScreen->isChecked(), window.actEnlarge->isChecked(),
                 window.actShrink->isChecked(),     window.actFiltering->isChecked(),
-                window.actHideCursor->isChecked(), window.actSizingBorder->isChecked()};
+                window.actHideCursor->isChecked(), window.actSizingBorder->isChecked(),
+                window.actInfoLine->isChecked()};
     }
 };
 
 TEST_F(MainSettings, WithoutAFileTheDefaultsStayAndNothingIsWrittenAtExit) {
     TfrmMain& window = *Start({});
-    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, true, false, false}));
+    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, true, false, false, false}));
     EXPECT_EQ(window.CustomCommands, Commands(4, " "));
     EXPECT_FALSE(window.actSaveSettings->isChecked());
     EXPECT_TRUE(window.DebugLog.empty());
@@ -77,24 +80,25 @@ TEST_F(MainSettings, TheDefaultsAreWrittenByteForByteAndReadBackTheSame) {
 
     TfrmMain& second = *Start({});
     EXPECT_TRUE(second.actSaveSettings->isChecked());
-    EXPECT_EQ(OptionsOf(second), (TOptions{false, false, true, true, false, false}));
+    EXPECT_EQ(OptionsOf(second), (TOptions{false, false, true, true, false, false, false}));
     EXPECT_EQ(second.CustomCommands, Commands(4, " "));
     EXPECT_EQ(second.DebugLog, (Log{"Settings file: " + SettingsFile(), "Load Settings: 5 ms"}));
     EXPECT_EQ(SettingsWrittenAtExit(), DefaultSettingsBytes);
 }
 
-TEST_F(MainSettings, TheLoadingSettingsAreOnUnlessTheFileTurnsThemOff) {
+TEST_F(MainSettings, TheSettingsWithoutACommandAreOnUnlessTheFileTurnsThemOff) {
     const std::string older = "[General]\r\nShrink=1\r\n";
-    StartWithSettings(older);
+    EXPECT_TRUE(StartWithSettings(older).DeleteToTrash);
     EXPECT_TRUE(MetadataOptions().Orientation);
     EXPECT_TRUE(MetadataOptions().ColorProfiles);
     Window.reset();
-    StartWithSettings("[General]\r\nApplyOrientation=0\r\nApplyColorProfiles=0\r\n");
+    const std::string off = "ApplyOrientation=0\r\nApplyColorProfiles=0\r\nDeleteToTrash=0\r\n";
+    EXPECT_FALSE(StartWithSettings("[General]\r\n" + off).DeleteToTrash);
     EXPECT_FALSE(MetadataOptions().Orientation);
     EXPECT_FALSE(MetadataOptions().ColorProfiles);
     const std::optional<std::string> written = SettingsWrittenAtExit();
     ASSERT_TRUE(written);
-    EXPECT_NE(written->find("ApplyOrientation=0\r\nApplyColorProfiles=0\r\n"), std::string::npos);
+    EXPECT_NE(written->find(off), std::string::npos);
 }
 
 TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
@@ -104,6 +108,7 @@ TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
     first.actShrink->setChecked(false);
     first.actHideCursor->setChecked(true);
     first.actSizingBorder->setChecked(true);
+    first.actInfoLine->setChecked(true);
     first.CustomCommands = {"gimp \"%n\"", "", "cp %n /backup/%f", "a=b = c "};
     ASSERT_EQ(SettingsWrittenAtExit(), "[General]\r\n"
                                        "FullScreen=1\r\n"
@@ -112,8 +117,10 @@ TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
                                        "Filtering=1\r\n"
                                        "HideCursor=1\r\n"
                                        "SizingBorder=1\r\n"
+                                       "InfoLine=1\r\n"
                                        "ApplyOrientation=1\r\n"
                                        "ApplyColorProfiles=1\r\n"
+                                       "DeleteToTrash=1\r\n"
                                        "\r\n"
                                        "[Custom commands]\r\n"
                                        "CustomCommand1=gimp \"%n\"\r\n"
@@ -121,7 +128,7 @@ TEST_F(MainSettings, ChangedOptionsAndCommandsSurviveTheRoundTrip) {
                                        "CustomCommand3=cp %n /backup/%f\r\n"
                                        "CustomCommand4=a=b = c \r\n");
     TfrmMain& second = *Start({});
-    EXPECT_EQ(OptionsOf(second), (TOptions{true, false, false, true, true, true}));
+    EXPECT_EQ(OptionsOf(second), (TOptions{true, false, false, true, true, true, true}));
     EXPECT_EQ(second.CustomCommands, (Commands{"gimp \"%n\"", "", "cp %n /backup/%f", "a=b = c "}));
 }
 
@@ -139,7 +146,7 @@ TEST_F(MainSettings, TheMemoryBudgetOfAPictureIsReadAndWrittenBackInMiB) {
 
 TEST_F(MainSettings, ShrinkAloneInLowerCaseTurnsEverythingElseOff) {
     TfrmMain& window = StartWithSettings("shrink=1");
-    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, false, false, false}));
+    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, false, false, false, false}));
     EXPECT_EQ(window.CustomCommands, Commands(4, ""));
     EXPECT_TRUE(window.actSaveSettings->isChecked());
     // Filtering read as off reaches the display surface's drawing mode.
@@ -161,7 +168,7 @@ TEST_F(MainSettings, ValuesKeepSpacesAndEqualsSignsAndKeysAreFoundInAnySection) 
                                          "CustomCommand3= x=y \n"
                                          "[General]\r\nShrink=1 \r\nFullScreen=true\r\n"
                                          "HideCursor=1\r\nCustomCommand4=after\0CustomCommand1=x");
-    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, false, true, true, false}));
+    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, false, true, true, false, false}));
     // The NUL ends the text: the last line is never read.
     EXPECT_EQ(window.CustomCommands, (Commands{"", "notepad %f", " x=y ", "after"}));
 }
@@ -173,7 +180,7 @@ TEST_F(MainSettings, AnUnreadableFileIsLoggedAndLeavesTheDefaultsAndAnEmptyComma
     EXPECT_EQ(window.DebugLog, (Log{"Settings file: " + SettingsFile(),
                                     "*Error*: Unable to load settings from " + SettingsFile(),
                                     "Load Settings: 5 ms"}));
-    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, true, false, false}));
+    EXPECT_EQ(OptionsOf(window), (TOptions{false, false, true, true, false, false, false}));
     EXPECT_TRUE(window.actSaveSettings->isChecked());
     EXPECT_TRUE(window.CustomCommands.empty());
     EXPECT_EQ(window.CustomCommand(0), "");

@@ -37,7 +37,7 @@ TEST_F(MainStartup, CreationSetsUpTheSurfaceStateAndDefaults) {
     EXPECT_TRUE(window.actFiltering->isChecked());
     EXPECT_FALSE(window.actFullScreen->isChecked());
     EXPECT_TRUE(window.actDebugConsole->isVisible());
-    EXPECT_EQ(window.aclMain.size(), 34u);
+    EXPECT_EQ(window.aclMain.size(), 36u);
     EXPECT_FALSE(window.panNotify->isVisibleTo(&window));
     ASSERT_NE(window.DisplaySurface, nullptr);
     EXPECT_EQ(window.DisplaySurface->parentWidget(), &window);

@@ -1,6 +1,8 @@
 #include "app/QtPlatformServices.h"
 #include "ScratchDirectory.h"
+#include "ScratchTrash.h"
 #include "app/CustomCommandLine.h"
+#include "app/FileContents.h"
 
 #include <QApplication>
 #include <QTest>
@@ -39,6 +41,49 @@ TEST_F(QtPlatformServicesFiles, AMissingFileIsNeitherReadOnlyNorDeleted) {
     EXPECT_FALSE(Services.IsReadOnly(path));
     EXPECT_FALSE(Services.DeleteFile(path));
     EXPECT_FALSE(Services.MakeWritable(path));
+}
+
+TEST_F(QtPlatformServicesFiles, ATrashedFileKeepsItsRecordAndComesBackByteForByte) {
+    const TScratchTrash trash(Scratch.Path);
+    const std::string path = PathOf("a b.jpg");
+    const std::string bytes = std::string("\xff\xd8 picture") + '\0' + "bytes";
+    ASSERT_TRUE(ReplaceFileContents(path, bytes));
+    const std::optional<std::string> trashed = Services.MoveToTrash(path);
+    ASSERT_TRUE(trashed);
+    EXPECT_EQ(*trashed, trash.Files + "a b.jpg");
+    EXPECT_FALSE(fs::exists(path));
+    const std::optional<std::string> record = ReadFileContents(trash.Info + "a b.jpg.trashinfo");
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->rfind("[Trash Info]\nPath=" + Scratch.Path + "/a%20b.jpg\nDeletionDate=", 0),
+              0u);
+    // A second picture of the same name gets a name of its own.
+    ASSERT_TRUE(ReplaceFileContents(path, "second"));
+    EXPECT_EQ(Services.MoveToTrash(path), trash.Files + "a b.2.jpg");
+    EXPECT_EQ(ReadFileContents(trash.Files + "a b.2.jpg"), "second");
+    EXPECT_TRUE(Services.RestoreFromTrash(trash.Files + "a b.2.jpg", PathOf("second.jpg")));
+
+    // The place is taken: nothing is replaced, the trash keeps the file.
+    ASSERT_TRUE(ReplaceFileContents(path, "newcomer"));
+    EXPECT_FALSE(Services.RestoreFromTrash(*trashed, path));
+    EXPECT_EQ(ReadFileContents(path), "newcomer");
+    fs::remove(path);
+
+    EXPECT_TRUE(Services.RestoreFromTrash(*trashed, path));
+    EXPECT_EQ(ReadFileContents(path), bytes);
+    EXPECT_TRUE(fs::is_empty(trash.Files));
+    EXPECT_TRUE(fs::is_empty(trash.Info));
+    EXPECT_FALSE(Services.RestoreFromTrash(*trashed, path)); // nothing left to restore
+}
+
+TEST_F(QtPlatformServicesFiles, WithoutAUsableTrashNothingMoves) {
+    // The data directory is a file: no trash can be made there.
+    ASSERT_TRUE(ReplaceFileContents(PathOf("data"), ""));
+    const TScratchTrash trash(Scratch.Path);
+    const std::string path = PathOf("a.png");
+    ASSERT_TRUE(ReplaceFileContents(path, "x"));
+    EXPECT_EQ(Services.MoveToTrash(path), std::nullopt);
+    EXPECT_EQ(ReadFileContents(path), "x");
+    EXPECT_EQ(Services.MoveToTrash(PathOf("absent.png")), std::nullopt);
 }
 
 TEST_F(QtPlatformServicesFiles, ACustomCommandStartsItsProgramDetachedWithoutAShell) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build tree into a scratch DESTDIR, checks the installed tree and what the
-# desktop makes of it, then starts the installed viewer under a virtual X server and checks
-# that its settings go to the scratch XDG_CONFIG_HOME, not beside the installed program.
+# desktop makes of it, then starts the installed viewer under a virtual X server, deletes a
+# picture into the scratch XDG_DATA_HOME's trash and brings it back, and checks that its
+# settings go to the scratch XDG_CONFIG_HOME, not beside the installed program.
 #   e2e_install.sh BUILD_DIR APP_ID PICTURE
 set -euo pipefail
 build=$1 app_id=$2 picture=$3
@@ -44,7 +45,7 @@ mkdir -p "$work/pics" "$work/config/pelorama"
 printf 'Filtering=0\n' >"$work/config/pelorama/pelorama.ini"
 cp "$picture" "$work/pics/e2e-1.bmp"
 printf 'BM broken' >"$work/pics/e2e-2.bmp"
-XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb "$usr/bin/pelorama" \
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" QT_QPA_PLATFORM=xcb "$usr/bin/pelorama" \
     "$work/pics/e2e-1.bmp" >"$work/viewer.log" 2>&1 &
 viewer_pid=$!
 window=$(timeout 60 xdotool search --sync --name '^e2e-1\.bmp - Pelorama$' | head -n 1) || true
@@ -58,6 +59,34 @@ until [ "$(xdotool getwindowname "$window")" = "e2e-2.bmp - Pelorama" ] &&
     sleep 0.1
 done
 echo "the installed viewer showed the picture, then its error picture"
+
+# Delete, answered Yes (the question's default button), puts the file in the trash; Ctrl+Z
+# brings it back, byte for byte, and shows it again.
+wait_for_title() {
+    local deadline=$((SECONDS + 30))
+    until [ "$(xdotool getwindowname "$window")" = "$1" ]; do
+        [ $SECONDS -ge $deadline ] && fail "$2"
+        sleep 0.1
+    done
+}
+xdotool key Delete
+deadline=$((SECONDS + 30)) question=
+until [ -n "$question" ]; do
+    [ $SECONDS -ge $deadline ] && fail "Delete asked nothing"
+    sleep 0.1
+    question=$(xdotool search --onlyvisible --pid "$viewer_pid" --name '' | grep -vx "$window" |
+        head -n 1) || true
+done
+xdotool windowfocus --sync "$question" key Return
+wait_for_title "e2e-1.bmp - Pelorama" "the deleted picture's neighbour was not shown"
+[ ! -e "$work/pics/e2e-2.bmp" ] && [ -f "$work/data/Trash/files/e2e-2.bmp" ] &&
+    grep -q "^Path=$work/pics/e2e-2.bmp$" "$work/data/Trash/info/e2e-2.bmp.trashinfo" ||
+    fail "Delete did not move the file to \$XDG_DATA_HOME/Trash with its record"
+xdotool windowfocus --sync "$window" key ctrl+z
+wait_for_title "e2e-2.bmp - Pelorama" "Ctrl+Z did not show the restored picture"
+[ "$(cat "$work/pics/e2e-2.bmp")" = "BM broken" ] && [ ! -e "$work/data/Trash/files/e2e-2.bmp" ] ||
+    fail "Ctrl+Z did not put the file back as it was"
+echo "Delete moved the picture to the trash, Ctrl+Z brought it back"
 quit_viewer
 
 # Loaded from there, hence saved there at exit, in the viewer's own layout.

@@ -285,4 +285,33 @@ TEST_F(FastIMG, StyleAndFilteringRepaintAtOnceAssigningABufferDoesNot) {
     Surface.SetBilinearResize(true);
     EXPECT_EQ(Surface.PaintCount(), before + 2);
 }
+
+TEST_F(FastIMG, TheInfoLineIsDrawnOnTheScreenNeverIntoTheBuffer) {
+    Buffer.SetSize(300, 100);
+    Fill(Buffer, Red);
+    Place(300, 100);
+    const std::vector<uint8_t> pixels(Buffer.PixelData, Buffer.PixelData + Buffer.ByteSize);
+    const auto red = [](const QImage& image, int x, int y) {
+        return image.pixelColor(x, y) == QColor(255, 0, 0);
+    };
+    const QImage plain = Surface.grab().toImage();
+    ASSERT_TRUE(red(plain, 5, 95));
+
+    Surface.SetInfoLine("a.png   1/2   300 x 100   100%");
+    EXPECT_EQ(Surface.InfoLine(), "a.png   1/2   300 x 100   100%");
+    const QImage withLine = Surface.grab().toImage();
+    // A darker band along the bottom, the picture above it untouched.
+    EXPECT_FALSE(red(withLine, 295, 98));
+    EXPECT_LT(withLine.pixelColor(295, 98).red(), 255);
+    EXPECT_TRUE(red(withLine, 5, 5));
+    bool white = false;
+    for (int x = 0; x < 150 && !white; ++x)
+        for (int y = 80; y < 100 && !white; ++y)
+            white = withLine.pixelColor(x, y).green() > 128;
+    EXPECT_TRUE(white) << "no text in the band";
+    EXPECT_EQ(std::memcmp(Buffer.PixelData, pixels.data(), pixels.size()), 0);
+
+    Surface.SetInfoLine("");
+    EXPECT_EQ(Surface.grab().toImage(), plain);
+}
 } // namespace
