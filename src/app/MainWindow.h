@@ -181,7 +181,7 @@ public:
     // --- Settings file ---
     // Reads the options and the custom commands; called only when the settings file exists.
     void LoadSettings();
-    // Writes the thirteen lines of the settings file, replacing it as one step.
+    // Writes the settings file, replacing it as one step.
     void SaveSettings();
     void actSaveSettingsExecute();
     // Entry of the custom command list; empty when the list is short.

@@ -21,8 +21,11 @@ bool IsOldStyle(const uint8_t* source, int32_t packedSize) {
     return packedSize >= 2 && source[0] == 0 && (source[1] & 1) != 0;
 }
 
+// Flattened: with two instances of the loop the compiler stops inlining the string table's
+// writes, which costs a sixth of the decode.
 template <bool OldStyle>
-void DecodeCodes(const uint8_t* source, uint8_t* dest, int32_t packedSize, int32_t unpackedSize) {
+__attribute__((flatten)) void DecodeCodes(const uint8_t* source, uint8_t* dest, int32_t packedSize,
+                                          int32_t unpackedSize) {
     // The width grows when the free code reaches the largest value the width holds (one
     // code before GIF does), or in the old style once it no longer fits.
     constexpr uint32_t early = OldStyle ? 0 : 1;

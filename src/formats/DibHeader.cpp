@@ -3,10 +3,13 @@
 #include "platform/Bitmap.h"
 #include "platform/ByteCursor.h"
 #include "platform/Exceptions.h"
+#include "platform/StreamBlocks.h"
 #include "platform/Streams.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <span>
 
 namespace {
 
@@ -62,11 +65,9 @@ bool IsSupportedBitCount(uint16_t bitCount) {
 }
 
 TLogPalette ReadPalette(TStream& stream, uint32_t count, int entrySize, TDibColorTable table) {
-    uint8_t raw[256 * 4];
-    const int64_t bytes = int64_t(count) * entrySize;
-    if (stream.Read(raw, bytes) != bytes)
-        throw EInvalidGraphic(SInvalidBitmap);
-    const TByteCursor entries(raw, size_t(bytes));
+    std::array<uint8_t, 256 * 4> raw;
+    const TByteCursor entries = ReadBlock(stream, std::span(raw).first(size_t(count) * entrySize),
+                                          TByteOrder::boLittleEndian, RaiseInvalidBitmap);
     const TLogPalette& defaults = DefaultPalette16();
     TLogPalette palette(count);
     for (uint32_t i = 0; i < count; ++i) {
@@ -82,16 +83,20 @@ TLogPalette ReadPalette(TStream& stream, uint32_t count, int entrySize, TDibColo
 
 } // namespace
 
+void RaiseInvalidBitmap() {
+    throw EInvalidGraphic(SInvalidBitmap);
+}
+
 TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition, TDibColorTable table) {
-    uint8_t raw[LargestHeaderSize + 16] = {};
-    if (stream.Read(raw, 4) != 4)
-        throw EInvalidGraphic(SInvalidBitmap);
-    const uint32_t size = LoadLE32(raw);
+    std::array<uint8_t, LargestHeaderSize + 16> raw = {};
+    const std::span<uint8_t> bytes(raw);
+    const uint32_t size =
+        ReadBlock(stream, bytes.first(4), TByteOrder::boLittleEndian, RaiseInvalidBitmap).U32();
     const bool os2 = IsOs2HeaderSize(size);
     if (!os2 && !IsWindowsHeaderSize(size))
-        throw EInvalidGraphic(SInvalidBitmap);
-    if (stream.Read(raw + 4, size - 4) != int64_t(size) - 4)
-        throw EInvalidGraphic(SInvalidBitmap);
+        RaiseInvalidBitmap();
+    ReadBlock(stream, bytes.subspan(4, size - 4), TByteOrder::boLittleEndian, RaiseInvalidBitmap);
+    const TByteCursor h(raw, TByteOrder::boLittleEndian, RaiseInvalidBitmap);
 
     TDibHeader header;
     int64_t width;
@@ -99,15 +104,15 @@ TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition, TDibColorTable t
     uint32_t compression = BI_RGB;
     uint32_t colorsUsed = 0;
     if (size == CoreHeaderSize) {
-        width = LoadLE16(raw + 4);
-        height = LoadLE16(raw + 6);
-        header.BitCount = LoadLE16(raw + 10);
+        width = h.U16At(4);
+        height = h.U16At(6);
+        header.BitCount = h.U16At(10);
     } else {
-        width = int32_t(LoadLE32(raw + 4));
-        height = int32_t(LoadLE32(raw + 8));
-        header.BitCount = LoadLE16(raw + 14);
-        compression = LoadLE32(raw + 16); // zero when a short OS/2 header leaves it out
-        colorsUsed = LoadLE32(raw + 32);
+        width = h.I32At(4);
+        height = h.I32At(8);
+        header.BitCount = h.U16At(14);
+        compression = h.U32At(16); // zero when a short OS/2 header leaves it out
+        colorsUsed = h.U32At(32);
     }
     header.ColorsUsed = colorsUsed;
     if (!IsSupportedBitCount(header.BitCount))
@@ -123,12 +128,11 @@ TDibHeader ReadDibHeader(TStream& stream, int64_t bitsPosition, TDibColorTable t
         // The 40-byte header is followed by three masks (four for BI_ALPHABITFIELDS);
         // the later headers carry all four.
         if (size == InfoHeaderSize) {
-            const int64_t maskBytes = compression == BI_ALPHABITFIELDS ? 16 : 12;
-            if (stream.Read(raw + InfoHeaderSize, maskBytes) != maskBytes)
-                throw EInvalidGraphic(SInvalidBitmap);
+            const size_t maskBytes = compression == BI_ALPHABITFIELDS ? 16 : 12;
+            ReadBlock(stream, bytes.subspan(InfoHeaderSize, maskBytes), TByteOrder::boLittleEndian,
+                      RaiseInvalidBitmap);
         }
-        header.Masks = {LoadLE32(raw + 40), LoadLE32(raw + 44), LoadLE32(raw + 48),
-                        LoadLE32(raw + 52)};
+        header.Masks = {h.U32At(40), h.U32At(44), h.U32At(48), h.U32At(52)};
     }
 
     if (header.BitCount <= 8) {

@@ -41,6 +41,9 @@ struct TDibHeader {
 constexpr const char* SInvalidBitmap = "Bitmap image is not valid";
 constexpr const char* SUnsupportedBitmap = "Bitmap image format is not supported";
 
+// Raises EInvalidGraphic(SInvalidBitmap): the overrun of a bitmap's cursors.
+[[noreturn]] void RaiseInvalidBitmap();
+
 // Reads the info header at the stream's position (OS/2 core and 2.x, the 40-byte header and
 // its V2 to V5 successors), the colour masks that follow it and the palette, and leaves the
 // stream after the palette. When BitsPosition (the stream position of the pixel data) lies

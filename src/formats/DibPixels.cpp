@@ -5,6 +5,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 #include "platform/Streams.h"
 
 #include <algorithm>
@@ -150,7 +151,7 @@ bool ReadRowConverted(TStream& stream, const TDibHeader& header, const TTarget& 
 void ReadUncompressed(TStream& stream, const TDibHeader& header, const TTarget& target,
                       TBitmap& bitmap) {
     const int64_t fileRowBytes = DibRowBytes(header.Width, header.BitCount);
-    if (stream.Remaining() * 2 < fileRowBytes * header.Height)
+    if (!StreamHolds(stream, uint64_t(fileRowBytes * header.Height + 1) / 2))
         throw EInvalidGraphic(SInvalidBitmap);
     PrepareBitmap(bitmap, header, target.Format);
 

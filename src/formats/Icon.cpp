@@ -3,11 +3,14 @@
 #include "formats/DibHeader.h"
 #include "formats/DibPixels.h"
 #include "formats/PNGGraphic.h"
+#include "platform/ByteCursor.h"
 #include "platform/Exceptions.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 #include "platform/Streams.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -16,8 +19,8 @@ namespace {
 
 constexpr const char* SInvalidIcon = "Icon image is not valid";
 
-constexpr int64_t DirectoryHeaderSize = 6;
-constexpr int64_t DirectoryEntrySize = 16;
+constexpr size_t DirectoryHeaderSize = 6;
+constexpr size_t DirectoryEntrySize = 16;
 constexpr uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 // One image of the file, as its own header describes it (the directory's sizes and depths
@@ -35,23 +38,27 @@ int PngBitsPerPixel(uint8_t bitDepth, uint8_t colorType) {
     return colorType < 7 ? bitDepth * Channels[colorType] : 0;
 }
 
+[[noreturn]] void RaiseInvalidIcon() {
+    throw EInvalidGraphic(SInvalidIcon);
+}
+
+// An offset past the end finds nothing to read, as one before the start would not.
 std::optional<TIconImage> ProbeImage(TStream& stream, int64_t position) {
-    if (position < 0 || position >= stream.Size())
+    if (position < 0)
         return std::nullopt;
     stream.SetPosition(position);
-    uint8_t head[26];
-    if (stream.Read(head, sizeof head) != int64_t(sizeof head))
+    std::array<uint8_t, 26> raw;
+    if (stream.Read(raw.data(), int64_t(raw.size())) != int64_t(raw.size()))
         return std::nullopt;
+    // The start of a PNG file: signature, then the header chunk's length, type and fields.
+    const TByteCursor head(raw, TByteOrder::boBigEndian);
     TIconImage image;
     image.Position = position;
-    if (std::memcmp(head, PngSignature, sizeof PngSignature) == 0) {
-        auto be32 = [&](int at) {
-            return int64_t(head[at]) << 24 | head[at + 1] << 16 | head[at + 2] << 8 | head[at + 3];
-        };
+    if (std::memcmp(head.Data(), PngSignature, sizeof PngSignature) == 0) {
         image.IsPng = true;
-        image.Width = be32(16);
-        image.Height = be32(20);
-        image.BitsPerPixel = PngBitsPerPixel(head[24], head[25]);
+        image.Width = head.U32At(16);
+        image.Height = head.U32At(20);
+        image.BitsPerPixel = PngBitsPerPixel(head.U8At(24), head.U8At(25));
         return image;
     }
     try {
@@ -74,20 +81,20 @@ bool Precedes(const TIconImage& a, const TIconImage& b) {
 
 TIconImage ChooseImage(TStream& stream) {
     const int64_t start = stream.Position();
-    uint8_t directory[DirectoryHeaderSize];
-    if (stream.Read(directory, DirectoryHeaderSize) != DirectoryHeaderSize)
-        throw EInvalidGraphic(SInvalidIcon);
-    const uint16_t type = LoadLE16(directory + 2);
-    const int count = LoadLE16(directory + 4);
-    if (LoadLE16(directory) != 0 || (type != 1 && type != 2) || count == 0)
-        throw EInvalidGraphic(SInvalidIcon);
-    std::vector<uint8_t> entries(size_t(count) * DirectoryEntrySize);
-    if (stream.Read(entries.data(), int64_t(entries.size())) != int64_t(entries.size()))
-        throw EInvalidGraphic(SInvalidIcon);
+    std::array<uint8_t, DirectoryHeaderSize> raw;
+    const TByteCursor directory =
+        ReadBlock(stream, raw, TByteOrder::boLittleEndian, RaiseInvalidIcon);
+    const uint16_t type = directory.U16At(2);
+    const int count = directory.U16At(4);
+    if (directory.U16At(0) != 0 || (type != 1 && type != 2) || count == 0)
+        RaiseInvalidIcon();
+    std::vector<uint8_t> storage(size_t(count) * DirectoryEntrySize);
+    const TByteCursor entries =
+        ReadBlock(stream, storage, TByteOrder::boLittleEndian, RaiseInvalidIcon);
 
     std::optional<TIconImage> best;
     for (int i = 0; i < count; ++i) {
-        const int64_t offset = LoadLE32(entries.data() + i * DirectoryEntrySize + 12);
+        const int64_t offset = entries.U32At(size_t(i) * DirectoryEntrySize + 12);
         const std::optional<TIconImage> image = ProbeImage(stream, start + offset);
         // An image no picture could hold is passed over, so its size never enters a product.
         if (image && MayAllocatePicture(image->Width, image->Height) &&

@@ -1,6 +1,7 @@
 #include "formats/JPEGMetadata.h"
 
 #include "formats/ExifOrientation.h"
+#include "platform/ByteCursor.h"
 
 #include <cstring>
 #include <vector>
@@ -59,17 +60,18 @@ private:
 
 TPictureMetadata ReadJPEGMetadata(std::span<const uint8_t> file) {
     TPictureMetadata metadata;
-    if (file.size() < 2 || file[0] != 0xFF || file[1] != 0xD8)
+    const TByteCursor in(file, TByteOrder::boBigEndian);
+    if (!in.Has(0, 2) || in.U8At(0) != 0xFF || in.U8At(1) != 0xD8)
         return metadata;
     TIccChunks icc;
     bool exifSeen = false;
     size_t position = 2;
-    while (position + 1 < file.size()) {
-        if (file[position] != 0xFF) {
+    while (in.Has(position, 2)) {
+        if (in.U8At(position) != 0xFF) {
             ++position; // garbage between segments
             continue;
         }
-        const uint8_t marker = file[position + 1];
+        const uint8_t marker = in.U8At(position + 1);
         if (marker == 0xFF) {
             ++position; // fill byte
             continue;
@@ -79,10 +81,11 @@ TPictureMetadata ReadJPEGMetadata(std::span<const uint8_t> file) {
             break;
         if (StandsAlone(marker))
             continue;
-        if (position + 2 > file.size())
+        if (!in.Has(position, 2))
             break;
-        const size_t length = size_t(file[position]) << 8 | file[position + 1];
-        if (length < 2 || length > file.size() - position)
+        // The length counts its own two bytes.
+        const size_t length = in.U16At(position);
+        if (length < 2 || !in.Has(position, length))
             break;
         const std::span<const uint8_t> payload = file.subspan(position + 2, length - 2);
         if (marker == App1 && !exifSeen && StartsWith(payload, ExifSignature, 6)) {

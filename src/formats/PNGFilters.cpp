@@ -65,8 +65,10 @@ void UndoPaeth(uint8_t* row, const uint8_t* previous, uint32_t length, uint32_t 
 
 } // namespace
 
-void UnfilterPNGRow(uint8_t filterType, uint8_t* row, const uint8_t* previous, uint32_t length,
-                    uint32_t bytesPerPixel) {
+// The filters' loops are the PNG reader's hottest code: placed at whatever offset the linker
+// gives them, their speed moved by a few percent from one build to the next.
+[[gnu::aligned(64)]] void UnfilterPNGRow(uint8_t filterType, uint8_t* row, const uint8_t* previous,
+                                         uint32_t length, uint32_t bytesPerPixel) {
     switch (filterType) {
     case 1:
         UndoSub(row, length, bytesPerPixel);

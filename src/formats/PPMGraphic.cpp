@@ -2,6 +2,7 @@
 
 #include "formats/GraphicStrings.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,7 +23,7 @@ constexpr uint32_t NumberCeiling = 1000000000;
 bool TPPMGraphic::CanLoad(TStream& stream) {
     const int64_t position = stream.Position();
     uint8_t magic[2];
-    const bool result = stream.Remaining() > 10 && stream.Read(magic, 2) == 2 && magic[0] == 'P' &&
+    const bool result = StreamHolds(stream, 11) && stream.Read(magic, 2) == 2 && magic[0] == 'P' &&
                         magic[1] >= '1' && magic[1] <= '6';
     stream.SetPosition(position);
     return result;
@@ -69,7 +70,7 @@ uint32_t TPPMGraphic::GetNumber() {
     uint32_t value = 0;
     while (IsDigit(c)) {
         value = uint32_t(std::min<uint64_t>(uint64_t(value) * 10 + (c - '0'), NumberCeiling));
-        if (BufferEmpty() && Stream->Remaining() == 0)
+        if (BufferEmpty() && !StreamHolds(*Stream, 1))
             break;
         c = GetChar();
     }
@@ -243,7 +244,8 @@ void TPPMGraphic::LoadFromStream(TStream& stream) {
         const int64_t minimum = bitmap && !ascii
                                     ? (int64_t(width) + 7) / 8 * height
                                     : int64_t(width) * height * (ascii ? 1 : sampleBytes);
-        if (minimum > stream.Remaining() + int64_t(ReadEnd - ReadIndex))
+        const int64_t buffered = int64_t(ReadEnd - ReadIndex);
+        if (minimum > buffered && !StreamHolds(stream, uint64_t(minimum - buffered)))
             GraphicErrorFmt(gesStreamReadError, gesFormatPPM);
         if (bitmap) {
             SetPixelFormat(TPixelFormat::pf1bit);

@@ -3,11 +3,15 @@
 #include "codecs/LZ77Decoder.h"
 #include "codecs/PSPRLEDecoder.h"
 #include "formats/GraphicStrings.h"
+#include "platform/ByteCursor.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
+#include <span>
 
 const TGraphicClassInfo TPSPGraphic::ClassInfo = {"TPSPGraphic", CreateGraphic<TPSPGraphic>};
 
@@ -29,27 +33,10 @@ enum TPSPCompression : uint16_t { pcNone = 0, pcRLE = 1, pcLZ77 = 2, pcJPEG = 3 
 constexpr uint64_t MaxRLEExpansion = 64;
 constexpr uint64_t MaxDeflateExpansion = 1032;
 
-uint16_t LittleEndian16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-
-uint32_t LittleEndian32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-bool SignatureMatches(const uint8_t* header) {
+bool SignatureMatches(const TByteCursor& header) {
     for (size_t i = 0; i < SignatureLength; ++i)
-        if (std::tolower(header[i]) != std::tolower(Signature[i]))
+        if (std::tolower(header.U8At(i)) != std::tolower(Signature[i]))
             return false;
-    return true;
-}
-
-// Reads a 32-bit value; false when the stream ends first.
-bool Read32(TStream& stream, uint32_t& value) {
-    uint8_t bytes[4];
-    if (stream.Read(bytes, 4) != 4)
-        return false;
-    value = LittleEndian32(bytes);
     return true;
 }
 
@@ -57,65 +44,89 @@ bool Read32(TStream& stream, uint32_t& value) {
     GraphicErrorFmt(gesInvalidImage, gesFormatPSP);
 }
 
-// From version 4 on, a chunk starts with its size, which counts that size field too. Reads the
-// size and returns where the chunk ends, which must be within LIMIT.
-int64_t ChunkEnd(TStream& stream, int64_t limit) {
-    const int64_t start = stream.Position();
-    uint32_t size;
-    if (!Read32(stream, size) || size < 4 || start + int64_t(size) > limit)
+// From version 4 on, a chunk starts with its size, which counts that size field too. Takes
+// the chunk from In and returns its fields, after the size.
+TByteCursor TakeChunk(TByteCursor& in) {
+    const uint32_t size = in.U32();
+    if (size < 4)
         InvalidFile();
-    return start + size;
+    return in.TakeRange(size - 4);
 }
 
 } // namespace
 
 bool TPSPGraphic::CanLoad(TStream& stream) {
     const int64_t position = stream.Position();
-    uint8_t header[HeaderSize];
-    const bool enough =
-        stream.Remaining() > HeaderSize && stream.Read(header, HeaderSize) == HeaderSize;
+    std::array<uint8_t, HeaderSize> raw;
+    const bool enough = StreamHolds(stream, HeaderSize + 1);
+    const TByteCursor header =
+        enough ? ReadBlock(stream, raw, TByteOrder::boLittleEndian) : TByteCursor();
     stream.SetPosition(position);
-    return enough && SignatureMatches(header) && LittleEndian16(header + 32) >= 3;
+    return enough && SignatureMatches(header) && header.U16At(32) >= 3;
 }
 
-bool TPSPGraphic::ReadBlockHeader(TStream& stream, int64_t limit, TBlockHeader& header) {
-    const size_t size = ImageProperties.Version == 3 ? 14 : 10;
-    uint8_t bytes[14];
-    if (stream.Position() + int64_t(size) > limit || stream.Read(bytes, size) != int64_t(size) ||
-        bytes[0] != '~')
+// The bytes of a block header: "~BK\0", the id, in version 3 an initial length, and the
+// length of the data that follow.
+size_t TPSPGraphic::BlockHeaderSize() const {
+    return ImageProperties.Version == 3 ? 14 : 10;
+}
+
+TPSPGraphic::TBlockHeader TPSPGraphic::ParseBlockHeader(const TByteCursor& bytes) const {
+    return {bytes.U8At(0) == '~', bytes.U16At(4), bytes.U32At(BlockHeaderSize() - 4)};
+}
+
+// The next block of In, when In holds the whole of it.
+bool TPSPGraphic::TakeBlock(TByteCursor& in, uint16_t& id, TByteCursor& data) const {
+    if (!in.Has(in.Position(), BlockHeaderSize()))
         return false;
-    header.Id = LittleEndian16(bytes + 4);
-    const uint32_t length = LittleEndian32(bytes + size - 4);
-    header.End = stream.Position() + length;
-    return header.End <= limit;
+    const TBlockHeader header = ParseBlockHeader(in.TakeRange(BlockHeaderSize()));
+    if (!header.Valid || !in.Has(in.Position(), header.Length))
+        return false;
+    id = header.Id;
+    data = in.TakeRange(header.Length);
+    return true;
 }
 
-bool TPSPGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
-    TGraphicReader::ReadImageProperties(stream, imageIndex);
-    uint8_t header[HeaderSize];
-    if (stream.Read(header, HeaderSize) != HeaderSize || !SignatureMatches(header))
+// The signature and the general image attributes, the first block: read once.
+bool TPSPGraphic::ReadHeader(TStream& stream) {
+    if (!StreamHolds(stream, HeaderSize))
+        return false;
+    std::array<uint8_t, HeaderSize> raw;
+    const TByteCursor header = ReadBlock(stream, raw, TByteOrder::boLittleEndian);
+    if (!SignatureMatches(header))
         return false;
     TImageProperties& p = ImageProperties;
-    p.Version = LittleEndian16(header + 32);
-    if (p.Version < 3)
+    p.Version = header.U16At(32);
+    if (p.Version < 3 || !StreamHolds(stream, BlockHeaderSize()))
         return false;
-    TBlockHeader block;
-    if (!ReadBlockHeader(stream, stream.Size(), block) || block.Id != pbImageAttributes)
+    std::array<uint8_t, 14> blockRaw;
+    const TBlockHeader block = ParseBlockHeader(ReadBlock(
+        stream, std::span(blockRaw).first(BlockHeaderSize()), TByteOrder::boLittleEndian));
+    if (!block.Valid || block.Id != pbImageAttributes || !StreamHolds(stream, block.Length))
         return false;
-    if (p.Version > 3)
-        stream.Seek(4, TSeekOrigin::soCurrent);
-    uint8_t a[AttributesSize] = {};
-    const int64_t available = std::min<int64_t>(block.End - stream.Position(), AttributesSize);
-    if (available < int64_t(ShortAttributesSize) || stream.Read(a, available) != available)
+    TPictureMemory storage;
+    TByteCursor attributes =
+        ReadBlock(stream, block.Length, storage, TByteOrder::boLittleEndian, InvalidFile);
+    if (p.Version > 3) {
+        if (!attributes.Has(0, 4))
+            return false;
+        attributes.Skip(4);
+    }
+    if (!attributes.Has(attributes.Position(), ShortAttributesSize))
         return false;
-    p.Width = int32_t(std::min<uint32_t>(LittleEndian32(a), INT32_MAX));
-    p.Height = int32_t(std::min<uint32_t>(LittleEndian32(a + 4), INT32_MAX));
-    double resolution;
-    std::memcpy(&resolution, a + 8, sizeof resolution);
-    if (a[16] == 2)
+    DescribeAttributes(attributes.TakeRange(attributes.Remaining()));
+    return true;
+}
+
+void TPSPGraphic::DescribeAttributes(TByteCursor a) {
+    TImageProperties& p = ImageProperties;
+    p.Width = int32_t(std::min<uint32_t>(a.U32(), INT32_MAX));
+    p.Height = int32_t(std::min<uint32_t>(a.U32(), INT32_MAX));
+    double resolution = a.F64();
+    if (a.U8() == 2)
         resolution *= 2.54;
     p.XResolution = p.YResolution = float(resolution);
-    switch (LittleEndian16(a + 17)) {
+    switch (a.U16()) {
     case pcNone:
         p.Compression = ctNone;
         break;
@@ -131,7 +142,7 @@ bool TPSPGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     default:
         p.Compression = ctUnknown;
     }
-    const uint16_t depth = LittleEndian16(a + 19);
+    const uint16_t depth = a.U16();
     if (depth == 24) {
         p.BitsPerSample = 8;
         p.SamplesPerPixel = 3;
@@ -139,39 +150,33 @@ bool TPSPGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     } else {
         p.BitsPerSample = uint8_t(std::min<uint16_t>(depth, 255));
         p.SamplesPerPixel = 1;
-        p.ColorScheme = a[27] ? psGray : psIndexed;
+        p.ColorScheme = a.U8At(27) ? psGray : psIndexed;
     }
     p.BitsPerPixel = uint8_t(p.BitsPerSample * p.SamplesPerPixel);
-    stream.SetPosition(block.End);
-    return true;
 }
 
-void TPSPGraphic::ReadPalette(TStream& stream, int64_t blockEnd) {
-    if (ImageProperties.Version > 3)
-        stream.Seek(4, TSeekOrigin::soCurrent);
-    uint32_t count;
-    if (!Read32(stream, count) || count == 0 || count > (blockEnd - stream.Position()) / 4)
+bool TPSPGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
+    TGraphicReader::ReadImageProperties(stream, imageIndex);
+    return ReadHeader(stream);
+}
+
+void TPSPGraphic::ReadPalette(TByteCursor block) {
+    if (ImageProperties.Version > 3 && block.Has(0, 4))
+        block.Skip(4);
+    const uint32_t count = block.Has(block.Position(), 4) ? block.U32() : 0;
+    if (count == 0 || !block.Has(block.Position(), uint64_t(count) * 4))
         GraphicErrorFmt(gesInvalidPalette, gesFormatPSP);
-    std::vector<uint8_t> entries(size_t(std::min<uint32_t>(count, 256)) * 4);
-    stream.ReadBuffer(entries.data(), int64_t(entries.size()));
-    SetPalette(
-        ColorManager.MakeColorPalette(entries.data(), plQuad8, uint32_t(entries.size() / 4), true));
+    const uint32_t used = std::min<uint32_t>(count, 256);
+    SetPalette(ColorManager.MakeColorPalette(block.Take(used * 4), plQuad8, used, true));
 }
 
-void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& planes,
-                              size_t& rowStride) {
-    const int64_t infoEnd =
-        ImageProperties.Version > 3 ? ChunkEnd(stream, channelEnd) : stream.Position() + 12;
-    uint8_t fields[12];
-    if (stream.Position() + 12 > std::min(infoEnd, channelEnd))
-        InvalidFile();
-    stream.ReadBuffer(fields, 12);
-    stream.SetPosition(infoEnd);
-    const uint32_t compressedSize = LittleEndian32(fields);
-    const uint16_t channelType = LittleEndian16(fields + 10);
+void TPSPGraphic::ReadChannel(TByteCursor channel, TPlanes& planes, size_t& rowStride) {
+    TByteCursor info = ImageProperties.Version > 3 ? TakeChunk(channel) : channel.TakeRange(12);
+    const uint32_t compressedSize = info.U32At(0);
+    const uint16_t channelType = info.U16At(10);
     if (channelType >= planes.size())
         return;
-    if (compressedSize > channelEnd - stream.Position())
+    if (!channel.Has(channel.Position(), compressedSize))
         GraphicErrorFmt(gesStreamReadError, gesFormatPSP);
 
     // The uncompressed size a channel states is not its plane's size in every writer (some
@@ -190,11 +195,9 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& plan
     if (uint64_t(tightRow) * height > uint64_t(compressedSize) * expansion)
         GraphicErrorFmt(gesStreamReadError, gesFormatPSP);
 
-    const TPictureMemory packed(compressedSize);
-    stream.ReadBuffer(packed.Data(), compressedSize);
+    const uint8_t* source = channel.Take(compressedSize);
     TPictureMemory& plane = planes[channelType];
     plane = TPictureMemory(paddedRow * height);
-    const uint8_t* source = packed.Data();
     uint8_t* dest = plane.Data();
     switch (ImageProperties.Compression) {
     case ctRLE: {
@@ -214,7 +217,7 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& plan
         break;
     }
     default: {
-        const size_t copied = std::min(packed.Size(), plane.Size());
+        const size_t copied = std::min<size_t>(compressedSize, plane.Size());
         std::memcpy(dest, source, copied);
         dest += copied;
     }
@@ -225,23 +228,17 @@ void TPSPGraphic::ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& plan
     rowStride = stride;
 }
 
-void TPSPGraphic::ReadLayer(TStream& stream, int64_t layerEnd) {
-    const int64_t countsEnd =
-        ImageProperties.Version > 3 ? ChunkEnd(stream, layerEnd) : stream.Position() + 4;
-    uint8_t counts[4];
-    if (stream.Position() + 4 > std::min(countsEnd, layerEnd))
-        InvalidFile();
-    stream.ReadBuffer(counts, 4);
-    stream.SetPosition(countsEnd);
-    const uint16_t channels = LittleEndian16(counts + 2);
+void TPSPGraphic::ReadLayer(TByteCursor layer) {
+    const TByteCursor counts = ImageProperties.Version > 3 ? TakeChunk(layer) : layer.TakeRange(4);
+    const uint16_t channels = counts.U16At(2);
     TPlanes planes;
     size_t rowStride = 0;
     for (uint16_t i = 0; i < channels; ++i) {
-        TBlockHeader channel;
-        if (!ReadBlockHeader(stream, layerEnd, channel))
+        uint16_t id;
+        TByteCursor channel;
+        if (!TakeBlock(layer, id, channel))
             InvalidFile();
-        ReadChannel(stream, channel.End, planes, rowStride);
-        stream.SetPosition(channel.End);
+        ReadChannel(channel, planes, rowStride);
     }
 
     // A fourth channel beside red, green and blue is the layer's transparency.
@@ -264,34 +261,28 @@ void TPSPGraphic::ReadLayer(TStream& stream, int64_t layerEnd) {
     FinishTransferring();
 }
 
-bool TPSPGraphic::ReadLayerBank(TStream& stream, int64_t blockEnd) {
+bool TPSPGraphic::ReadLayerBank(TByteCursor bank) {
     const bool version3 = ImageProperties.Version == 3;
-    TBlockHeader layer;
-    while (ReadBlockHeader(stream, blockEnd, layer) && layer.Id == pbLayer) {
+    uint16_t id;
+    TByteCursor layer;
+    while (TakeBlock(bank, id, layer) && id == pbLayer) {
         Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesLoadingData);
-        uint8_t info[LayerInfoSize];
+        TByteCursor info;
         if (version3) {
-            stream.Seek(LayerNameSize, TSeekOrigin::soCurrent);
-            if (stream.Position() + int64_t(LayerInfoSize) > layer.End)
-                InvalidFile();
-            stream.ReadBuffer(info, LayerInfoSize);
+            layer.Skip(LayerNameSize);
+            info = layer.TakeRange(LayerInfoSize);
         } else {
-            const int64_t infoEnd = ChunkEnd(stream, layer.End);
-            uint8_t nameLength[2];
-            stream.ReadBuffer(nameLength, 2);
-            stream.Seek(LittleEndian16(nameLength), TSeekOrigin::soCurrent);
-            if (stream.Position() + int64_t(LayerInfoSize) > infoEnd)
-                InvalidFile();
-            stream.ReadBuffer(info, LayerInfoSize);
-            stream.SetPosition(infoEnd);
+            TByteCursor infoChunk = TakeChunk(layer);
+            infoChunk.Skip(infoChunk.U16()); // the layer's name
+            info = infoChunk.TakeRange(LayerInfoSize);
         }
         // Version 3 knows one raster type (0); later versions add floating (2) and vector
         // layers above it.
-        if (info[0] == 0 || (!version3 && info[0] < 2)) {
-            ReadLayer(stream, layer.End);
+        const uint8_t type = info.U8At(0);
+        if (type == 0 || (!version3 && type < 2)) {
+            ReadLayer(layer);
             return true;
         }
-        stream.SetPosition(layer.End);
     }
     return false;
 }
@@ -318,7 +309,8 @@ void TPSPGraphic::TransferRows(const TPlanes& planes, size_t rowStride, bool wit
 void TPSPGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
     const TImageProperties& p = ImageProperties;
-    if (!ReadImageProperties(stream, 0) || !MayAllocatePicture(p.Width, p.Height))
+    TGraphicReader::ReadImageProperties(stream, 0);
+    if (!ReadHeader(stream) || !MayAllocatePicture(p.Width, p.Height))
         InvalidFile();
     if (p.Compression == ctJPEG || p.Compression == ctUnknown)
         GraphicErrorFmt(gesUnsupportedFeature, gesCompressionScheme, gesFormatPSP);
@@ -330,15 +322,18 @@ void TPSPGraphic::LoadFromStream(TStream& stream) {
     if (p.ColorScheme == psGray)
         SetPalette(ColorManager.MakeGrayPalette(false));
 
-    const int64_t fileEnd = stream.Size();
-    TBlockHeader block;
+    // The blocks after the attributes, read whole and walked in memory.
+    TPictureMemory storage;
+    TByteCursor blocks = ReadBlock(stream, uint64_t(stream.Remaining()), storage,
+                                   TByteOrder::boLittleEndian, InvalidFile);
+    uint16_t id;
+    TByteCursor block;
     bool layerRead = false;
-    while (!layerRead && ReadBlockHeader(stream, fileEnd, block)) {
-        if (block.Id == pbPalette)
-            ReadPalette(stream, block.End);
-        else if (block.Id == pbLayerBank)
-            layerRead = ReadLayerBank(stream, block.End);
-        stream.SetPosition(block.End);
+    while (!layerRead && TakeBlock(blocks, id, block)) {
+        if (id == pbPalette)
+            ReadPalette(block);
+        else if (id == pbLayerBank)
+            layerRead = ReadLayerBank(block);
     }
     // A file without a raster layer has no picture to show.
     if (!layerRead)

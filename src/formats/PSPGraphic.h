@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/GraphicReader.h"
+#include "platform/ByteCursor.h"
 #include "platform/PictureLimits.h"
 
 #include <array>
@@ -20,17 +21,22 @@ public:
 
 private:
     struct TBlockHeader {
+        bool Valid = false; // starts with the block marker
         uint16_t Id = 0;
-        int64_t End = 0; // stream position after the block's data
+        uint32_t Length = 0; // of the data after the header
     };
     // Planes by channel type: composite (or index), red, green, blue.
     using TPlanes = std::array<TPictureMemory, 4>;
 
-    bool ReadBlockHeader(TStream& stream, int64_t limit, TBlockHeader& header);
-    void ReadPalette(TStream& stream, int64_t blockEnd);
+    size_t BlockHeaderSize() const;
+    TBlockHeader ParseBlockHeader(const TByteCursor& bytes) const;
+    bool TakeBlock(TByteCursor& in, uint16_t& id, TByteCursor& data) const;
+    bool ReadHeader(TStream& stream);
+    void DescribeAttributes(TByteCursor attributes);
+    void ReadPalette(TByteCursor block);
     // Searches the layer bank for its first raster layer; true when one was read.
-    bool ReadLayerBank(TStream& stream, int64_t blockEnd);
-    void ReadLayer(TStream& stream, int64_t layerEnd);
-    void ReadChannel(TStream& stream, int64_t channelEnd, TPlanes& planes, size_t& rowStride);
+    bool ReadLayerBank(TByteCursor bank);
+    void ReadLayer(TByteCursor layer);
+    void ReadChannel(TByteCursor channel, TPlanes& planes, size_t& rowStride);
     void TransferRows(const TPlanes& planes, size_t rowStride, bool withAlpha);
 };

@@ -56,8 +56,12 @@ void DecodeStill(const std::vector<uint8_t>& bytes, bool alpha, TBitmap& bitmap)
         LibraryRefusal(gesFormatWebP);
 }
 
-// An animation's first frame, composed on its transparent canvas.
-void DecodeFirstFrame(const WebPData& data, TBitmap& bitmap) {
+// An animation's first frame, composed on its transparent canvas. The canvas size is the
+// file's claim: the gate weighs it before the decoder allocates its canvases.
+void DecodeFirstFrame(const WebPData& data, int32_t width, int32_t height, TBitmap& bitmap) {
+    SizeDecodedPicture(bitmap, width, height, true, gesFormatWebP);
+    // The decoder keeps the canvas, the previous one and the frame it decodes.
+    const TPictureCharge frames = ChargeLibraryMemory(width, height, 12);
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options))
         LibraryRefusal(gesFormatWebP);
@@ -66,16 +70,14 @@ void DecodeFirstFrame(const WebPData& data, TBitmap& bitmap) {
     const std::unique_ptr<WebPAnimDecoder, AnimationDeleter> decoder(
         WebPAnimDecoderNew(&data, &options));
     WebPAnimInfo info;
-    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info))
+    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info) ||
+        info.canvas_width != uint32_t(width) || info.canvas_height != uint32_t(height))
         LibraryRefusal(gesFormatWebP);
-    SizeDecodedPicture(bitmap, info.canvas_width, info.canvas_height, true, gesFormatWebP);
-    // The decoder keeps the canvas, the previous one and the frame it decodes.
-    const TPictureCharge frames = ChargeLibraryMemory(info.canvas_width, info.canvas_height, 12);
     uint8_t* canvas = nullptr;
     int timestamp = 0;
     if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp))
         LibraryRefusal(gesFormatWebP);
-    const size_t rowBytes = size_t(info.canvas_width) * 4;
+    const size_t rowBytes = size_t(width) * 4;
     for (int32_t y = 0; y < bitmap.Height(); ++y)
         std::memcpy(bitmap.ScanLine(y), canvas + size_t(y) * rowBytes, rowBytes);
 }
@@ -92,7 +94,7 @@ void TWebPGraphic::LoadFromStream(TStream& stream) {
         LibraryRefusal(gesFormatWebP);
     const WebPData data{bytes.data(), bytes.size()};
     if (features.has_animation) {
-        DecodeFirstFrame(data, *this);
+        DecodeFirstFrame(data, features.width, features.height, *this);
     } else {
         SizeDecodedPicture(*this, features.width, features.height, features.has_alpha,
                            gesFormatWebP);

@@ -33,12 +33,6 @@ TByteCursor ReadBlock(TStream& stream, std::span<uint8_t> storage, TByteOrder or
     return TByteCursor(storage, order, overrun);
 }
 
-void SkipBlock(TStream& stream, uint64_t count, TOverrunHandler overrun) {
-    if (!StreamHolds(stream, count))
-        RaiseOverrun(overrun);
-    stream.Seek(int64_t(count), TSeekOrigin::soCurrent);
-}
-
 uint64_t SkipAvailable(TStream& stream, uint64_t count) {
     const uint64_t available = std::min(count, uint64_t(stream.Remaining()));
     stream.Seek(int64_t(available), TSeekOrigin::soCurrent);

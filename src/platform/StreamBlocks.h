@@ -23,8 +23,5 @@ TByteCursor ReadBlock(TStream& stream, std::span<uint8_t> storage, TByteOrder or
 // Whether the stream holds Count more bytes.
 bool StreamHolds(TStream& stream, uint64_t count);
 
-// Moves past the next Count bytes.
-void SkipBlock(TStream& stream, uint64_t count, TOverrunHandler overrun = RaiseStreamReadError);
-
 // Moves past Count bytes, or to the end of a stream that holds fewer; returns how many.
 uint64_t SkipAvailable(TStream& stream, uint64_t count);

@@ -9,16 +9,18 @@
 class TScratchTrash {
 public:
     explicit TScratchTrash(const std::string& directory, const std::string& dataHome = "data")
-        : Home(Replace("HOME", directory)),
-          DataHome(Replace("XDG_DATA_HOME", directory + "/" + dataHome)),
-          Files(directory + "/" + dataHome + "/Trash/files/"),
-          Info(directory + "/" + dataHome + "/Trash/info/") {}
+        : Files(directory + "/" + dataHome + "/Trash/files/"),
+          Info(directory + "/" + dataHome + "/Trash/info/"), Home(Replace("HOME", directory)),
+          DataHome(Replace("XDG_DATA_HOME", directory + "/" + dataHome)) {}
     ~TScratchTrash() {
         Restore("HOME", Home);
         Restore("XDG_DATA_HOME", DataHome);
     }
     TScratchTrash(const TScratchTrash&) = delete;
     TScratchTrash& operator=(const TScratchTrash&) = delete;
+
+    const std::string Files; // where trashed files are kept
+    const std::string Info;  // their records
 
 private:
     static std::optional<std::string> Replace(const char* name, const std::string& value) {
@@ -33,9 +35,5 @@ private:
         saved ? setenv(name, saved->c_str(), 1) : unsetenv(name);
     }
 
-    std::optional<std::string> Home, DataHome;
-
-public:
-    const std::string Files; // where trashed files are kept
-    const std::string Info;  // their records
+    const std::optional<std::string> Home, DataHome;
 };

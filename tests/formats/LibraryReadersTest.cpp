@@ -97,6 +97,16 @@ TEST_F(LibraryMemory, WhatTheLibrariesTakeCountsAgainstTheBudget) {
     }
 }
 
+// A fuzzer's find: 372 bytes of animation claiming a 7,602,200 x 180 canvas, which the
+// animation decoder would allocate three times over before the gate saw the claim.
+TEST_F(LibraryMemory, AnAnimationsCanvasIsWeighedBeforeTheLibraryAllocatesIt) {
+    if (FormatRegistry().FindExtension("webp") < 0)
+        GTEST_SKIP() << "built without libwebp";
+    const TPictureLoadScope load;
+    EXPECT_THROW(PictureClassTable().LoadFromFile(Library + "huge-canvas-animation.webp"),
+                 EInvalidGraphic);
+}
+
 class LibraryMetadata : public TRegisteredFormatsTest {};
 
 TEST_F(LibraryMetadata, CodingPointsOtherThanSrgbsBecomeAProfile) {
