@@ -237,6 +237,15 @@ TEST(TIFFGraphicDeathTest, AnEntryOfUnknownTypeReservesNothingForItsCount) {
 #endif
 }
 
+// A fuzzer's find (libtiff refuses it): strips without byte counts, one of them empty, which
+// once reached memcpy without a data pointer. The picture keeps the header's size.
+TEST(TIFFGraphic, StripsWithoutByteCountsKeepThePicturesSize) {
+    const TRgbPicture picture = LoadRgb<TTIFFGraphic>(DataDir + "strips-without-byte-counts.tif");
+    EXPECT_EQ(picture.Width, 160);
+    EXPECT_EQ(picture.Height, 48);
+    EXPECT_EQ(picture.Pixels.size(), size_t(160 * 48 * 3));
+}
+
 // The orientation and the colour profile go with the picture, which the load path applies.
 class TIFFMetadata : public TRegisteredFormatsTest {};
 
