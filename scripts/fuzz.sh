@@ -58,6 +58,8 @@ for target in "${targets[@]}"; do
     [ -x "$binary" ] || { echo "fuzz: no target $target" >&2; exit 2; }
     work=$build/corpus/$target
     findings=$build/findings/$target
+    # Findings of an earlier run were reported then; this run's are its own.
+    rm -rf "$findings"
     mkdir -p "$work" "$findings"
     seeds=0
     [ -n "$corpus" ] &&

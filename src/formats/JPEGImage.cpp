@@ -118,8 +118,8 @@ struct TDecompressor {
             jpeg_destroy_decompress(&Info);
             throw EJPEG(Format(gesJPEGError, Errors.Pub.msg_code));
         }
-        Source = data.Data.Memory().data();
-        SourceSize = data.Data.Memory().size();
+        Source = data.Bytes.Data();
+        SourceSize = data.Bytes.Size();
     }
     ~TDecompressor() { jpeg_destroy_decompress(&Info); }
     TDecompressor(const TDecompressor&) = delete;
@@ -276,13 +276,13 @@ TJPEGImage::TJPEGImage() : FImage(std::make_shared<TJPEGData>()) {}
 void TJPEGImage::LoadFromStream(TStream& stream) {
     auto data = std::make_shared<TJPEGData>();
     if (const int64_t size = stream.Remaining(); size > 0) {
-        data->Charge = TPictureCharge(size);
-        data->Data.CopyFrom(stream, size);
+        data->Bytes = TPictureMemory(size_t(size), TPictureMemory::TFill::Unset);
+        stream.ReadBuffer(data->Bytes.Data(), size);
     }
     FBitmap.reset();
     FImage = data;
-    Metadata = ReadJPEGMetadata(data->Data.Memory());
-    if (data->Data.Size() == 0)
+    Metadata = ReadJPEGMetadata(data->File());
+    if (data->Bytes.Size() == 0)
         return;
     TDecompressor decompressor(*data);
     decompressor.ReadHeader();
@@ -294,10 +294,9 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
 }
 
 void TJPEGImage::SaveToStream(TStream& stream) {
-    if (FImage->Data.Memory().empty() && FBitmap)
+    if (FImage->Bytes.Size() == 0 && FBitmap)
         Compress();
-    const std::vector<uint8_t>& bytes = FImage->Data.Memory();
-    stream.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+    stream.WriteBuffer(FImage->Bytes.Data(), int64_t(FImage->Bytes.Size()));
 }
 
 int32_t TJPEGImage::Width() const {
@@ -416,7 +415,7 @@ void TJPEGImage::Decode() const {
 }
 
 void TJPEGImage::DropDecodedBitmap() {
-    if (!FImage->Data.Memory().empty())
+    if (FImage->Bytes.Size() != 0)
         FBitmap.reset();
 }
 
@@ -489,7 +488,9 @@ void TJPEGImage::Compress() {
     compressor.Guard(WriteRows, &writer);
 
     auto data = std::make_shared<TJPEGData>();
-    data->Data.WriteBuffer(compressor.Output, int64_t(compressor.OutputSize));
+    data->Bytes = TPictureMemory(compressor.OutputSize, TPictureMemory::TFill::Unset);
+    if (compressor.OutputSize > 0)
+        std::memcpy(data->Bytes.Data(), compressor.Output, compressor.OutputSize);
     data->Width = bitmap.Width();
     data->Height = bitmap.Height();
     data->Progressive = ProgressiveEncoding;

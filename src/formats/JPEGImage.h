@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 // A libjpeg failure: "Erreur JPEG #" and libjpeg's message code.
 class EJPEG : public EInvalidGraphic {
@@ -18,8 +19,9 @@ public:
 // The compressed file and what its header says; shared by the pictures assigned from one
 // another, never changed once made.
 struct TJPEGData {
-    TPictureCharge Charge; // the file's bytes, counted against the load that read them
-    TMemoryStream Data;
+    // The file's bytes, read once straight into memory counted against the load that read them.
+    TPictureMemory Bytes;
+    std::span<const uint8_t> File() const { return {Bytes.Data(), Bytes.Size()}; }
     int32_t Width = 0;
     int32_t Height = 0;
     bool Grayscale = false;

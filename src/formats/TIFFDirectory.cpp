@@ -74,8 +74,9 @@ const TTIFFDirectory::TEntry* TTIFFDirectory::Find(uint16_t tag) const {
 }
 
 bool TTIFFDirectory::Values(const TEntry& entry, TByteCursor& values) const {
+    // An entry of a type we do not know has no values we could read, whatever its count says.
     const uint64_t size = uint64_t(FieldSize(entry.Type)) * entry.Count;
-    if (!FFile.Has(entry.ValueOffset, size))
+    if (size == 0 || !FFile.Has(entry.ValueOffset, size))
         return false;
     values = FFile.Sub(entry.ValueOffset, size);
     return true;

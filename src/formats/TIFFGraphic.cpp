@@ -349,7 +349,7 @@ const uint8_t* TTIFFGraphic::UnpackBlock(const TTIFFBlocks& blocks, std::span<co
     if (decoded.Size() < needed)
         decoded = TPictureMemory(size_t(needed));
     // What the data do not yield stays 0.
-    std::memset(decoded.Data(), 0, size_t(needed));
+    std::fill_n(decoded.Data(), size_t(needed), uint8_t(0));
     // Fill order 2 is undone for every compression but fax, whose decoders read it.
     if (image.ReversedBits && !IsFax(image.Compression)) {
         band.Reversed.resize(packed.size());
@@ -358,7 +358,8 @@ const uint8_t* TTIFFGraphic::UnpackBlock(const TTIFFBlocks& blocks, std::span<co
         packed = band.Reversed;
     }
     if (!decoder) {
-        std::memcpy(decoded.Data(), packed.data(), std::min<size_t>(packed.size(), needed));
+        // An empty strip has no data pointer, which memcpy may not be given even for 0 bytes.
+        std::copy_n(packed.data(), std::min<size_t>(packed.size(), needed), decoded.Data());
     } else {
         if (auto* jpeg = dynamic_cast<TTIFFJPEGDecoder*>(decoder)) {
             const bool planar = image.SeparatePlanes;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 // 256 megapixels: a 32-bit bitmap of that size is 1 GiB, which a desktop can still hold.
@@ -123,17 +124,26 @@ void TPictureCharge::Release() {
     FLoad = 0;
 }
 
-TPictureMemory::TPictureMemory(size_t bytes)
+TPictureMemory::TPictureMemory(size_t bytes, TFill fill)
     : FCharge(int64_t(std::min<size_t>(bytes, INT64_MAX))) {
-    if (bytes == 0)
-        return;
-    // calloc hands out zeroed pages without touching them first.
-    FData.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
-    if (!FData)
+    FBlock = AllocatePixels(bytes, fill == TFill::Zeros);
+    if (bytes != 0 && !FBlock.Data)
         throw EPictureMemory("Not enough memory for the picture.");
 }
 
+TPictureMemory::TPictureMemory(TPictureMemory&& other) noexcept
+    : FCharge(std::move(other.FCharge)), FBlock(std::exchange(other.FBlock, {})) {}
+
+TPictureMemory& TPictureMemory::operator=(TPictureMemory&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        FCharge = std::move(other.FCharge);
+        FBlock = std::exchange(other.FBlock, {});
+    }
+    return *this;
+}
+
 void TPictureMemory::Reset() {
-    FData.reset();
+    FreePixels(std::exchange(FBlock, {}));
     FCharge.Release();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Exceptions.h"
+#include "platform/PixelAllocator.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -84,22 +85,25 @@ private:
     uint64_t FLoad = 0; // the load counted against; 0 for none
 };
 
-// Zero-filled storage counted against the current load: the one way a load takes a large
-// buffer. Raises EPictureMemory above the budget, and also when the system has no memory.
+// Storage counted against the current load: the one way a load takes a large buffer. It
+// comes from the pixel allocator (huge-page blocks, reused across pictures) and is
+// zero-filled unless the caller overwrites all of it anyway. Raises EPictureMemory above the
+// budget, before anything is allocated, and also when the system has no memory.
 class TPictureMemory {
 public:
-    TPictureMemory() = default;
-    explicit TPictureMemory(size_t bytes);
+    enum class TFill { Zeros, Unset };
 
-    uint8_t* Data() const { return FData.get(); }
+    TPictureMemory() = default;
+    explicit TPictureMemory(size_t bytes, TFill fill = TFill::Zeros);
+    ~TPictureMemory() { Reset(); }
+    TPictureMemory(TPictureMemory&& other) noexcept;
+    TPictureMemory& operator=(TPictureMemory&& other) noexcept;
+
+    uint8_t* Data() const { return FBlock.Data; }
     size_t Size() const { return size_t(FCharge.Bytes()); }
     void Reset();
 
 private:
-    struct FreeDeleter {
-        void operator()(uint8_t* p) const { std::free(p); }
-    };
-
     TPictureCharge FCharge;
-    std::unique_ptr<uint8_t[], FreeDeleter> FData;
+    TPixelBlock FBlock;
 };

@@ -19,6 +19,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <sys/resource.h>
+
 namespace {
 
 const std::string DataDir = std::string(PELORAMA_TEST_DATA) + "/tiff/";
@@ -207,6 +209,41 @@ TEST(TIFFGraphic, FloatingPointSamplesSpanBlackToWhite) {
     EXPECT_LE(
         MaxSampleDifference(floating.Pixels, LoadRgb<TTIFFGraphic>(DataDir + "gray8.tif").Pixels),
         1);
+}
+
+// A fuzzer's find: PhotometricInterpretation of an unknown type counting 1,619,001,345 values
+// made the directory reserve 6 GB for them. Under a 2 GiB address-space limit the load must
+// end as a picture or a refusal, not as an allocation failure.
+// Loads under the address-space limit and exits 0 unless something other than a refusal ends it.
+[[noreturn]] void LoadUnderTwoGiB(const std::string& path) {
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = rlim_t(2) << 30;
+    setrlimit(RLIMIT_AS, &limit);
+    try {
+        TTIFFGraphic picture;
+        picture.LoadFromFile(path);
+    } catch (const EInvalidGraphic&) {
+    }
+    std::exit(0);
+}
+
+TEST(TIFFGraphicDeathTest, AnEntryOfUnknownTypeReservesNothingForItsCount) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow memory needs more than the limit";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(LoadUnderTwoGiB(DataDir + "unknown-type-huge-count.tif"),
+                ::testing::ExitedWithCode(0), "");
+#endif
+}
+
+// A fuzzer's find (libtiff refuses it): strips without byte counts, one of them empty, which
+// once reached memcpy without a data pointer. The picture keeps the header's size.
+TEST(TIFFGraphic, StripsWithoutByteCountsKeepThePicturesSize) {
+    const TRgbPicture picture = LoadRgb<TTIFFGraphic>(DataDir + "strips-without-byte-counts.tif");
+    EXPECT_EQ(picture.Width, 160);
+    EXPECT_EQ(picture.Height, 48);
+    EXPECT_EQ(picture.Pixels.size(), size_t(160 * 48 * 3));
 }
 
 // The orientation and the colour profile go with the picture, which the load path applies.
