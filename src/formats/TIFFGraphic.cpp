@@ -371,8 +371,10 @@ const uint8_t* TTIFFGraphic::UnpackBlock(const TTIFFBlocks& blocks, std::span<co
         uint8_t* dest = decoded.Data();
         decoder->Decode(source, dest, int32_t(packed.size()), int32_t(needed));
     }
+    // Subsampled data units are not rows: only as many rows as the buffer holds are undone.
+    const uint64_t predictedRows = std::min<uint64_t>(rows, needed / blocks.RowBytes);
     if (image.Predictor == 2 && decoder)
-        for (uint32_t r = 0; r < rows; ++r)
+        for (uint32_t r = 0; r < predictedRows; ++r)
             UndoHorizontalPredictor(decoded.Data() + r * blocks.RowBytes, image.BlockWidth,
                                     image.PlaneSamples(), image.BitsPerSample, FBigEndian);
     if (!units)

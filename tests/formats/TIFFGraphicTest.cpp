@@ -237,14 +237,30 @@ TEST(TIFFGraphicDeathTest, AnEntryOfUnknownTypeReservesNothingForItsCount) {
 #endif
 }
 
-// A fuzzer's find (libtiff refuses it): strips without byte counts, one of them empty, which
-// once reached memcpy without a data pointer. The picture keeps the header's size.
-TEST(TIFFGraphic, StripsWithoutByteCountsKeepThePicturesSize) {
-    const TRgbPicture picture = LoadRgb<TTIFFGraphic>(DataDir + "strips-without-byte-counts.tif");
-    EXPECT_EQ(picture.Width, 160);
-    EXPECT_EQ(picture.Height, 48);
-    EXPECT_EQ(picture.Pixels.size(), size_t(160 * 48 * 3));
+// Fuzzers' finds that once read or wrote outside their buffers (the sanitizer builds caught
+// them); each keeps the size its header gives.
+struct TFuzzFind {
+    const char* File;
+    int Width, Height;
+};
+
+class TIFFFuzzFind : public ::testing::TestWithParam<TFuzzFind> {};
+
+TEST_P(TIFFFuzzFind, LoadsAtTheHeadersSize) {
+    const TRgbPicture picture = LoadRgb<TTIFFGraphic>(DataDir + GetParam().File);
+    EXPECT_EQ(picture.Width, GetParam().Width);
+    EXPECT_EQ(picture.Height, GetParam().Height);
+    EXPECT_EQ(picture.Pixels.size(), size_t(picture.Width) * size_t(picture.Height) * 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TIFFFuzzFind,
+    ::testing::Values(
+        // Strips without byte counts, one of them empty: memcpy once got no data pointer.
+        TFuzzFind{"strips-without-byte-counts.tif", 160, 48},
+        // LZW with a predictor over 2 x 2 subsampled YCbCr, whose data units are not rows.
+        TFuzzFind{"ycbcr-units-predictor.tif", 24, 16}),
+    [](const auto& info) { return TestNameFromText(info.param.File); });
 
 // The orientation and the colour profile go with the picture, which the load path applies.
 class TIFFMetadata : public TRegisteredFormatsTest {};
