@@ -270,7 +270,8 @@ void TTIFFGraphic::SetupColor() {
     if (source.Scheme == psYCbCr)
         ColorManager.SetYCbCrSetup(image.YCbCrCoefficients, image.YCbCrHorizontal,
                                    image.YCbCrVertical);
-    FForm.DivideAlpha = image.Alpha == TTIFFAlpha::Associated;
+    // Only a picture kept with its alpha has alpha to divide out; YCbCr, CMYK and Lab drop it.
+    FForm.DivideAlpha = image.Alpha == TTIFFAlpha::Associated && targetSamples == 4;
     SetupColorManager(source, target, targetBits, targetSamples);
 
     // Scratch for the rows made before the colour manager: widened planes, gray and alpha.

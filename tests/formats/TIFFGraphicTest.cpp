@@ -259,7 +259,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Strips without byte counts, one of them empty: memcpy once got no data pointer.
         TFuzzFind{"strips-without-byte-counts.tif", 160, 48},
         // LZW with a predictor over 2 x 2 subsampled YCbCr, whose data units are not rows.
-        TFuzzFind{"ycbcr-units-predictor.tif", 24, 16}),
+        TFuzzFind{"ycbcr-units-predictor.tif", 24, 16},
+        // YCbCr with an extra sample counted as associated alpha, which YCbCr pictures drop.
+        TFuzzFind{"ycbcr-associated-alpha.tif", 24, 16}),
     [](const auto& info) { return TestNameFromText(info.param.File); });
 
 // The orientation and the colour profile go with the picture, which the load path applies.
