@@ -215,7 +215,7 @@ TEST(TIFFGraphic, FloatingPointSamplesSpanBlackToWhite) {
 // made the directory reserve 6 GB for them. Under a 2 GiB address-space limit the load must
 // end as a picture or a refusal, not as an allocation failure.
 // Loads under the address-space limit and exits 0 unless something other than a refusal ends it.
-[[noreturn]] void LoadUnderTwoGiB(const std::string& path) {
+[[noreturn, maybe_unused]] void LoadUnderTwoGiB(const std::string& path) {
     rlimit limit{};
     limit.rlim_cur = limit.rlim_max = rlim_t(2) << 30;
     setrlimit(RLIMIT_AS, &limit);
