@@ -38,7 +38,38 @@ enum TTag : uint16_t {
     tagIccProfile = 34675
 };
 
-TCompressionType MapCompression(uint32_t value) {
+TPixelScheme MapPhotometric(uint32_t value) {
+    switch (value) {
+    case 0:
+    case 1:
+        return psGray;
+    case 2:
+        return psRGB;
+    case 3:
+        return psIndexed;
+    case 5:
+        return psCMYK;
+    case 6:
+        return psYCbCr;
+    case 8:
+        return psLab;
+    default:
+        return psUnknown;
+    }
+}
+
+bool IsFax(TCompressionType compression) {
+    return compression == ctFax3 || compression == ctFax4 || compression == ctFaxRLE ||
+           compression == ctFaxRLEW;
+}
+
+bool IsSubsampling(uint32_t value) {
+    return value == 1 || value == 2 || value == 4;
+}
+
+} // namespace
+
+TCompressionType TIFFCompressionType(uint32_t value) {
     switch (value) {
     case 1:
         return ctNone;
@@ -86,37 +117,6 @@ TCompressionType MapCompression(uint32_t value) {
     }
 }
 
-TPixelScheme MapPhotometric(uint32_t value) {
-    switch (value) {
-    case 0:
-    case 1:
-        return psGray;
-    case 2:
-        return psRGB;
-    case 3:
-        return psIndexed;
-    case 5:
-        return psCMYK;
-    case 6:
-        return psYCbCr;
-    case 8:
-        return psLab;
-    default:
-        return psUnknown;
-    }
-}
-
-bool IsFax(TCompressionType compression) {
-    return compression == ctFax3 || compression == ctFax4 || compression == ctFaxRLE ||
-           compression == ctFaxRLEW;
-}
-
-bool IsSubsampling(uint32_t value) {
-    return value == 1 || value == 2 || value == 4;
-}
-
-} // namespace
-
 uint32_t TTIFFImage::ColourSamples() const {
     switch (Scheme) {
     case psRGB:
@@ -142,7 +142,7 @@ TTIFFImage ReadTIFFImage(const TTIFFDirectory& d) {
     image.SampleFormat = d.Integer(tagSampleFormat, 1);
     // A file without the tag is uncompressed, as TIFF defines it.
     image.CompressionTag = d.Integer(tagCompression, 1);
-    image.Compression = MapCompression(image.CompressionTag);
+    image.Compression = TIFFCompressionType(image.CompressionTag);
     image.Photometric = d.Integer(tagPhotometric, 0);
     image.Scheme = MapPhotometric(image.Photometric);
     image.InkSet = d.Integer(tagInkSet, 1);

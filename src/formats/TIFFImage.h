@@ -11,6 +11,9 @@
 // What the sample after the colour samples of a pixel is.
 enum class TTIFFAlpha : uint8_t { None, Associated, Unassociated };
 
+// The compression a Compression tag value names; ctUnknown for one we have no name for.
+TCompressionType TIFFCompressionType(uint32_t value);
+
 // What one image file directory says about its picture: read once (ReadTIFFImage), checked
 // (CheckTIFFImage), then set up and decoded from.
 struct TTIFFImage {

@@ -4,7 +4,9 @@
 #include "formats/GraphicStrings.h"
 #include "formats/LibraryDecoding.h"
 #include "formats/LibtiffMemoryFile.h"
+#include "formats/TIFFImage.h"
 #include "formats/TIFFRows.h"
+#include "formats/TIFFStripBounds.h"
 #include "platform/PictureLimits.h"
 #include "platform/StringFormat.h"
 
@@ -69,6 +71,25 @@ void ReadMetadata(TIFF* tif, TPictureMetadata& metadata) {
         metadata.IccProfile.assign(profile, profile + length);
 }
 
+// Refuses a picture whose strips or tiles claim more unpacked bytes than the whole file could
+// yield in its compression, before libtiff or we allocate (and clear) a buffer for them.
+void CheckClaimAgainstFile(TIFF* tif, uint64_t fileBytes) {
+    uint16_t compression = COMPRESSION_NONE, samples = 1, planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    uint32_t height = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    const uint64_t claimed = TIFFIsTiled(tif)
+                                 ? uint64_t(TIFFTileSize64(tif)) * TIFFNumberOfTiles(tif)
+                                 : uint64_t(TIFFVStripSize64(tif, height)) *
+                                       (planar == PLANARCONFIG_SEPARATE ? samples : 1u);
+    const uint64_t rowBytes = uint64_t(TIFFScanlineSize64(tif));
+    if (claimed == 0 || rowBytes == 0 ||
+        claimed > MaxUnpackedBytes(TIFFCompressionType(compression), fileBytes, rowBytes))
+        Damaged();
+}
+
 // Floating-point gray or RGB samples, taken as 0 (black) to 1 (full), which libtiff's RGBA
 // interface does not read: decoded by libtiff strip by strip or tile by tile.
 bool ReadFloatSamples(TIFF* tif, TBitmap& bitmap, uint32_t width, uint32_t height) {
@@ -100,7 +121,8 @@ bool ReadFloatSamples(TIFF* tif, TBitmap& bitmap, uint32_t width, uint32_t heigh
     if (blockWidth == 0 || blockHeight == 0 || blockBytes <= 0 ||
         uint64_t(blockBytes) < uint64_t(blockWidth) * blockHeight * pixelBytes)
         Damaged();
-    const TPictureMemory block{size_t(blockBytes)};
+    // Every row used is checked to have been decoded, so the block needs no clearing.
+    const TPictureMemory block{size_t(blockBytes), TPictureMemory::TFill::Unset};
     const auto sample = [&](const uint8_t* p) {
         float single;
         double v;
@@ -119,9 +141,9 @@ bool ReadFloatSamples(TIFF* tif, TBitmap& bitmap, uint32_t width, uint32_t heigh
             const tmsize_t got = tiled ? TIFFReadTile(tif, block.Data(), left, top, 0, 0)
                                        : TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, top, 0),
                                                               block.Data(), blockBytes);
-            if (got < 0)
-                Damaged();
             const uint32_t rows = std::min(blockHeight, height - top);
+            if (got < tmsize_t(size_t(rows) * blockWidth * pixelBytes))
+                Damaged();
             const uint32_t columns = std::min(blockWidth, width - left);
             for (uint32_t r = 0; r < rows; ++r) {
                 const uint8_t* in = block.Data() + size_t(r) * blockWidth * pixelBytes;
@@ -146,6 +168,7 @@ void ReadTIFFThroughLibtiff(std::span<const uint8_t> bytes, TBitmap& bitmap) {
     TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
     if (!MayAllocatePicture(width, height))
         Damaged();
+    CheckClaimAgainstFile(tif.get(), bytes.size());
     ReadMetadata(tif.get(), bitmap.Metadata);
     bitmap.SetPixelFormat(TPixelFormat::pf32bit);
     uint16_t compression = COMPRESSION_NONE;

@@ -264,6 +264,15 @@ INSTANTIATE_TEST_SUITE_P(
         TFuzzFind{"ycbcr-associated-alpha.tif", 24, 16}),
     [](const auto& info) { return TestNameFromText(info.param.File); });
 
+// A fuzzer's find: 298 bytes of floating-point samples whose strips claim hundreds of
+// megabytes; libtiff's path took and cleared a buffer that size before reading a byte.
+TEST(TIFFFuzzFindMemory, FloatStripsClaimingMoreThanTheFileHoldsAreRefusedUntouched) {
+    const TPictureLoadScope load;
+    TTIFFGraphic picture;
+    EXPECT_THROW(picture.LoadFromFile(DataDir + "float-strip-claim.tif"), EInvalidGraphic);
+    EXPECT_LT(TPictureLoadScope::Peak(), 1 << 20);
+}
+
 // The orientation and the colour profile go with the picture, which the load path applies.
 class TIFFMetadata : public TRegisteredFormatsTest {};
 
