@@ -39,5 +39,5 @@ void TfrmDebug::ShowAtEnd() {
 
 void TfrmMain::actDebugConsoleExecute() {
     // Every console is a new snapshot; earlier ones stay as they are.
-    (new TfrmDebug(this, DebugLog))->ShowAtEnd();
+    (new TfrmDebug(this, DebugLines()))->ShowAtEnd();
 }

@@ -6,6 +6,7 @@
 
 #include <QAction>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -17,13 +18,36 @@ TPictureLoadSetup TfrmMain::LoadSetup() {
     return {ErrorPicturePath(), [this] { return Services.MillisecondsSinceMidnight(); }};
 }
 
-std::unique_ptr<TFastBMP> TfrmMain::Logged(TPictureLoad load) {
+std::shared_ptr<const TFastBMP> TfrmMain::Logged(TPictureLoad load) {
+    std::shared_ptr<const TFastBMP> picture = std::move(load.Picture);
+    if (load.ColorsLine) {
+        PendingColors.push_back({DebugLog.size() + *load.ColorsLine, ColorCountOf(picture)});
+        Worker().Count(PendingColors.back().Count);
+    }
     DebugLog.insert(DebugLog.end(), std::make_move_iterator(load.Log.begin()),
                     std::make_move_iterator(load.Log.end()));
-    return std::move(load.Picture);
+    return picture;
 }
 
-std::unique_ptr<TFastBMP> TfrmMain::LoadPicture(const std::string& path) {
+void TfrmMain::ColorsCounted(const std::shared_ptr<TColorCount>& count) {
+    const auto pending =
+        std::find_if(PendingColors.begin(), PendingColors.end(),
+                     [&](const TPendingColors& entry) { return entry.Count == count; });
+    // The console may have settled it first.
+    if (pending == PendingColors.end())
+        return;
+    DebugLog[pending->Line] = ColorsLabel + std::to_string(count->Take());
+    PendingColors.erase(pending);
+}
+
+const std::vector<std::string>& TfrmMain::DebugLines() {
+    for (const TPendingColors& pending : PendingColors)
+        DebugLog[pending.Line] = ColorsLabel + std::to_string(pending.Count->Take());
+    PendingColors.clear();
+    return DebugLog;
+}
+
+std::shared_ptr<const TFastBMP> TfrmMain::LoadPicture(const std::string& path) {
     TPictureLoad load;
     {
         const TBusyCursor busy(*this, !actFullScreen->isChecked());
@@ -31,14 +55,14 @@ std::unique_ptr<TFastBMP> TfrmMain::LoadPicture(const std::string& path) {
     }
     // One notice per load, once it is done, however many parts of the file were damaged.
     const std::vector<std::string> warnings = std::move(load.Warnings);
-    std::unique_ptr<TFastBMP> picture = Logged(std::move(load));
+    std::shared_ptr<const TFastBMP> picture = Logged(std::move(load));
     if (!warnings.empty())
         Services.MessageBox(warnings.front(), "Warning", TMessageKind::mkWarning,
                             TMessageButtons::mbOk);
     return picture;
 }
 
-std::unique_ptr<TFastBMP> TfrmMain::ErrorPicture() {
+std::shared_ptr<const TFastBMP> TfrmMain::ErrorPicture() {
     return Logged(LoadErrorPicture(LoadSetup()));
 }
 

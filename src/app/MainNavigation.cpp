@@ -7,37 +7,38 @@
 
 #include <iterator>
 
-namespace {
-std::unique_ptr<TFastBMP> CopyOf(const TFastBMP& source) {
-    auto copy = std::make_unique<TFastBMP>();
-    copy->AssignPixels(source);
-    return copy;
-}
-} // namespace
-
 int32_t TfrmMain::FileCount() const {
     return FileList ? int32_t(FileList->size()) : 0;
 }
 
-std::unique_ptr<TFastBMP> TfrmMain::LoadListed(int32_t position) {
+std::shared_ptr<const TFastBMP> TfrmMain::LoadListed(int32_t position) {
     return LoadPicture((*FileList)[size_t(position)]);
 }
 
-void TfrmMain::DecodeAhead(std::unique_ptr<TFastBMP>& slot, std::shared_ptr<TNeighbourJob>& job,
-                           int32_t position) {
-    CancelNeighbour(job);
-    slot.reset();
+TNeighbourDecoder& TfrmMain::Worker() {
     if (!NeighbourDecoder)
         NeighbourDecoder = std::make_unique<TNeighbourDecoder>(
             [this](const std::shared_ptr<TNeighbourJob>& decoded) {
                 QMetaObject::invokeMethod(
                     this, [this, decoded] { NeighbourDecoded(decoded); }, Qt::QueuedConnection);
+            },
+            [this](const std::shared_ptr<TColorCount>& counted) {
+                QMetaObject::invokeMethod(
+                    this, [this, counted] { ColorsCounted(counted); }, Qt::QueuedConnection);
             });
-    job = std::make_shared<TNeighbourJob>((*FileList)[size_t(position)], ErrorPicturePath());
-    NeighbourDecoder->Start(job);
+    return *NeighbourDecoder;
 }
 
-void TfrmMain::TakeNeighbour(std::shared_ptr<TNeighbourJob>& job, std::unique_ptr<TFastBMP>& slot) {
+void TfrmMain::DecodeAhead(std::shared_ptr<const TFastBMP>& slot,
+                           std::shared_ptr<TNeighbourJob>& job, int32_t position) {
+    CancelNeighbour(job);
+    slot.reset();
+    job = std::make_shared<TNeighbourJob>((*FileList)[size_t(position)], ErrorPicturePath());
+    Worker().Start(job);
+}
+
+void TfrmMain::TakeNeighbour(std::shared_ptr<TNeighbourJob>& job,
+                             std::shared_ptr<const TFastBMP>& slot) {
     const std::shared_ptr<TNeighbourJob> taken = std::move(job);
     job.reset();
     std::optional<TPictureLoad> load;
@@ -95,8 +96,8 @@ void TfrmMain::GoStep(int32_t direction) {
     if (!actZoomLock->isChecked())
         ZoomFactor = 1.0f;
     CurrentIndex += step;
-    std::unique_ptr<TFastBMP>& ahead = forward ? NextBmp : PrevBmp;
-    std::unique_ptr<TFastBMP>& behind = forward ? PrevBmp : NextBmp;
+    std::shared_ptr<const TFastBMP>& ahead = forward ? NextBmp : PrevBmp;
+    std::shared_ptr<const TFastBMP>& behind = forward ? PrevBmp : NextBmp;
     std::shared_ptr<TNeighbourJob>& aheadJob = forward ? NextJob : PrevJob;
     CancelNeighbour(forward ? PrevJob : NextJob);
     if (aheadJob)
@@ -107,8 +108,11 @@ void TfrmMain::GoStep(int32_t direction) {
     ShowPicture(*ahead);
     SyncPictureList();
     behind = std::move(CurrentBmp);
-    // Without a position beyond, the slot ahead keeps what it holds.
-    CurrentBmp = listed(CurrentIndex + step) ? std::move(ahead) : CopyOf(*ahead);
+    // Without a position beyond, the slot ahead keeps what it holds (shared: never changed).
+    if (listed(CurrentIndex + step))
+        CurrentBmp = std::move(ahead);
+    else
+        CurrentBmp = ahead;
     const int32_t shown = CurrentIndex;
     QCoreApplication::processEvents();
     if (CurrentIndex == shown && listed(CurrentIndex + step) && !ahead && !aheadJob)

@@ -52,17 +52,22 @@ public:
     // when a step to that picture takes the job (decoding it itself if the worker has not
     // begun, else waiting for it). A navigation that no longer needs a job cancels it. The
     // worker touches only the job: the file, the picture-class table, the readers and the
-    // load's memory budget, which are safe on any thread.
-    std::unique_ptr<TFastBMP> PrevBmp;
-    std::unique_ptr<TFastBMP> CurrentBmp;
-    std::unique_ptr<TFastBMP> NextBmp;
+    // load's memory budget, which are safe on any thread. It also counts the colours of each
+    // picture that reaches a slot, after it is shown, reading the pixels the slot shares: a
+    // cached picture is never changed.
+    std::shared_ptr<const TFastBMP> PrevBmp;
+    std::shared_ptr<const TFastBMP> CurrentBmp;
+    std::shared_ptr<const TFastBMP> NextBmp;
     std::shared_ptr<TNeighbourJob> PrevJob;
     std::shared_ptr<TNeighbourJob> NextJob;
     bool DecodingNeighbours() const { return PrevJob || NextJob; }
     int32_t LastMouseX = 0;
     int32_t LastMouseY = 0;
     std::vector<std::string> CustomCommands;
+    // A picture's "Colors: " line is completed when its count arrives from the worker.
     std::vector<std::string> DebugLog;
+    // The log as the console shows it: counts still under way are waited for or made here.
+    const std::vector<std::string>& DebugLines();
 
     // Child components.
     QFrame* panNotify = nullptr;
@@ -172,8 +177,8 @@ public:
     void SortNames(std::vector<std::string>& names) const;
 
     // Always returns a picture: the decoded file or the error picture.
-    std::unique_ptr<TFastBMP> LoadPicture(const std::string& path);
-    std::unique_ptr<TFastBMP> ErrorPicture();
+    std::shared_ptr<const TFastBMP> LoadPicture(const std::string& path);
+    std::shared_ptr<const TFastBMP> ErrorPicture();
     // Copies the buffer into the display buffer; the caller keeps the buffer.
     void ShowPicture(const TFastBMP& buffer);
     void FitPicture();
@@ -275,12 +280,14 @@ private:
     // Shrink and Enlarge.
     void FitOptionExecute(QAction* option);
     int32_t FileCount() const;
-    std::unique_ptr<TFastBMP> LoadListed(int32_t position);
+    std::shared_ptr<const TFastBMP> LoadListed(int32_t position);
+    // Made by the first job for the worker.
+    TNeighbourDecoder& Worker();
     // Starts the decode of the picture at the position for the slot, which is emptied.
-    void DecodeAhead(std::unique_ptr<TFastBMP>& slot, std::shared_ptr<TNeighbourJob>& job,
+    void DecodeAhead(std::shared_ptr<const TFastBMP>& slot, std::shared_ptr<TNeighbourJob>& job,
                      int32_t position);
     // Moves the job's picture into the slot and its block into the log; waits if need be.
-    void TakeNeighbour(std::shared_ptr<TNeighbourJob>& job, std::unique_ptr<TFastBMP>& slot);
+    void TakeNeighbour(std::shared_ptr<TNeighbourJob>& job, std::shared_ptr<const TFastBMP>& slot);
     void CancelNeighbour(std::shared_ptr<TNeighbourJob>& job);
     void CancelNeighbours();
     // A decode the worker finished: its slot gets it unless it was taken or called off.
@@ -306,8 +313,17 @@ private:
     bool IsListedExtension(const std::string& name) const;
     // Loads on the window's thread time themselves with the platform's clock.
     TPictureLoadSetup LoadSetup();
-    // The load's block goes into the log, its picture to the caller.
-    std::unique_ptr<TFastBMP> Logged(TPictureLoad load);
+    // The load's block goes into the log, its picture to the caller and to the worker to
+    // count its colours.
+    std::shared_ptr<const TFastBMP> Logged(TPictureLoad load);
+    // Completes the log line the count belongs to.
+    void ColorsCounted(const std::shared_ptr<TColorCount>& count);
+    struct TPendingColors {
+        size_t Line; // of DebugLog
+        std::shared_ptr<TColorCount> Count;
+    };
+    // In the order of their lines.
+    std::vector<TPendingColors> PendingColors;
     std::string FirstArgument() const;
 
     TPlatformServices& Services;

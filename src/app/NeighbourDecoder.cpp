@@ -16,15 +16,10 @@ int32_t SteadyMilliseconds() {
 } // namespace
 
 TNeighbourJob::TNeighbourJob(std::string path, std::string errorPicturePath)
-    : Path(std::move(path)), Setup{std::move(errorPicturePath), SteadyMilliseconds} {}
+    : Path(std::move(path)), Setup{std::move(errorPicturePath), SteadyMilliseconds},
+      Decode([this] { return Load(); }) {}
 
-bool TNeighbourJob::Run() {
-    {
-        const std::lock_guard lock(Guard);
-        if (State != TState::tsQueued)
-            return false;
-        State = TState::tsRunning;
-    }
+std::optional<TPictureLoad> TNeighbourJob::Load() {
     std::optional<TPictureLoad> result;
     if (!FCancelled) {
         try {
@@ -37,63 +32,60 @@ bool TNeighbourJob::Run() {
     // Called off after its last row: dropped all the same.
     if (FCancelled)
         result.reset();
-    {
-        const std::lock_guard lock(Guard);
-        Result = std::move(result);
-        State = TState::tsFinished;
-    }
-    Ended.notify_all();
-    return true;
+    return result;
 }
 
-std::optional<TPictureLoad> TNeighbourJob::Take() {
-    Run();
-    std::unique_lock lock(Guard);
-    if (State != TState::tsFinished) {
-        FAwaited = true;
-        Ended.wait(lock, [this] { return State == TState::tsFinished; });
-    }
-    return std::exchange(Result, std::nullopt);
+std::shared_ptr<TColorCount> ColorCountOf(std::shared_ptr<const TFastBMP> picture) {
+    return std::make_shared<TColorCount>(
+        [picture = std::move(picture)] { return picture->ColorCount(); });
 }
 
-bool TNeighbourJob::Finished() const {
-    const std::lock_guard lock(Guard);
-    return State == TState::tsFinished;
-}
-
-TNeighbourDecoder::TNeighbourDecoder(TDecodedEvent decoded)
-    : Decoded(std::move(decoded)), Worker([this] { Work(); }) {}
+TNeighbourDecoder::TNeighbourDecoder(TDecodedEvent decoded, TCountedEvent counted)
+    : Decoded(std::move(decoded)), Counted(std::move(counted)), Worker([this] { Work(); }) {}
 
 TNeighbourDecoder::~TNeighbourDecoder() {
     {
         const std::lock_guard lock(Guard);
         Stopping = true;
-        Queue.clear();
+        Tasks.clear();
     }
     Wake.notify_all();
     Worker.join();
 }
 
 void TNeighbourDecoder::Start(std::shared_ptr<TNeighbourJob> job) {
+    Queue([this, job = std::move(job)] {
+        if (job->Run() && !job->Cancelled())
+            Decoded(job);
+    });
+}
+
+void TNeighbourDecoder::Count(std::shared_ptr<TColorCount> count) {
+    Queue([this, count = std::move(count)] {
+        if (count->Run())
+            Counted(count);
+    });
+}
+
+void TNeighbourDecoder::Queue(std::function<void()> task) {
     {
         const std::lock_guard lock(Guard);
-        Queue.push_back(std::move(job));
+        Tasks.push_back(std::move(task));
     }
     Wake.notify_all();
 }
 
 void TNeighbourDecoder::Work() {
     for (;;) {
-        std::shared_ptr<TNeighbourJob> job;
+        std::function<void()> task;
         {
             std::unique_lock lock(Guard);
-            Wake.wait(lock, [this] { return Stopping || !Queue.empty(); });
+            Wake.wait(lock, [this] { return Stopping || !Tasks.empty(); });
             if (Stopping)
                 return;
-            job = std::move(Queue.front());
-            Queue.pop_front();
+            task = std::move(Tasks.front());
+            Tasks.pop_front();
         }
-        if (job->Run() && !job->Cancelled())
-            Decoded(job);
+        task();
     }
 }

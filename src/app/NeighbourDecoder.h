@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PictureLoad.h"
+#include "app/SharedWork.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -27,47 +28,53 @@ public:
     bool Cancelled() const { return FCancelled; }
 
     // Any thread: decodes unless a decode has begun; false when there was nothing to do.
-    bool Run();
+    bool Run() { return Decode.Run(); }
     // The result, decoded on this thread when no one has begun, else waited for. Nothing when
     // the decode was called off or failed beyond what the error picture covers.
-    std::optional<TPictureLoad> Take();
-    bool Finished() const;
+    std::optional<TPictureLoad> Take() { return Decode.Take(); }
+    bool Finished() const { return Decode.Finished(); }
     // True once a thread has waited in Take for a decode under way elsewhere.
-    bool Awaited() const { return FAwaited; }
+    bool Awaited() const { return Decode.Awaited(); }
 
 private:
-    enum class TState { tsQueued, tsRunning, tsFinished };
+    std::optional<TPictureLoad> Load();
 
     const TPictureLoadSetup Setup;
     std::atomic<bool> FCancelled{false};
-    std::atomic<bool> FAwaited{false};
-    mutable std::mutex Guard;
-    std::condition_variable Ended;
-    TState State = TState::tsQueued;
-    std::optional<TPictureLoad> Result;
+    TSharedWork<std::optional<TPictureLoad>> Decode;
 };
 
-// Decodes neighbours one after another, in the order they were started, on a thread of its
-// own. Jobs still queued when it is destroyed are left to whoever takes them.
+// The number of distinct colours of a shown or cached picture, counted apart from its load so
+// that no picture waits for it on its way to the screen.
+using TColorCount = TSharedWork<int32_t>;
+std::shared_ptr<TColorCount> ColorCountOf(std::shared_ptr<const TFastBMP> picture);
+
+// Decodes neighbours and counts colours one after another, in the order they were started, on
+// a thread of its own. Jobs still queued when it is destroyed are left to whoever takes them.
 class TNeighbourDecoder {
 public:
-    // Runs on the worker thread after each decode it made that was not called off.
+    // Run on the worker thread after each decode it made that was not called off, and after
+    // each count it made.
     using TDecodedEvent = std::function<void(const std::shared_ptr<TNeighbourJob>& job)>;
-    explicit TNeighbourDecoder(TDecodedEvent decoded);
-    // Waits for the decode under way, if any.
+    using TCountedEvent = std::function<void(const std::shared_ptr<TColorCount>& count)>;
+    TNeighbourDecoder(TDecodedEvent decoded, TCountedEvent counted);
+    // Waits for the job under way, if any.
     ~TNeighbourDecoder();
     TNeighbourDecoder(const TNeighbourDecoder&) = delete;
     TNeighbourDecoder& operator=(const TNeighbourDecoder&) = delete;
 
     void Start(std::shared_ptr<TNeighbourJob> job);
+    void Count(std::shared_ptr<TColorCount> count);
 
 private:
+    void Queue(std::function<void()> task);
     void Work();
 
     const TDecodedEvent Decoded;
+    const TCountedEvent Counted;
     std::mutex Guard;
     std::condition_variable Wake;
-    std::deque<std::shared_ptr<TNeighbourJob>> Queue;
+    std::deque<std::function<void()>> Tasks;
     bool Stopping = false;
     std::thread Worker; // last: it starts once everything above exists
 };

@@ -11,11 +11,13 @@
 #include <filesystem>
 
 namespace {
-std::unique_ptr<TFastBMP> BlackPicture() {
-    auto picture = std::make_unique<TFastBMP>();
-    picture->SetSize(100, 100);
-    std::memset(picture->PixelData, 0, size_t(picture->ByteSize)); // black
-    return picture;
+// Stands in for the error picture when its file is missing; no log block of its own.
+TPictureLoad BlackSquare() {
+    TPictureLoad load;
+    load.Picture = std::make_unique<TFastBMP>();
+    load.Picture->SetSize(100, 100);
+    std::memset(load.Picture->PixelData, 0, size_t(load.Picture->ByteSize)); // black
+    return load;
 }
 
 std::unique_ptr<TFastBMP> DecodePicture(const std::string& path,
@@ -57,9 +59,10 @@ TPictureLoad LoadPictureFile(const std::string& path, const TPictureLoadSetup& s
         // says why (tiled, too large, truncated ...).
         load.Log.push_back("*Error*: Unable to load " + path);
         load.Log.push_back(reason.empty() ? "Unknown error" : reason);
-        TPictureLoad fallback =
-            errorPictureOnFailure ? LoadErrorPicture(setup) : TPictureLoad{BlackPicture(), {}, {}};
+        TPictureLoad fallback = errorPictureOnFailure ? LoadErrorPicture(setup) : BlackSquare();
         load.Picture = std::move(fallback.Picture);
+        if (fallback.ColorsLine)
+            load.ColorsLine = load.Log.size() + *fallback.ColorsLine;
         load.Log.insert(load.Log.end(), fallback.Log.begin(), fallback.Log.end());
         return load;
     }
@@ -67,7 +70,8 @@ TPictureLoad LoadPictureFile(const std::string& path, const TPictureLoadSetup& s
     const TFastBMP& picture = *load.Picture;
     load.Log.push_back("Dimensions: " + std::to_string(picture.Width) + "x" +
                        std::to_string(picture.Height));
-    load.Log.push_back("Colors: " + std::to_string(picture.ColorCount()));
+    load.ColorsLine = load.Log.size();
+    load.Log.push_back(ColorsLabel);
     load.Log.push_back("Size: " + std::to_string(picture.ByteSize) + " bytes (uncompressed)");
     load.Log.push_back("Load: " + std::to_string(end - start) + " ms");
     return load;
@@ -77,5 +81,5 @@ TPictureLoad LoadErrorPicture(const TPictureLoadSetup& setup) {
     std::error_code error;
     if (std::filesystem::is_regular_file(setup.ErrorPicturePath, error))
         return LoadPictureFile(setup.ErrorPicturePath, setup, false);
-    return {BlackPicture(), {}, {}};
+    return BlackSquare();
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,15 @@ struct TPictureLoad {
     std::unique_ptr<TFastBMP> Picture;
     // The load's block of the debug log: its head line, what it found and how long it took.
     std::vector<std::string> Log;
+    // The line of Log that the picture's colour count completes: counting is no part of the
+    // load. Nothing when the block has no such line.
+    std::optional<size_t> ColorsLine;
     // Damage the decode went past; the caller decides whether the user is told.
     std::vector<std::string> Warnings;
 };
+
+// The head of the log line that tells a picture's colour count; alone until it is counted.
+inline constexpr const char* ColorsLabel = "Colors: ";
 
 // What a load needs beside the file: the error picture and a clock in milliseconds.
 struct TPictureLoadSetup {

@@ -36,7 +36,8 @@ protected:
         return window;
     }
 
-    static int NumberOf(const std::unique_ptr<TFastBMP>& picture) {
+    template <typename TPicturePointer>
+    static int NumberOf(const TPicturePointer& picture) {
         return picture ? TopDownPixel(*picture, 0, 0).Red : -1;
     }
     int Shown() const { return NumberOf(Window->DisplayBuffer); }

@@ -69,8 +69,7 @@ TEST_F(MainProcessing, HalfAndNoTurnTakeTheExactPath) {
     EXPECT_EQ(window.DisplayBuffer->Width, 5);
     EXPECT_EQ(window.DisplayBuffer->Height, 3);
     TFastBMP expected;
-    expected.SetSize(5, 3);
-    window.CurrentBmp->CopyBlock(expected, 0, 0, 5, 3, 0, 0);
+    expected.AssignPixels(*window.CurrentBmp);
     FlipHorizontal(expected);
     FlipVertical(expected);
     EXPECT_EQ(PixelsOf(*window.DisplayBuffer), PixelsOf(expected));
@@ -173,8 +172,7 @@ TEST_F(MainProcessing, InvertAndTheFlipsTwiceRestoreThePicture) {
     }
     window.actEmboss->trigger();
     TFastBMP embossed;
-    embossed.SetSize(5, 3);
-    window.CurrentBmp->CopyBlock(embossed, 0, 0, 5, 3, 0, 0);
+    embossed.AssignPixels(*window.CurrentBmp);
     EmbossEffect(embossed);
     EXPECT_EQ(PixelsOf(*window.DisplayBuffer), PixelsOf(embossed));
 }
@@ -186,8 +184,7 @@ TEST_F(MainProcessing, GrayscaleIsAModeThatRevertKeepsAndSwitchingOffUndoes) {
     EXPECT_TRUE(window.actGrayscale->isChecked());
     EXPECT_EQ(window.DebugLog.back(), "Grayscale: 5 ms");
     TFastBMP gray;
-    gray.SetSize(5, 3);
-    window.CurrentBmp->CopyBlock(gray, 0, 0, 5, 3, 0, 0);
+    gray.AssignPixels(*window.CurrentBmp);
     MakeGrayscale(gray);
     EXPECT_EQ(PixelsOf(*window.DisplayBuffer), PixelsOf(gray));
 

@@ -89,7 +89,8 @@ TEST_F(NeighbourDecoding, TheWindowGoesOnWhileANeighbourDecodesAndItsBlockArrive
     Gate.Open();
     SettleNeighbours();
     EXPECT_EQ(NumberOf(window.NextBmp), 1);
-    const std::vector<std::string> block(window.DebugLog.end() - 6, window.DebugLog.end());
+    const std::vector<std::string>& log = window.DebugLines();
+    const std::vector<std::string> block(log.end() - 6, log.end());
     EXPECT_EQ(std::vector(block.begin(), block.end() - 1),
               (std::vector<std::string>{"", "===== 01.tbmp =====", "Dimensions: 4x3", "Colors: 1",
                                         "Size: 36 bytes (uncompressed)"}));
@@ -147,5 +148,26 @@ TEST_F(NeighbourDecoding, AStepAwayCallsOffTheDecodeBehindAndTakesOverTheOneNotB
     EXPECT_EQ(NumberOf(window.PrevBmp), 2);
     EXPECT_EQ(NumberOf(window.NextBmp), 4);
     EXPECT_EQ(LoadsSince(lines), 2u); // 03 and 04, no 01
+}
+
+TEST_F(NeighbourDecoding, AShownPictureLeavesItsColourCountToTheWorkerOrToTheConsole) {
+    TfrmMain& window = StartHeld(4);
+    ASSERT_TRUE(Gate.AwaitWorkerLoads(1));
+    // The worker is held in the decode of 01, so the count of 02 waits behind it.
+    const size_t lines = window.DebugLog.size();
+    window.GoToPicture(2);
+    EXPECT_EQ(Shown(), 2);
+    const size_t colors = lines + 3;
+    ASSERT_EQ(window.DebugLog[colors - 2], "===== 02.tbmp =====");
+    EXPECT_EQ(window.DebugLog[colors], "Colors: ");
+    EXPECT_EQ(window.DebugLines()[colors], "Colors: 1");
+    Gate.Open();
+    SettleNeighbours();
+    // The worker finds the count made and leaves the line alone; later counts arrive by
+    // themselves.
+    EXPECT_EQ(window.DebugLog[colors], "Colors: 1");
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return std::count(window.DebugLog.begin(), window.DebugLog.end(), "Colors: ") == 0;
+    }));
 }
 } // namespace
