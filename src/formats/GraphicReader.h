@@ -62,8 +62,6 @@ struct TImageProperties {
     float YResolution = 0;
     bool Interlaced = false;
     bool HasAlpha = false;
-    bool LocalColorMap = false;
-    uint8_t Channels = 0;
     uint8_t FilterMode = 0;
 };
 

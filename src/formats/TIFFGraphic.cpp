@@ -15,6 +15,7 @@
 #include "formats/TIFFRows.h"
 #include "formats/YCbCrUpsampling.h"
 #include "platform/ByteCursor.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,19 +69,6 @@ struct TTIFFGraphic::TBand {
     std::vector<TPictureMemory> Joined; // per plane: a picture row made of blocks
     size_t Stride = 0;                  // bytes from one decoded row to the next
 };
-
-// The bytes from the stream's position to its end: a memory stream's own, where they lie;
-// a file's read into STORAGE, which the load's budget counts.
-std::span<const uint8_t> TTIFFGraphic::StreamBytes(TStream& stream, TPictureMemory& storage) {
-    const int64_t start = stream.Position();
-    if (const auto* memory = dynamic_cast<const TMemoryStream*>(&stream)) {
-        const std::span<const uint8_t> all(memory->Memory());
-        return all.subspan(std::min(size_t(std::max<int64_t>(start, 0)), all.size()));
-    }
-    storage = TPictureMemory(size_t(stream.Remaining()));
-    stream.ReadBuffer(storage.Data(), int64_t(storage.Size()));
-    return {storage.Data(), storage.Size()};
-}
 
 bool TTIFFGraphic::CanLoad(TStream& stream) {
     const int64_t start = stream.Position();
