@@ -1,19 +1,25 @@
 // A 24-megapixel JPEG, baseline and progressive, decoded three ways in one binary:
 //   Libjpeg      libjpeg-turbo straight into one blue-green-red buffer (the library's own cost)
 //   JPEGImage    our picture class: load from a stream, decode into its bitmap
-//   ViewerPath   as pelorama-decode loads it: the above, then drawn onto a white 24-bit canvas
+//   ViewerPath   as the viewer loads it from a file into a new pixel buffer (LoadPictureBuffer)
 // The goal is JPEGImage within 10 % of Libjpeg.
+#include "LibjpegBgr.h"
 #include "PhotoLikePicture.h"
+#include "formats/FileFormatList.h"
 #include "formats/JPEGImage.h"
+#include "platform/PictureLimits.h"
+#include "raster/LoadedPicture.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
-#include <jpeglib.h>
 
 namespace {
 
@@ -34,41 +40,21 @@ const std::vector<uint8_t>& Encoded(bool progressive) {
     return file;
 }
 
-// Decodes into a new buffer, as every load of a picture must; returns it for freeing.
-uint8_t* DecodeWithLibjpeg(const std::vector<uint8_t>& file) {
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors); // the benchmark's own file is valid
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    const size_t stride = (size_t(info.output_width) * 3 + 3) & ~size_t(3);
-    auto* pixels = static_cast<uint8_t*>(std::malloc(stride * info.output_height));
-    std::vector<JSAMPROW> rows(info.output_height);
-    for (JDIMENSION y = 0; y < info.output_height; ++y)
-        rows[y] = pixels + y * stride;
-    while (info.output_scanline < info.output_height)
-        jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
-                            info.output_height - info.output_scanline);
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return pixels;
-}
-
 void Libjpeg(benchmark::State& state) {
     const std::vector<uint8_t>& file = Encoded(state.range(0) != 0);
     for (auto _ : state) {
-        uint8_t* pixels = DecodeWithLibjpeg(file);
+        // A new buffer, as every load of a picture must.
+        uint8_t* pixels = nullptr;
+        LibjpegDecodeBgr(file, true, [&](size_t bytes) {
+            return pixels = static_cast<uint8_t*>(std::malloc(bytes));
+        });
         benchmark::DoNotOptimize(pixels);
         std::free(pixels);
     }
     state.counters["MB"] = double(file.size()) / 1e6;
 }
 
-// Our path, optionally followed by the viewer's drawing onto a white canvas.
-void DecodeWithJPEGImage(benchmark::State& state, bool drawOnCanvas) {
+void JPEGImage(benchmark::State& state) {
     const std::vector<uint8_t>& file = Encoded(state.range(0) != 0);
     TMemoryStream stream(file.data(), file.size());
     for (auto _ : state) {
@@ -76,23 +62,31 @@ void DecodeWithJPEGImage(benchmark::State& state, bool drawOnCanvas) {
         TJPEGImage image;
         image.LoadFromStream(stream);
         benchmark::DoNotOptimize(image.Bitmap().ScanLine(0));
-        if (!drawOnCanvas)
-            continue;
-        TBitmap canvas;
-        canvas.SetPixelFormat(TPixelFormat::pf24bit);
-        canvas.SetSize(image.Width(), image.Height());
-        canvas.Fill({255, 255, 255});
-        image.Draw(canvas, 0, 0);
-        benchmark::DoNotOptimize(canvas.ScanLine(0));
     }
 }
 
-void JPEGImage(benchmark::State& state) {
-    DecodeWithJPEGImage(state, false);
+// The file written once where the viewer's load can read it.
+std::string EncodedFile(bool progressive) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       (progressive ? "pelorama-bench-progressive.jpg"
+                                                    : "pelorama-bench-baseline.jpg");
+    const std::vector<uint8_t>& file = Encoded(progressive);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    return path.string();
 }
 
 void ViewerPath(benchmark::State& state) {
-    DecodeWithJPEGImage(state, true);
+    RegisterFileFormats(nullptr);
+    const std::string path = EncodedFile(state.range(0) != 0);
+    for (auto _ : state) {
+        const TPictureLoadScope load;
+        TFastBMP buffer;
+        LoadPictureBuffer(path, buffer);
+        benchmark::DoNotOptimize(buffer.PixelData);
+    }
+    std::filesystem::remove(path);
+    UnregisterFileFormats();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 // After the runs a table gives ours / peer for both, in CPU time of the thread (every side is
 // single-threaded; on a shared machine wall time says more about the neighbours). Medians of 5
 // repetitions by default; --benchmark_filter=2mp/ runs the small set alone.
+#include "LibjpegBgr.h"
 #include "formats/FileFormatList.h"
 #include "platform/PictureClassTable.h"
 #include "platform/PictureLimits.h"
@@ -28,7 +29,6 @@
 #include <sys/mman.h>
 #include <vector>
 
-#include <jpeglib.h>
 #ifdef HAVE_LIBPNG
 #include <png.h>
 #endif
@@ -96,21 +96,7 @@ std::vector<uint8_t*> RowsOf(uint8_t* pixels, size_t width, size_t height) {
 // The peers trust the files this benchmark made; each returns whether it decoded.
 
 bool LibjpegDecode(const TBytes& file, TPeerPixels& out) {
-    jpeg_decompress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    std::vector<uint8_t*> rows = RowsOf(out.Get(size_t(info.output_width) * 3 * info.output_height),
-                                        info.output_width, info.output_height);
-    while (info.output_scanline < info.output_height)
-        jpeg_read_scanlines(&info, rows.data() + info.output_scanline,
-                            info.output_height - info.output_scanline);
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
+    LibjpegDecodeBgr(file, false, [&](size_t bytes) { return out.Get(bytes); });
     return true;
 }
 
