@@ -109,3 +109,14 @@ void TGraphicReader::RowTransferred(int32_t row) {
 void TGraphicReader::FinishTransferring() {
     Progress(TProgressStage::psEnding, 0, false, ProgressRect, std::string());
 }
+
+TGraphicReader::TTransferEnd::~TTransferEnd() noexcept(false) {
+    if (std::uncaught_exceptions() == Exceptions) {
+        Reader.FinishTransferring();
+        return;
+    }
+    try {
+        Reader.FinishTransferring();
+    } catch (...) {
+    }
+}

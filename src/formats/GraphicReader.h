@@ -9,6 +9,7 @@
 #include "platform/StringFormat.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -154,6 +155,20 @@ protected:
     void StartTransferring();
     void RowTransferred(int32_t row);
     void FinishTransferring();
+    // Sends the end of the transfer when it goes out of scope, on every path: while an
+    // exception passes, a listener's own failure gives way to the reader's.
+    class TTransferEnd {
+    public:
+        explicit TTransferEnd(TGraphicReader& reader)
+            : Reader(reader), Exceptions(std::uncaught_exceptions()) {}
+        ~TTransferEnd() noexcept(false);
+        TTransferEnd(const TTransferEnd&) = delete;
+        TTransferEnd& operator=(const TTransferEnd&) = delete;
+
+    private:
+        TGraphicReader& Reader;
+        int Exceptions;
+    };
 
 private:
     TRowTarget* FRowTarget = nullptr;

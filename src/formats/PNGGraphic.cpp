@@ -196,18 +196,15 @@ void TPNGGraphic::LoadFromStream(TStream& stream) {
     Metadata = {};
     ColorManager.SetSourceFlags(cfSwapBytes);
     ColorManager.SetTargetFlags(0);
-    try {
-        LoadChunks();
-    } catch (...) {
-        Decoder.reset();
-        RawBuffer.Reset();
-        FinishTransferring();
-        throw;
-    }
+    const TTransferEnd end(*this);
+    const TReleaseBuffers release{*this};
+    LoadChunks();
     Decoder->DecodeEnd();
-    Decoder.reset();
-    RawBuffer.Reset();
-    FinishTransferring();
+}
+
+TPNGGraphic::TReleaseBuffers::~TReleaseBuffers() {
+    Reader.Decoder.reset();
+    Reader.RawBuffer.Reset();
 }
 
 // The chunks after the header, up to the end.

@@ -58,6 +58,12 @@ private:
     void FinishCompressedData();
     uint32_t IDATRemaining() const;
 
+    // The decoder and the chunk data go with the load that made them, however it ends.
+    struct TReleaseBuffers {
+        TPNGGraphic& Reader;
+        ~TReleaseBuffers();
+    };
+
     std::unique_ptr<TLZ77Decoder> Decoder;
     int32_t IDATSize = 0;
     TPictureMemory RawBuffer; // the current chunk's data

@@ -184,13 +184,10 @@ void TTIFFGraphic::LoadTIFF(std::span<const uint8_t> file) {
     if (decoder)
         decoder->DecodeInit();
     StartTransferring();
-    try {
+    {
+        const TTransferEnd end(*this);
         DecodeBlocks(blocks, decoder.get());
-    } catch (...) {
-        FinishTransferring();
-        throw;
     }
-    FinishTransferring();
     if (const auto* jpeg = dynamic_cast<const TTIFFJPEGDecoder*>(decoder.get()))
         Warnings = jpeg->Warnings();
 }

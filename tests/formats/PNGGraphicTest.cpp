@@ -407,6 +407,37 @@ TEST(PNGGraphic, ImageDataCutShortLeavesTheBackgroundBelow) {
     AppendChunk(png, "IDAT", packed);
     AppendChunk(png, "IEND", {});
     EXPECT_EQ(RenderRgbTopDown(*Load(png)), TBytes({9, 8, 7, 1, 2, 3}));
+
+    // Written into a row target instead, the same rows (blue, green, red).
+    struct TRows : TRowTarget {
+        TBytes Pixels;
+        void SetSize(int32_t width, int32_t height) override {
+            Pixels.assign(size_t(width) * size_t(height) * 3, 0xAA);
+        }
+        uint8_t* Row(int32_t y) override { return Pixels.data() + size_t(y) * 3; }
+    } target;
+    TPNGGraphic reader;
+    reader.SetRowTarget(&target);
+    TMemoryStream stream(png.data(), png.size());
+    reader.LoadFromStream(stream);
+    ASSERT_TRUE(reader.WroteRowTarget());
+    EXPECT_EQ(target.Pixels, TBytes({7, 8, 9, 3, 2, 1}));
+}
+
+TEST(PNGGraphic, AFailedLoadStillEndsItsTransfer) {
+    TBytes garbage = Signature();
+    AppendChunk(garbage, "IHDR", Header(3, 2, 8, 2));
+    AppendChunk(garbage, "IDAT", {0x78, 0x9C, 0xFF, 0xFF, 0xFF, 0xFF});
+    AppendChunk(garbage, "IEND", {});
+    TPNGGraphic reader;
+    std::vector<TProgressStage> stages;
+    reader.OnProgress = [&](TProgressStage stage, uint8_t, bool, const TRect&, const std::string&) {
+        stages.push_back(stage);
+    };
+    TMemoryStream stream(garbage.data(), garbage.size());
+    EXPECT_THROW(reader.LoadFromStream(stream), EInvalidGraphic);
+    ASSERT_FALSE(stages.empty());
+    EXPECT_EQ(stages.back(), TProgressStage::psEnding);
 }
 
 } // namespace
