@@ -69,7 +69,8 @@ std::shared_ptr<const TFastBMP> TfrmMain::ErrorPicture() {
 void TfrmMain::ShowPicture(const TFastBMP& buffer) {
     const int32_t start = Services.MillisecondsSinceMidnight();
     PaintEnabled = false;
-    DisplayBuffer->SetSize(buffer.Width, buffer.Height);
+    // The copy overwrites every byte: the buffer is not cleared for it first.
+    DisplayBuffer->SetSize(buffer.Width, buffer.Height, TPictureMemory::TFill::Unset);
     if (DisplayBuffer->ByteSize > 0)
         std::memcpy(DisplayBuffer->PixelData, buffer.PixelData, size_t(DisplayBuffer->ByteSize));
     if (actGrayscale->isChecked())

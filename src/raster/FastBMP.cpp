@@ -45,6 +45,10 @@ void TFastBMP::SetSize(int32_t w, int32_t h, TPictureMemory::TFill fill) {
     RowTable.resize(size_t(h));
     for (int32_t i = 0; i < h; ++i)
         RowTable[size_t(i)] = PixelData + size_t(h - 1 - i) * size_t(stride);
+    // No writer of pixels touches the padding, which copies carry along.
+    if (!zeros && RowPadding > 0)
+        for (int32_t y = 0; y < h; ++y)
+            std::memset(TopRow(y) + size_t(w) * 3, 0, size_t(RowPadding));
 }
 
 void TFastBMP::Draw(TDeviceContext& dc, int32_t x, int32_t y) {
@@ -150,7 +154,7 @@ void TFastBMP::FillTiled(TFastRGB& dst) {
 }
 
 void TFastBMP::LoadFromBitmapHandle(const TBitmap& bitmap) {
-    SetSize(bitmap.Width(), bitmap.Height());
+    SetSize(bitmap.Width(), bitmap.Height(), TPictureMemory::TFill::Unset);
     if (!PixelData)
         return;
     const TBgrRowConverter converter(bitmap);

@@ -17,8 +17,8 @@ public:
 
     TBitmapInfoHeader DibInfo; // a top-down DIB: its height is -Height
 
-    // A new size is black; FILL Unset leaves it as the storage held it, for a caller that
-    // writes every pixel anyway.
+    // A new size is black; FILL Unset leaves the pixels as the storage held them, for a
+    // caller that writes every one anyway (the padding is cleared).
     void SetSize(int32_t w, int32_t h) override;
     void SetSize(int32_t w, int32_t h, TPictureMemory::TFill fill);
     // Row Y counted from the top: the storage's row order.

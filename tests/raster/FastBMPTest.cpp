@@ -73,6 +73,9 @@ TEST(FastBMP, SetSizeForAWriterOfEveryPixelSkipsClearingStorageItKeeps) {
     buffer.SetSize(4, 5, TPictureMemory::TFill::Unset); // 60 of the 64 bytes it holds
     ASSERT_EQ(buffer.PixelData, storage);
     EXPECT_EQ(std::vector<uint8_t>(storage, storage + buffer.ByteSize), before);
+    buffer.SetSize(3, 4, TPictureMemory::TFill::Unset);
+    EXPECT_TRUE(PaddingIs(buffer, 0));
+    EXPECT_EQ(buffer.TopRow(0)[0], before[0]);
     buffer.SetSize(5, 4, TPictureMemory::TFill::Zeros);
     EXPECT_EQ(PixelBytes(buffer), std::vector<uint8_t>(5 * 4 * 3, 0));
 }
