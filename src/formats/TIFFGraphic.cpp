@@ -176,7 +176,7 @@ void TTIFFGraphic::LoadTIFF(std::span<const uint8_t> file) {
     SetupColor();
     const TTIFFBlocks blocks = LayOutBlocks(
         FImage, TByteCursor(file, TByteOrder::boLittleEndian, InvalidTIFF), FForm.Planes);
-    SetSize(int32_t(FImage.Width), int32_t(FImage.Height));
+    SizePicture(int32_t(FImage.Width), int32_t(FImage.Height));
     SetupPalette();
     Metadata.Orientation = FImage.Orientation;
     Metadata.IccProfile = FImage.IccProfile;
@@ -405,10 +405,12 @@ void TTIFFGraphic::DecodeBlocks(const TTIFFBlocks& blocks, TDecoder* decoder) {
                 any = any || !packed.empty();
                 band.Rows[slot] = UnpackBlock(blocks, packed, rows, decoder, band, slot);
             }
-        // A row of blocks without data leaves its rows blank.
-        if (!any)
-            continue;
         const uint32_t shown = std::min(rows, image.Height - top);
+        // A row of blocks without data leaves its rows blank.
+        if (!any) {
+            BlankRows(int32_t(top), int32_t(shown));
+            continue;
+        }
         for (uint32_t r = 0; r < shown; ++r) {
             for (uint32_t plane = 0; plane < blocks.Planes; ++plane) {
                 const uint8_t* const* first = &band.Rows[size_t(plane) * blocks.Across];
@@ -452,7 +454,7 @@ void TTIFFGraphic::TransferRow(uint32_t y, std::span<const uint8_t* const> plane
         sources[0] = rgba;
         count = 1;
     }
-    uint8_t* target = ScanLine(int32_t(y));
+    uint8_t* target = TargetRow(int32_t(y));
     ColorManager.ConvertPixels(std::span<const void* const>(sources, count), target, image.Width);
     if (FForm.DivideAlpha)
         DivideOutAlpha(target, image.Width);
