@@ -354,7 +354,7 @@ void Ours(benchmark::State& state, const std::string& path, bool reuse) {
         const TPictureLoadScope load;
         TFastBMP fresh;
         TFastBMP& buffer = reuse ? kept : fresh;
-        LoadPictureBuffer(PictureClassTable().LoadFromFile(path), buffer);
+        LoadPictureBuffer(path, buffer);
         benchmark::DoNotOptimize(buffer.PixelData);
     }
 }

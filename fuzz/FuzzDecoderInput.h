@@ -18,8 +18,9 @@ struct TFuzzDecoderInput {
         Valid = true;
     }
 
-    // An unpacked size up to 64 KiB from two parameter bytes.
-    int32_t Size(size_t at) const { return Parameters[at] | Parameters[at + 1] << 8; }
+    // An unpacked size up to 16 KiB from two parameter bytes: larger ones only repeat rows
+    // a smaller one reaches, at many times the cost of a run.
+    int32_t Size(size_t at) const { return (Parameters[at] | Parameters[at + 1] << 8) & 0x3FFF; }
 
     std::vector<uint8_t> Parameters;
     std::vector<uint8_t> Packed; // its own allocation: reading past it is caught

@@ -58,7 +58,7 @@ void PrintFormats() {
 // The viewer's load: the picture drawn over white into the pixel buffer, in sRGB, upright.
 void LoadPicture(const std::string& path, TFastBMP& buffer) {
     const TPictureLoadScope load; // decoding, drawing and the copy share one memory budget
-    LoadPictureBuffer(PictureClassTable().LoadFromFile(path), buffer);
+    LoadPictureBuffer(path, buffer);
 }
 
 bool WritePpm(const std::string& fileName, const TFastBMP& buffer) {

@@ -1,8 +1,6 @@
 #include "app/PictureLoad.h"
 
-#include "platform/Exceptions.h"
 #include "platform/LoadCancellation.h"
-#include "platform/PictureClassTable.h"
 #include "platform/PictureLimits.h"
 #include "raster/LoadedPicture.h"
 
@@ -24,13 +22,8 @@ std::unique_ptr<TFastBMP> DecodePicture(const std::string& path,
                                         std::vector<std::string>& warnings) {
     // Decoding, drawing and the copy share one memory budget.
     const TPictureLoadScope load;
-    std::unique_ptr<TGraphic> picture = PictureClassTable().LoadFromFile(path);
-    // An empty picture has nothing to show; it is as unreadable as a corrupt one.
-    if (picture->Empty())
-        throw EInvalidGraphic("The picture is empty");
-    warnings = picture->Warnings;
     auto result = std::make_unique<TFastBMP>();
-    LoadPictureBuffer(std::move(picture), *result);
+    warnings = LoadPictureBuffer(path, *result);
     return result;
 }
 } // namespace

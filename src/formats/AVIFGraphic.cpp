@@ -5,6 +5,7 @@
 #include "formats/GraphicStrings.h"
 #include "formats/LibraryDecoding.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
 #include <memory>
@@ -39,7 +40,9 @@ uint8_t OrientationOfTransform(int angle, int mirror) {
 const TGraphicClassInfo TAVIFGraphic::ClassInfo = {"TAVIFGraphic", CreateGraphic<TAVIFGraphic>};
 
 void TAVIFGraphic::LoadFromStream(TStream& stream) {
-    const std::vector<uint8_t> bytes = ReadRemainingBytes(stream);
+    // The libraries decode from memory: the file, read once.
+    TPictureMemory storage;
+    const std::span<const uint8_t> bytes = StreamBytes(stream, storage);
     Metadata = {};
     const std::unique_ptr<avifDecoder, DecoderDeleter> decoder(avifDecoderCreate());
     if (!decoder)

@@ -13,20 +13,32 @@ const TGraphicClassInfo TBMPGraphic::ClassInfo = {
     "TBMPGraphic", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TBMPGraphic>(); }};
 
 namespace {
+
 constexpr size_t FileHeaderSize = 14;
+
+// "BM", the file size, two reserved words and the offset of the pixel data.
+struct TFileHeader {
+    uint8_t Signature[2];
+    uint32_t BitsOffset;
+    bool Check() const { return Signature[0] == 'B' && Signature[1] == 'M'; }
+};
+
+TFileHeader ReadFileHeader(TStream& stream) {
+    std::array<uint8_t, FileHeaderSize> raw;
+    const TByteCursor h = ReadBlock(stream, raw, TByteOrder::boLittleEndian, RaiseInvalidBitmap);
+    return {{h.U8At(0), h.U8At(1)}, h.U32At(10)};
+}
+
 } // namespace
 
-// A bitmap file: "BM", the file size, two reserved words, the offset of the pixel data, then
-// a device-independent bitmap. Positions are taken relative to where the file starts in the
-// stream, so a bitmap embedded in a larger stream reads as well.
+// Positions are taken relative to where the file starts in the stream, so a bitmap embedded
+// in a larger stream reads as well.
 void TBMPGraphic::LoadFromStream(TStream& stream) {
     const int64_t start = stream.Position();
-    std::array<uint8_t, FileHeaderSize> raw;
-    const TByteCursor fileHeader =
-        ReadBlock(stream, raw, TByteOrder::boLittleEndian, RaiseInvalidBitmap);
-    if (fileHeader.U8At(0) != 'B' || fileHeader.U8At(1) != 'M')
+    const TFileHeader fileHeader = ReadFileHeader(stream);
+    if (!fileHeader.Check())
         RaiseInvalidBitmap();
-    const int64_t bitsPosition = start + fileHeader.U32At(10);
+    const int64_t bitsPosition = start + fileHeader.BitsOffset;
     const TDibHeader header = ReadDibHeader(stream, bitsPosition);
     // Some writers leave the offset at zero or let it point into the headers; the pixels
     // then follow the palette. Pixels that start at the end of the file are none at all.

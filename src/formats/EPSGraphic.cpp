@@ -2,6 +2,7 @@
 
 #include "formats/GraphicStrings.h"
 #include "platform/ByteCursor.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
 

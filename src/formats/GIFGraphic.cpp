@@ -30,10 +30,6 @@ bool IsGIFSignature(const uint8_t* signature) {
            std::toupper(signature[2]) == 'F';
 }
 
-uint32_t ColorTableEntries(uint8_t flags) {
-    return 2u << (flags & 7);
-}
-
 } // namespace
 
 bool TGIFGraphic::CanLoad(TStream& stream) {
@@ -94,49 +90,54 @@ TGIFGraphic::TDescriptor TGIFGraphic::ReadImageDescriptor(TStream& stream) {
     return {d.U16(), d.U16(), d.U8()};
 }
 
-// The signature and the logical screen: the header, read once.
+bool TGIFGraphic::THeader::Check() const {
+    return IsGIFSignature(Signature);
+}
+
+uint32_t TGIFGraphic::THeader::Version() const {
+    return uint32_t(StrToInt(std::string_view(reinterpret_cast<const char*>(Signature + 3), 2)));
+}
+
+// The signature and the logical screen, read once and checked before anything else is read.
 bool TGIFGraphic::ReadHeader(TStream& stream) {
     Stream = &stream;
-    uint8_t signature[6];
-    if (stream.Read(signature, sizeof signature) != sizeof signature || !IsGIFSignature(signature))
+    Header.reset();
+    THeader header;
+    if (stream.Read(header.Signature, sizeof header.Signature) != sizeof header.Signature ||
+        !header.Check())
         return false;
     TImageProperties& p = ImageProperties;
-    p.Version = uint32_t(StrToInt(std::string_view(reinterpret_cast<char*>(signature + 3), 2)));
+    p.Version = header.Version();
     p.ColorScheme = psIndexed;
     p.SamplesPerPixel = 1;
     p.BitsPerSample = 8;
     p.Compression = ctLZW;
-    Screen = ReadScreenDescriptor(stream);
-    if (Screen.Flags & 0x80)
-        p.BitsPerSample = uint8_t((Screen.Flags & 7) + 1);
-    DescribeImage();
+    header.Screen = ReadScreenDescriptor(stream);
+    if (header.Screen.HasColorTable())
+        p.BitsPerSample = uint8_t((header.Screen.Flags & 7) + 1);
+    p.BitsPerPixel = p.BitsPerSample;
+    Header = header;
     return true;
 }
 
 // The first image, once its descriptor is read; a file without one keeps a size of 0.
-void TGIFGraphic::DescribeImage(const TDescriptor* image) {
+void TGIFGraphic::DescribeImage(const TDescriptor& image) {
     TImageProperties& p = ImageProperties;
-    if (image) {
-        p.Width = image->Width ? image->Width : Screen.Width;
-        p.Height = image->Height ? image->Height : Screen.Height;
-        p.LocalColorMap = image->Flags & 0x80;
-        if (p.LocalColorMap)
-            p.BitsPerSample = uint8_t((image->Flags & 7) + 1);
-        p.Interlaced = image->Flags & 0x40;
-    }
-    p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
+    p.Width = image.Width ? image.Width : Header->Screen.Width;
+    p.Height = image.Height ? image.Height : Header->Screen.Height;
+    if (image.HasColorTable())
+        p.BitsPerSample = uint8_t((image.Flags & 7) + 1);
+    p.BitsPerPixel = p.BitsPerSample;
 }
 
 bool TGIFGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     TGraphicReader::ReadImageProperties(stream, imageIndex);
     if (!ReadHeader(stream))
         return false;
-    if (Screen.Flags & 0x80)
-        stream.Seek(3 * ColorTableEntries(Screen.Flags), TSeekOrigin::soCurrent);
-    if (SkipToImageOrTrailer() == ImageIntroducer) {
-        const TDescriptor image = ReadImageDescriptor(stream);
-        DescribeImage(&image);
-    }
+    if (Header->Screen.HasColorTable())
+        stream.Seek(3 * Header->Screen.ColorTableEntries(), TSeekOrigin::soCurrent);
+    if (SkipToImageOrTrailer() == ImageIntroducer)
+        DescribeImage(ReadImageDescriptor(stream));
     return true;
 }
 
@@ -168,10 +169,10 @@ TPictureMemory TGIFGraphic::ReadImageData() {
     return data;
 }
 
-void TGIFGraphic::CopyRows(const uint8_t* pixels) {
+void TGIFGraphic::CopyRows(const uint8_t* pixels, bool interlaced) {
     const int32_t width = Width();
     const int32_t height = Height();
-    if (!ImageProperties.Interlaced) {
+    if (!interlaced) {
         for (int32_t y = 0; y < height; ++y) {
             std::copy_n(pixels + int64_t(y) * width, width, ScanLine(y));
             RowTransferred(y);
@@ -197,9 +198,10 @@ void TGIFGraphic::LoadFromStream(TStream& stream) {
     if (!ReadHeader(stream))
         GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
     StartPreparing();
-    SetPixelFormat(TPixelFormat::pf8bit);
-    if (Screen.Flags & 0x80)
-        SetPalette(ReadColorTable(ColorTableEntries(Screen.Flags)));
+    // The decoder yields one byte an index, whatever the table's depth: rows go as they are.
+    SetupColorManager({psIndexed, 8, 1}, psIndexed, 8, 1);
+    if (Header->Screen.HasColorTable())
+        SetPalette(ReadColorTable(Header->Screen.ColorTableEntries()));
     const uint8_t block = SkipToImageOrTrailer();
     Progress(TProgressStage::psEnding, 0, false, ProgressRect, std::string());
     if (block == Trailer)
@@ -207,13 +209,13 @@ void TGIFGraphic::LoadFromStream(TStream& stream) {
 
     Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesLoadingData);
     const TDescriptor image = ReadImageDescriptor(stream);
-    DescribeImage(&image);
+    DescribeImage(image);
     const int32_t width = ImageProperties.Width;
     const int32_t height = ImageProperties.Height;
     if (!MayAllocatePicture(width, height))
         GraphicErrorFmt(gesInvalidImage, gesFormatGIF);
-    if (image.Flags & 0x80)
-        SetPalette(ReadColorTable(ColorTableEntries(image.Flags)));
+    if (image.HasColorTable())
+        SetPalette(ReadColorTable(image.ColorTableEntries()));
     const uint8_t codeSize = ReadByte();
     // Nothing is sized before the data are seen: a few bytes claiming a huge picture cost
     // no more than they are.
@@ -229,6 +231,6 @@ void TGIFGraphic::LoadFromStream(TStream& stream) {
     decoder.Decode(source, dest, int32_t(std::min<int64_t>(int64_t(data.Size()), INT32_MAX)),
                    int32_t(pixelCount));
     StartTransferring();
-    CopyRows(pixels.Data());
+    CopyRows(pixels.Data(), image.Interlaced());
     FinishTransferring();
 }

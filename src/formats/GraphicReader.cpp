@@ -2,6 +2,8 @@
 
 #include "formats/GraphicStrings.h"
 
+#include <cstring>
+
 void GraphicError(const std::string& message) {
     throw EInvalidGraphic(message);
 }
@@ -22,8 +24,18 @@ void TGraphicReader::Assign(const TBitmap& source) {
     TBitmap::Assign(source);
 }
 
+int32_t TGraphicReader::Width() const {
+    return FWritesTarget ? FTargetWidth : TBitmap::Width();
+}
+
+int32_t TGraphicReader::Height() const {
+    return FWritesTarget ? FTargetHeight : TBitmap::Height();
+}
+
 void TGraphicReader::BeginLoad(TStream& stream) {
     ReleaseImage();
+    FWritesTarget = false;
+    FTargetWidth = FTargetHeight = 0;
     Stream = &stream;
     BasePosition = stream.Position();
 }
@@ -50,6 +62,36 @@ void TGraphicReader::SetupColorManager(const TSourceRows& source, TPixelScheme t
     ColorManager.SetTargetBits(targetBits);
     ColorManager.SetTargetSamples(targetSamples);
     SetPixelFormat(ColorManager.NativePixelFormat(TargetSide));
+}
+
+void TGraphicReader::SizePicture(int32_t width, int32_t height, bool targetAllowed) {
+    const bool plainColour = ColorManager.TargetScheme() == psBGR &&
+                             ColorManager.TargetBits() == 8 && ColorManager.TargetSamples() == 3;
+    if (!FRowTarget || !targetAllowed || !plainColour) {
+        SetSize(width, height);
+        return;
+    }
+    if (width <= 0 || height <= 0 || !MayAllocatePicture(width, height))
+        throw EInvalidGraphic("Invalid pixel buffer size");
+    FRowTarget->SetSize(width, height);
+    FWritesTarget = true;
+    FTargetWidth = width;
+    FTargetHeight = height;
+}
+
+uint8_t* TGraphicReader::TargetRow(int32_t y) {
+    if (!FWritesTarget)
+        return ScanLine(y);
+    if (y < 0 || y >= FTargetHeight)
+        throw EInvalidGraphic("Scan line index out of range");
+    return FRowTarget->Row(y);
+}
+
+void TGraphicReader::BlankRows(int32_t first, int32_t count) {
+    if (!FWritesTarget)
+        return; // a bitmap starts out zero
+    for (int32_t y = first; y < first + count; ++y)
+        std::memset(TargetRow(y), 0, size_t(FTargetWidth) * 3);
 }
 
 void TGraphicReader::StartTransferring() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "color/ColorManager.h"
+#include "formats/RowTarget.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Graphics.h"
@@ -62,8 +63,6 @@ struct TImageProperties {
     float YResolution = 0;
     bool Interlaced = false;
     bool HasAlpha = false;
-    bool LocalColorMap = false;
-    uint8_t Channels = 0;
     uint8_t FilterMode = 0;
 };
 
@@ -115,6 +114,17 @@ public:
     // Copies the source's properties when it is a reader, then its bitmap.
     void Assign(const TBitmap& source);
 
+    // Rows owned by the caller that a load writes into instead of the reader's bitmap,
+    // wherever the picture is 24-bit colour that needs nothing a bitmap has (a palette,
+    // alpha, a transparent colour). Set before LoadFromStream; null for none, which leaves
+    // the reader the picture, as it always is without one.
+    void SetRowTarget(TRowTarget* target) { FRowTarget = target; }
+    // Whether the last load wrote into the row target; its bitmap is then empty, and Width
+    // and Height are the target's.
+    bool WroteRowTarget() const { return FWritesTarget; }
+    int32_t Width() const override;
+    int32_t Height() const override;
+
     TColorManager ColorManager;
     TImageProperties ImageProperties;
     int64_t BasePosition = 0; // every file offset of a reader is relative to it
@@ -132,7 +142,22 @@ protected:
     // widened, planes taken apart, alpha added).
     void SetupColorManager(const TSourceRows& source, TPixelScheme targetScheme, uint8_t targetBits,
                            uint8_t targetSamples);
+    // Sizes what the rows go into, once the colour manager is set up: the row target when
+    // there is one, the manager's target side is 24-bit blue-green-red and the reader allows
+    // it (it may still need its bitmap, say for a transparent colour); else the bitmap.
+    void SizePicture(int32_t width, int32_t height, bool targetAllowed = true);
+    bool WritesTarget() const { return FWritesTarget; }
+    // Row Y (from the top) of what SizePicture sized: where a reader writes that row.
+    uint8_t* TargetRow(int32_t y);
+    // Rows the file leaves out stay black (a bitmap's index 0).
+    void BlankRows(int32_t first, int32_t count);
     void StartTransferring();
     void RowTransferred(int32_t row);
     void FinishTransferring();
+
+private:
+    TRowTarget* FRowTarget = nullptr;
+    bool FWritesTarget = false;
+    int32_t FTargetWidth = 0;
+    int32_t FTargetHeight = 0;
 };

@@ -5,6 +5,7 @@
 #include "formats/GraphicStrings.h"
 #include "formats/LibraryDecoding.h"
 #include "platform/PictureLimits.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
 #include <memory>
@@ -81,7 +82,9 @@ const TGraphicClassInfo THEIFGraphic::ClassInfo = {"THEIFGraphic", CreateGraphic
 
 void THEIFGraphic::LoadFromStream(TStream& stream) {
     InitialiseOnce();
-    const std::vector<uint8_t> bytes = ReadRemainingBytes(stream);
+    // The libraries decode from memory: the file, read once.
+    TPictureMemory storage;
+    const std::span<const uint8_t> bytes = StreamBytes(stream, storage);
     Metadata = {};
     const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
     if (!context)

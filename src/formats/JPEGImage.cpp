@@ -330,28 +330,35 @@ const TLogPalette& TJPEGImage::Palette() const {
     return FBitmap ? FBitmap->Palette() : none;
 }
 
-void TJPEGImage::Decode() const {
-    TDecompressor decompressor(*FImage);
+namespace {
+
+// How a decode turns out, as the picture's settings ask.
+struct TDecodeSetup {
+    bool FourComponents = false; // CMYK and YCCK, converted to blue-green-red row by row
+    bool Indexed = false;        // rows of palette indices
+};
+
+TDecodeSetup SetUpDecoding(TDecompressor& decompressor, const TJPEGImage& picture) {
     jpeg_decompress_struct& info = decompressor.Info;
     decompressor.ReadHeader();
-
     info.scale_num = 1;
-    info.scale_denom = 1u << int(FScale);
-    info.do_block_smoothing = FSmoothing;
-    const bool fourComponents = IsFourComponent(info.jpeg_color_space);
-    if (fourComponents)
-        info.out_color_space = JCS_CMYK; // converted to blue-green-red row by row
-    else if (FGrayscale)
+    info.scale_denom = 1u << int(picture.Scale());
+    info.do_block_smoothing = picture.Smoothing();
+    TDecodeSetup setup;
+    setup.FourComponents = IsFourComponent(info.jpeg_color_space);
+    const bool eightBit = picture.PixelFormat() == TJPEGPixelFormat::jf8Bit;
+    if (setup.FourComponents)
+        info.out_color_space = JCS_CMYK;
+    else if (picture.Grayscale())
         info.out_color_space = JCS_GRAYSCALE;
     else if (info.out_color_space != JCS_GRAYSCALE)
-        info.out_color_space = FPixelFormat == TJPEGPixelFormat::jf8Bit ? JCS_RGB : JCS_EXT_BGR;
-    const bool indexed = info.out_color_space == JCS_GRAYSCALE ||
-                         (FPixelFormat == TJPEGPixelFormat::jf8Bit && !fourComponents);
-    if (indexed) {
+        info.out_color_space = eightBit ? JCS_RGB : JCS_EXT_BGR;
+    setup.Indexed = info.out_color_space == JCS_GRAYSCALE || (eightBit && !setup.FourComponents);
+    if (setup.Indexed) {
         info.quantize_colors = TRUE;
         info.desired_number_of_colors = QuantisedColors;
     }
-    if (FPerformance == TJPEGPerformance::jpBestSpeed) {
+    if (picture.Performance() == TJPEGPerformance::jpBestSpeed) {
         info.dct_method = JDCT_IFAST;
         info.two_pass_quantize = FALSE;
         info.dither_mode = JDITHER_ORDERED;
@@ -360,58 +367,96 @@ void TJPEGImage::Decode() const {
         [](void* c) { jpeg_calc_output_dimensions(static_cast<j_decompress_ptr>(c)); });
     if (!MayAllocatePicture(info.output_width, info.output_height))
         throw EJPEG(Format(gesJPEGError, int(JERR_IMAGE_TOO_BIG)));
+    return setup;
+}
 
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(indexed ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
-    bitmap->SetSize(int32_t(info.output_width), int32_t(info.output_height));
-    std::vector<JSAMPROW> rows(info.output_height);
-    for (JDIMENSION y = 0; y < info.output_height; ++y)
-        rows[y] = bitmap->ScanLine(int32_t(y));
-    std::vector<uint8_t> cmykRow(fourComponents ? size_t(info.output_width) * 4 : 0);
-
-    const TRect rect{0, 0, bitmap->Width(), bitmap->Height()};
-    try {
-        Progress(TProgressStage::psStarting, 0, false, rect, std::string());
-    } catch (const EAbort&) {
-        FBitmap = std::move(bitmap); // stopped before the first row: a blank picture
-        return;
+TLogPalette QuantisedPalette(const jpeg_decompress_struct& info) {
+    TLogPalette palette(size_t(std::clamp(info.actual_number_of_colors, 0, 256)));
+    const bool gray = info.out_color_components == 1;
+    for (size_t i = 0; i < palette.size(); ++i) {
+        palette[i].peRed = info.colormap[0][i];
+        palette[i].peGreen = info.colormap[gray ? 0 : 1][i];
+        palette[i].peBlue = info.colormap[gray ? 0 : 2][i];
     }
-    decompressor.WatchProgress(*this, rect);
+    return palette;
+}
+
+// Decodes every row into ROWS (top first) and returns how many were written: all of them,
+// unless the picture's listener stopped the decode. PALETTED receives the palette of
+// indexed rows.
+JDIMENSION DecodeRows(TDecompressor& decompressor, const TJPEGImage& picture,
+                      const TDecodeSetup& setup, JSAMPROW* rows, TBitmap* paletted) {
+    jpeg_decompress_struct& info = decompressor.Info;
+    const TRect rect{0, 0, int32_t(info.output_width), int32_t(info.output_height)};
+    try {
+        picture.Progress(TProgressStage::psStarting, 0, false, rect, std::string());
+    } catch (const EAbort&) {
+        return 0; // stopped before the first row: a blank picture
+    }
+    decompressor.WatchProgress(picture, rect);
     // Progressive and multi-scan files keep every coefficient of the picture; what the
-    // bitmap leaves of the budget is all libjpeg may take (0 would mean no limit).
+    // pixels leave of the budget is all libjpeg may take (0 would mean no limit).
     info.mem->max_memory_to_use =
         long(std::clamp<int64_t>(TPictureLoadScope::Available(), 1, LONG_MAX));
-    bool aborted = !RunGuarded(
-        decompressor.Errors,
-        [](void* c) { jpeg_start_decompress(static_cast<j_decompress_ptr>(c)); }, &info);
-    if (aborted) {
+    std::vector<uint8_t> cmykRow(setup.FourComponents ? size_t(info.output_width) * 4 : 0);
+    if (!RunGuarded(
+            decompressor.Errors,
+            [](void* c) { jpeg_start_decompress(static_cast<j_decompress_ptr>(c)); }, &info)) {
         decompressor.Fail();
     } else {
-        if (indexed) {
-            TLogPalette palette(size_t(std::clamp(info.actual_number_of_colors, 0, 256)));
-            const bool gray = info.out_color_components == 1;
-            for (size_t i = 0; i < palette.size(); ++i) {
-                palette[i].peRed = info.colormap[0][i];
-                palette[i].peGreen = info.colormap[gray ? 0 : 1][i];
-                palette[i].peBlue = info.colormap[gray ? 0 : 2][i];
-            }
-            bitmap->SetPalette(std::move(palette));
-        }
+        if (setup.Indexed && paletted)
+            paletted->SetPalette(QuantisedPalette(info));
         const bool inverted = info.saw_Adobe_marker;
         // The inks become sRGB through the file's profile where it has one; the load path
         // cannot do it later from the blue-green-red rows.
         const std::shared_ptr<const TSrgbConversion> profile =
-            fourComponents
-                ? SrgbConversion(Metadata.IccProfile, inverted ? TProfiledPixels::ppCmykInverted
-                                                               : TProfiledPixels::ppCmyk)
-                : nullptr;
-        TRowReader reader{&info, rows.data(), fourComponents ? cmykRow.data() : nullptr, inverted,
+            setup.FourComponents ? SrgbConversion(picture.Metadata.IccProfile,
+                                                  inverted ? TProfiledPixels::ppCmykInverted
+                                                           : TProfiledPixels::ppCmyk)
+                                 : nullptr;
+        TRowReader reader{&info, rows, setup.FourComponents ? cmykRow.data() : nullptr, inverted,
                           profile.get()};
         if (!RunGuarded(decompressor.Errors, ReadRows, &reader))
             decompressor.Fail();
     }
-    Progress(TProgressStage::psEnding, 100, false, rect, std::string());
+    picture.Progress(TProgressStage::psEnding, 100, false, rect, std::string());
+    return info.output_scanline;
+}
+
+} // namespace
+
+void TJPEGImage::Decode() const {
+    TDecompressor decompressor(*FImage);
+    const TDecodeSetup setup = SetUpDecoding(decompressor, *this);
+    const jpeg_decompress_struct& info = decompressor.Info;
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(setup.Indexed ? TPixelFormat::pf8bit : TPixelFormat::pf24bit);
+    bitmap->SetSize(int32_t(info.output_width), int32_t(info.output_height));
+    std::vector<JSAMPROW> rows(info.output_height);
+    for (JDIMENSION y = 0; y < info.output_height; ++y)
+        rows[y] = bitmap->ScanLine(int32_t(y));
+    DecodeRows(decompressor, *this, setup, rows.data(), bitmap.get());
     FBitmap = std::move(bitmap);
+}
+
+bool TJPEGImage::DecodeInto(TRowTarget& target) const {
+    if (FBitmap || FImage->Bytes.Size() == 0)
+        return false;
+    TDecompressor decompressor(*FImage);
+    const TDecodeSetup setup = SetUpDecoding(decompressor, *this);
+    if (setup.Indexed)
+        return false;
+    const jpeg_decompress_struct& info = decompressor.Info;
+    const auto width = int32_t(info.output_width), height = int32_t(info.output_height);
+    target.SetSize(width, height);
+    std::vector<JSAMPROW> rows(static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y)
+        rows[size_t(y)] = target.Row(y);
+    // Rows a stopped decode did not reach are black, as a new bitmap's are.
+    for (auto y = DecodeRows(decompressor, *this, setup, rows.data(), nullptr);
+         y < info.output_height; ++y)
+        std::memset(rows[y], 0, size_t(width) * 3);
+    return true;
 }
 
 void TJPEGImage::DropDecodedBitmap() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/RowTarget.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Graphics.h"
@@ -53,6 +54,10 @@ public:
 
     // Decodes on the first call; a libjpeg failure raises EJPEG and leaves no bitmap.
     const TBitmap& Bitmap() const;
+    // Decodes straight into TARGET's rows, as the bitmap would hold them, when that bitmap
+    // would be 24-bit colour; false, touching nothing, when it would be indexed (gray or
+    // 8-bit), is decoded already or there are no data. Keeps no bitmap.
+    bool DecodeInto(TRowTarget& target) const;
     void Draw(TBitmap& canvas, int32_t x, int32_t y) const override;
     // The decoded bitmap's palette; empty before decoding.
     const TLogPalette& Palette() const;

@@ -3,6 +3,7 @@
 #include "formats/GraphicReader.h"
 #include "formats/GraphicStrings.h"
 #include "formats/LibraryDecoding.h"
+#include "platform/StreamBlocks.h"
 
 #include <memory>
 
@@ -72,7 +73,9 @@ const TGraphicClassInfo TJPEGXLGraphic::ClassInfo = {"TJPEGXLGraphic",
                                                      CreateGraphic<TJPEGXLGraphic>};
 
 void TJPEGXLGraphic::LoadFromStream(TStream& stream) {
-    const std::vector<uint8_t> bytes = ReadRemainingBytes(stream);
+    // The libraries decode from memory: the file, read once.
+    TPictureMemory storage;
+    const std::span<const uint8_t> bytes = StreamBytes(stream, storage);
     Metadata = {};
     const std::unique_ptr<JxlDecoder, DecoderDeleter> owner(JxlDecoderCreate(nullptr));
     const std::unique_ptr<void, RunnerDeleter> runner(JxlResizableParallelRunnerCreate(nullptr));

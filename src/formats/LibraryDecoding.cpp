@@ -8,12 +8,6 @@
 #include <tmmintrin.h>
 #endif
 
-std::vector<uint8_t> ReadRemainingBytes(TStream& stream) {
-    std::vector<uint8_t> bytes(size_t(stream.Remaining()));
-    stream.ReadBuffer(bytes.data(), int64_t(bytes.size()));
-    return bytes;
-}
-
 void CheckPictureSize(int64_t width, int64_t height, const char* formatName) {
     if (!MayAllocatePicture(width, height))
         LibraryRefusal(formatName);

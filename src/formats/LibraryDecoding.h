@@ -5,12 +5,8 @@
 #include "platform/Streams.h"
 
 #include <cstdint>
-#include <vector>
 
 // What the readers share that hand decoding to a library.
-
-// Every byte from the stream's position to its end: the libraries decode from memory.
-std::vector<uint8_t> ReadRemainingBytes(TStream& stream);
 
 // Refuses, before a library allocates anything, a picture the gate would not let us hold.
 void CheckPictureSize(int64_t width, int64_t height, const char* formatName);

@@ -22,42 +22,6 @@ constexpr int64_t MaxLinePadding = 4;
 
 } // namespace
 
-struct TPCXGraphic::THeader {
-    uint8_t Manufacturer;
-    uint8_t Version;
-    uint8_t Encoding;
-    uint8_t BitsPerPixel; // per plane
-    int32_t Width;
-    int32_t Height;
-    uint16_t XResolution;
-    uint16_t YResolution;
-    std::array<uint8_t, 48> Palette16;
-    uint8_t Planes;
-    uint16_t BytesPerLine;
-    uint16_t PaletteInfo;
-
-    explicit THeader(const TByteCursor& h)
-        : Manufacturer(h.U8At(0)), Version(h.U8At(1)), Encoding(h.U8At(2)), BitsPerPixel(h.U8At(3)),
-          Width(h.U16At(8) - h.U16At(4) + 1), Height(h.U16At(10) - h.U16At(6) + 1),
-          XResolution(h.U16At(12)), YResolution(h.U16At(14)), Palette16(), Planes(h.U8At(65)),
-          BytesPerLine(h.U16At(66)), PaletteInfo(h.U16At(68)) {
-        std::copy_n(h.BytesAt(16, 48), 48, Palette16.begin());
-    }
-
-    // Whether the manufacturer byte is PCX's (or a screen capture's).
-    bool Check() const { return Manufacturer == 10 || Manufacturer == 205; }
-
-    bool FourPlanes() const { return Planes == 4 && BitsPerPixel == 1; }
-    bool ThreePlanes() const { return Planes == 3 && BitsPerPixel == 8; }
-    bool SinglePlane() const {
-        return Planes == 1 &&
-               (BitsPerPixel == 1 || BitsPerPixel == 2 || BitsPerPixel == 4 || BitsPerPixel == 8);
-    }
-};
-
-TPCXGraphic::TPCXGraphic() = default;
-TPCXGraphic::~TPCXGraphic() = default;
-
 bool TPCXGraphic::CanLoad(TStream& stream) {
     const int64_t position = stream.Position();
     uint8_t h[HeaderSize];
@@ -71,11 +35,12 @@ bool TPCXGraphic::CanLoad(TStream& stream) {
 
 // The header, read once: it describes the picture and stays for the load.
 bool TPCXGraphic::ReadHeader(TStream& stream) {
+    Header.reset();
     std::array<uint8_t, HeaderSize> raw;
-    Header = std::make_unique<THeader>(ReadBlock(stream, raw, TByteOrder::boLittleEndian));
-    const THeader& header = *Header;
+    const THeader header(ReadBlock(stream, raw, TByteOrder::boLittleEndian));
     if (!header.Check())
         return false;
+    Header = header;
     TImageProperties& p = ImageProperties;
     p.Width = header.Width;
     p.Height = header.Height;
@@ -202,15 +167,11 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
     if (!header.SinglePlane() && !header.FourPlanes() && !header.ThreePlanes())
         GraphicErrorFmt(gesInvalidColorFormat, gesFormatPCX);
     const TImageProperties& p = ImageProperties;
-    const bool indexed = p.ColorScheme == psIndexed;
-    ColorManager.SetSourceScheme(p.ColorScheme);
-    ColorManager.SetSourceBits(p.BitsPerSample);
-    ColorManager.SetSourceSamples(header.Planes);
-    ColorManager.SetTargetScheme(indexed ? psIndexed : psBGR);
-    ColorManager.SetTargetBits(p.BitsPerPixel == 2 ? 4 : p.BitsPerSample);
-    ColorManager.SetTargetSamples(header.Planes);
-    const TPixelFormat format = ColorManager.NativePixelFormat(TargetSide);
-    SetPixelFormat(format == TPixelFormat::pfCustom ? TPixelFormat::pf4bit : format);
+    SetupColorManager(p.ColorScheme == psIndexed ? psIndexed : psBGR,
+                      p.BitsPerPixel == 2 ? 4 : p.BitsPerSample, header.Planes);
+    // Four 1-bit planes have no format of their own: they are merged into 4-bit pixels.
+    if (PixelFormat() == TPixelFormat::pfCustom)
+        SetPixelFormat(TPixelFormat::pf4bit);
     if (PixelFormat() != TPixelFormat::pf24bit)
         AssignPalette(header);
 

@@ -416,11 +416,12 @@ void TPNGGraphic::DecodeImage() {
         GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
     if (FilePalette)
         SetPalette(*FilePalette);
-    SetSize(int32_t(Header.Width), int32_t(Header.Height));
+    // The transparent colour is the bitmap's to show white.
+    SizePicture(int32_t(Header.Width), int32_t(Header.Height), !TransparentKey);
     // Plain images overwrite every row they decode, so only the rows the data do not reach
     // need the background; interlaced passes leave holes anywhere until the last one.
     if (Header.Interlace == 1)
-        Fill(BackgroundColor);
+        FillRowsFrom(0);
     if (TransparentKey) {
         TColorRGB key = *TransparentKey;
         // Rows and palettes pass through the gamma table, so the key must as well.
@@ -452,7 +453,7 @@ int32_t TPNGGraphic::DecodeRows(std::vector<uint8_t>& current, std::vector<uint8
         if (!ReadDecompressed(current.data(), length + 1))
             return y; // the image data ended early
         UnfilterPNGRow(current[0], current.data() + 1, previous.data() + 1, length, SourceBPP);
-        ColorManager.ConvertPixels(current.data() + 1, ScanLine(y), Header.Width);
+        ColorManager.ConvertPixels(current.data() + 1, TargetRow(y), Header.Width);
         std::swap(current, previous);
         RowTransferred(y);
     }
@@ -462,6 +463,15 @@ int32_t TPNGGraphic::DecodeRows(std::vector<uint8_t>& current, std::vector<uint8
 void TPNGGraphic::FillRowsFrom(int32_t firstRow) {
     if (firstRow >= Height())
         return;
+    if (WritesTarget()) {
+        const uint8_t bgr[3] = {BackgroundColor.Blue, BackgroundColor.Green, BackgroundColor.Red};
+        for (int32_t y = firstRow; y < Height(); ++y) {
+            uint8_t* row = TargetRow(y);
+            for (uint32_t x = 0; x < Header.Width; ++x)
+                std::memcpy(row + size_t(x) * 3, bgr, 3);
+        }
+        return;
+    }
     TBitmap background;
     background.SetPixelFormat(PixelFormat());
     background.SetPalette(Palette());
@@ -486,7 +496,7 @@ void TPNGGraphic::DecodeInterlacedRows(std::vector<uint8_t>& current,
                 return;
             UnfilterPNGRow(current[0], current.data() + 1, previous.data() + 1, passBytes - 1,
                            SourceBPP);
-            ColorManager.ConvertPixels(current.data() + 1, ScanLine(int32_t(y)), Header.Width,
+            ColorManager.ConvertPixels(current.data() + 1, TargetRow(int32_t(y)), Header.Width,
                                        p.Mask);
             std::swap(current, previous);
             if (pass == 6)

@@ -109,25 +109,43 @@ int TPPMGraphic::ReadVariant() {
     return StrToInt(line.substr(1, 1));
 }
 
+bool TPPMGraphic::THeader::Check() const {
+    return MayAllocatePicture(Width, Height) && MaxValue != 0 && MaxValue <= 65535;
+}
+
+// The magic line and the numbers after it, read once; the buffer then holds the first
+// pixels. False when the magic is not a P and a digit.
+bool TPPMGraphic::ReadHeader(TStream& stream) {
+    Stream = &stream;
+    Header.reset();
+    THeader header;
+    header.Variant = ReadVariant();
+    if (header.Variant < 0)
+        return false;
+    if (header.Known()) {
+        header.Width = GetNumber();
+        header.Height = GetNumber();
+        if (!header.Bitmap())
+            header.MaxValue = GetNumber();
+    }
+    Header = header;
+    return true;
+}
+
 bool TPPMGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     TGraphicReader::ReadImageProperties(stream, imageIndex);
-    Stream = &stream;
     TImageProperties& p = ImageProperties;
     p.Compression = ctNone;
-    const int variant = ReadVariant();
-    if (variant < 0)
+    if (!ReadHeader(stream))
         return false;
-    if (variant < 1 || variant > 6)
+    const THeader& header = *Header;
+    if (!header.Known())
         return true;
-    p.Width = int32_t(GetNumber());
-    p.Height = int32_t(GetNumber());
-    const bool bitmap = variant == 1 || variant == 4;
-    const bool pixmap = variant == 3 || variant == 6;
-    if (!bitmap)
-        GetNumber(); // the maximum value
-    p.BitsPerSample = bitmap ? 1 : 8;
-    p.SamplesPerPixel = pixmap ? 3 : 1;
-    p.ColorScheme = pixmap ? psRGB : psIndexed;
+    p.Width = int32_t(header.Width);
+    p.Height = int32_t(header.Height);
+    p.BitsPerSample = header.Bitmap() ? 1 : 8;
+    p.SamplesPerPixel = header.Pixmap() ? 3 : 1;
+    p.ColorScheme = header.Pixmap() ? psRGB : psIndexed;
     p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
     return true;
 }
@@ -219,51 +237,48 @@ void TPPMGraphic::ReadPixmapRows(bool ascii, bool wide) {
     }
 }
 
+// Bitmaps and graymaps are stored as their indices into a gray palette, pixmaps as
+// blue-green-red pixels.
+void TPPMGraphic::SetupTarget(const THeader& header) {
+    if (header.Bitmap()) {
+        SetupColorManager({psIndexed, 1, 1}, psIndexed, 1, 1);
+        SetPalette(ColorManager.MakeGrayPalette(true));
+    } else if (!header.Pixmap()) {
+        SetupColorManager({psIndexed, 8, 1}, psIndexed, 8, 1);
+        SetPalette(ColorManager.MakeGrayPalette(false));
+    } else {
+        SetupColorManager({psRGB, 8, 3}, psBGR, 8, 3);
+    }
+}
+
 void TPPMGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
     if (!ReadImageProperties(stream, 0))
         GraphicErrorFmt(gesInvalidImage, gesFormatPBMPGMPPM);
-    stream.SetPosition(BasePosition);
     ProgressRect = {0, 0, ImageProperties.Width, 1};
     Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesTransfering);
-    const int variant = ReadVariant();
-    if (variant >= 1 && variant <= 6) {
-        const uint32_t width = GetNumber();
-        const uint32_t height = GetNumber();
-        const bool bitmap = variant == 1 || variant == 4;
-        const bool pixmap = variant == 3 || variant == 6;
-        const bool ascii = variant <= 3;
-        const uint32_t maxValue = bitmap ? 1 : GetNumber();
-        const bool wide = maxValue > 255;
-        if (!MayAllocatePicture(width, height) || maxValue == 0 || maxValue > 65535)
+    const THeader& header = *Header;
+    if (header.Known()) {
+        if (!header.Check())
             GraphicErrorFmt(gesInvalidImage, gesFormatPBMPGMPPM);
-        MakeLevels(maxValue, wide);
+        const bool ascii = header.Ascii();
+        const bool wide = header.Wide();
+        MakeLevels(header.MaxValue, wide);
         // Every pixel takes at least one byte (ASCII) or its share of a byte (binary): a file
         // too short for its size is refused before the picture is allocated.
-        const int64_t sampleBytes = (pixmap ? 3 : 1) * (wide ? 2 : 1);
-        const int64_t minimum = bitmap && !ascii
-                                    ? (int64_t(width) + 7) / 8 * height
-                                    : int64_t(width) * height * (ascii ? 1 : sampleBytes);
+        const int64_t sampleBytes = (header.Pixmap() ? 3 : 1) * (wide ? 2 : 1);
+        const int64_t minimum =
+            header.Bitmap() && !ascii
+                ? (int64_t(header.Width) + 7) / 8 * header.Height
+                : int64_t(header.Width) * header.Height * (ascii ? 1 : sampleBytes);
         const int64_t buffered = int64_t(ReadEnd - ReadIndex);
         if (minimum > buffered && !StreamHolds(stream, uint64_t(minimum - buffered)))
             GraphicErrorFmt(gesStreamReadError, gesFormatPPM);
-        if (bitmap) {
-            SetPixelFormat(TPixelFormat::pf1bit);
-            ColorManager.SetTargetSamples(1);
-            ColorManager.SetTargetBits(1);
-            SetPalette(ColorManager.MakeGrayPalette(true));
-        } else if (!pixmap) {
-            SetPixelFormat(TPixelFormat::pf8bit);
-            ColorManager.SetTargetSamples(1);
-            ColorManager.SetTargetBits(8);
-            SetPalette(ColorManager.MakeGrayPalette(false));
-        } else {
-            SetPixelFormat(TPixelFormat::pf24bit);
-        }
-        SetSize(int32_t(width), int32_t(height));
-        if (bitmap)
+        SetupTarget(header);
+        SetSize(int32_t(header.Width), int32_t(header.Height));
+        if (header.Bitmap())
             ReadBitmapRows(ascii);
-        else if (!pixmap)
+        else if (!header.Pixmap())
             ReadGraymapRows(ascii, wide);
         else
             ReadPixmapRows(ascii, wide);

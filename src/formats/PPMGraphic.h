@@ -3,6 +3,7 @@
 #include "formats/GraphicReader.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,21 @@ public:
     void LoadFromStream(TStream& stream) override;
 
 private:
+    // The magic line and the numbers after it.
+    struct THeader {
+        int Variant = 0; // the digit after the P; 1 to 6 are known
+        uint32_t Width = 0;
+        uint32_t Height = 0;
+        uint32_t MaxValue = 1; // bitmaps have none
+        bool Known() const { return Variant >= 1 && Variant <= 6; }
+        bool Bitmap() const { return Variant == 1 || Variant == 4; }
+        bool Pixmap() const { return Variant == 3 || Variant == 6; }
+        bool Ascii() const { return Variant <= 3; }
+        bool Wide() const { return MaxValue > 255; } // binary samples take two bytes
+        // Whether the picture may be held and its samples scaled.
+        bool Check() const;
+    };
+
     // Buffered reading; every header and pixel byte goes through it.
     void EmptyBuffer() { ReadIndex = ReadEnd = 0; }
     bool BufferEmpty() const { return ReadIndex >= ReadEnd; }
@@ -32,6 +48,8 @@ private:
     void GetBytes(uint8_t* dest, size_t count);
 
     int ReadVariant();
+    bool ReadHeader(TStream& stream);
+    void SetupTarget(const THeader& header);
     void ReadBitmapRows(bool ascii);
     void ReadGraymapRows(bool ascii, bool wide);
     void ReadPixmapRows(bool ascii, bool wide);
@@ -43,5 +61,6 @@ private:
     std::array<uint8_t, 4096> ReadBuffer{};
     size_t ReadIndex = 0;
     size_t ReadEnd = 0;
-    std::vector<uint8_t> Levels; // the 8-bit level of every sample value
+    std::vector<uint8_t> Levels;   // the 8-bit level of every sample value
+    std::optional<THeader> Header; // set once the header is read
 };

@@ -127,7 +127,6 @@ void TPSDGraphic::DescribeHeader(const THeader& header) {
     p.Height = int32_t(std::min<uint32_t>(header.Height, INT32_MAX));
     p.Width = int32_t(std::min<uint32_t>(header.Width, INT32_MAX));
     p.BitsPerSample = uint8_t(header.Depth);
-    p.Channels = uint8_t(header.Channels);
     p.SamplesPerPixel = uint8_t(std::min<uint32_t>(header.Channels, 4));
     p.BitsPerPixel = uint8_t(p.BitsPerSample * p.SamplesPerPixel);
     switch (header.Mode) {
@@ -161,12 +160,14 @@ void TPSDGraphic::DescribeHeader(const THeader& header) {
 // information, then the compression of the merged image: read once, in order, leaving the
 // stream at the image data. The first two sections are kept when KeepSections is set.
 bool TPSDGraphic::ReadHeaderAndSections(TStream& stream, bool keepSections) {
+    Header.reset();
     if (!StreamHolds(stream, HeaderSize))
         return false;
     std::array<uint8_t, HeaderSize> raw;
     const THeader header = ParseHeader(ReadBlock(stream, raw, TByteOrder::boBigEndian));
     if (!header.Check())
         return false;
+    Header = header;
     DescribeHeader(header);
     std::vector<uint8_t> layers;
     if (!ReadSection(stream, keepSections, ColorModeData) ||
@@ -207,14 +208,10 @@ void TPSDGraphic::SetupTarget() {
     default:
         break;
     }
-    ColorManager.SetSourceBits(p.BitsPerSample);
-    ColorManager.SetSourceSamples(samples);
-    ColorManager.SetSourceScheme(p.ColorScheme);
-    ColorManager.SetSourceFlags(flags);
-    ColorManager.SetTargetScheme(target);
-    ColorManager.SetTargetBits(p.BitsPerSample == 16 ? 8 : p.BitsPerSample);
-    ColorManager.SetTargetSamples(std::min<uint32_t>(samples, 3) + (target == psBGRA ? 1 : 0));
-    SetPixelFormat(ColorManager.NativePixelFormat(TargetSide));
+    // Only the planes that carry the picture are handed over, not every channel.
+    SetupColorManager({p.ColorScheme, p.BitsPerSample, uint8_t(samples), flags}, target,
+                      p.BitsPerSample == 16 ? 8 : p.BitsPerSample,
+                      uint8_t(std::min<uint32_t>(samples, 3) + (target == psBGRA ? 1 : 0)));
 }
 
 void TPSDGraphic::MakePalette(const std::vector<uint8_t>& colorModeData) {
@@ -235,11 +232,12 @@ void TPSDGraphic::MakePalette(const std::vector<uint8_t>& colorModeData) {
 // beside the bitmap.
 class TPSDGraphic::TPlaneRows {
 public:
-    TPlaneRows(TStream& stream, const TImageProperties& properties, uint32_t planes, size_t rowSize)
+    TPlaneRows(TStream& stream, const TImageProperties& properties, uint32_t channels,
+               uint32_t planes, size_t rowSize)
         : Planes(planes), RowSize(rowSize), Height(size_t(properties.Height)),
           Packed(properties.Compression == ctPackedBits) {
         if (Packed)
-            ReadPacked(stream, properties.Channels);
+            ReadPacked(stream, channels);
         else
             ReadUncompressed(stream);
     }
@@ -321,7 +319,8 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     if (!ReadHeaderAndSections(stream, true) || p.ColorScheme == psUnknown ||
         !MayAllocatePicture(p.Width, p.Height))
         GraphicErrorFmt(gesInvalidImage, gesFormatPSD);
-    if (!SupportedDepth(p.ColorScheme, p.BitsPerSample) || p.Channels < ShownPlanes(p.ColorScheme))
+    if (!SupportedDepth(p.ColorScheme, p.BitsPerSample) ||
+        Header->Channels < ShownPlanes(p.ColorScheme))
         GraphicErrorFmt(gesInvalidColorFormat, gesFormatPSD);
 
     StartPreparing();
@@ -336,7 +335,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     Progress(TProgressStage::psStarting, 0, false, ProgressRect, gesLoadingData);
     const size_t rowSize =
         p.BitsPerSample == 1 ? (size_t(p.Width) + 7) / 8 : size_t(p.Width) * (p.BitsPerSample / 8);
-    TPlaneRows rows(stream, p, ShownPlanes(p.ColorScheme), rowSize);
+    TPlaneRows rows(stream, p, Header->Channels, ShownPlanes(p.ColorScheme), rowSize);
     SetSize(p.Width, p.Height);
     StartTransferring();
     TransferRows(rows);

@@ -4,6 +4,7 @@
 #include "platform/ByteCursor.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Reads the merged image stored at the end of a Photoshop document: bitmap, grayscale,
@@ -41,6 +42,7 @@ private:
     void MakePalette(const std::vector<uint8_t>& colorModeData);
     void TransferRows(TPlaneRows& rows);
 
+    std::optional<THeader> Header;      // set once the header is read and checked
     std::vector<uint8_t> ColorModeData; // kept by the load until the palette is made
     std::vector<uint8_t> Resources;     // kept by the load until the profile is taken
 };

@@ -68,7 +68,7 @@ bool TPSPGraphic::CanLoad(TStream& stream) {
 // The bytes of a block header: "~BK\0", the id, in version 3 an initial length, and the
 // length of the data that follow.
 size_t TPSPGraphic::BlockHeaderSize() const {
-    return ImageProperties.Version == 3 ? 14 : 10;
+    return Header->MajorVersion == 3 ? 14 : 10;
 }
 
 TPSPGraphic::TBlockHeader TPSPGraphic::ParseBlockHeader(const TByteCursor& bytes) const {
@@ -89,15 +89,18 @@ bool TPSPGraphic::TakeBlock(TByteCursor& in, uint16_t& id, TByteCursor& data) co
 
 // The signature and the general image attributes, the first block: read once.
 bool TPSPGraphic::ReadHeader(TStream& stream) {
+    Header.reset();
     if (!StreamHolds(stream, HeaderSize))
         return false;
     std::array<uint8_t, HeaderSize> raw;
     const TByteCursor header = ReadBlock(stream, raw, TByteOrder::boLittleEndian);
-    if (!SignatureMatches(header))
+    const THeader checked = {SignatureMatches(header), header.U16At(32)};
+    if (!checked.Check())
         return false;
+    Header = checked;
     TImageProperties& p = ImageProperties;
-    p.Version = header.U16At(32);
-    if (p.Version < 3 || !StreamHolds(stream, BlockHeaderSize()))
+    p.Version = checked.MajorVersion;
+    if (!StreamHolds(stream, BlockHeaderSize()))
         return false;
     std::array<uint8_t, 14> blockRaw;
     const TBlockHeader block = ParseBlockHeader(ReadBlock(
@@ -107,7 +110,7 @@ bool TPSPGraphic::ReadHeader(TStream& stream) {
     TPictureMemory storage;
     TByteCursor attributes =
         ReadBlock(stream, block.Length, storage, TByteOrder::boLittleEndian, InvalidFile);
-    if (p.Version > 3) {
+    if (Header->Chunked()) {
         if (!attributes.Has(0, 4))
             return false;
         attributes.Skip(4);
@@ -161,7 +164,7 @@ bool TPSPGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
 }
 
 void TPSPGraphic::ReadPalette(TByteCursor block) {
-    if (ImageProperties.Version > 3 && block.Has(0, 4))
+    if (Header->Chunked() && block.Has(0, 4))
         block.Skip(4);
     const uint32_t count = block.Has(block.Position(), 4) ? block.U32() : 0;
     if (count == 0 || !block.Has(block.Position(), uint64_t(count) * 4))
@@ -171,7 +174,7 @@ void TPSPGraphic::ReadPalette(TByteCursor block) {
 }
 
 void TPSPGraphic::ReadChannel(TByteCursor channel, TPlanes& planes, size_t& rowStride) {
-    TByteCursor info = ImageProperties.Version > 3 ? TakeChunk(channel) : channel.TakeRange(12);
+    TByteCursor info = Header->Chunked() ? TakeChunk(channel) : channel.TakeRange(12);
     const uint32_t compressedSize = info.U32At(0);
     const uint16_t channelType = info.U16At(10);
     if (channelType >= planes.size())
@@ -229,7 +232,7 @@ void TPSPGraphic::ReadChannel(TByteCursor channel, TPlanes& planes, size_t& rowS
 }
 
 void TPSPGraphic::ReadLayer(TByteCursor layer) {
-    const TByteCursor counts = ImageProperties.Version > 3 ? TakeChunk(layer) : layer.TakeRange(4);
+    const TByteCursor counts = Header->Chunked() ? TakeChunk(layer) : layer.TakeRange(4);
     const uint16_t channels = counts.U16At(2);
     TPlanes planes;
     size_t rowStride = 0;
@@ -247,13 +250,9 @@ void TPSPGraphic::ReadLayer(TByteCursor layer) {
     for (size_t k = colour ? 1 : 0; k < (colour ? 4 : 1); ++k)
         if (planes[k].Size() == 0)
             InvalidFile();
-    if (withAlpha) {
-        ColorManager.SetSourceScheme(psRGBA);
-        ColorManager.SetSourceSamples(4);
-        ColorManager.SetTargetScheme(psBGRA);
-        ColorManager.SetTargetSamples(4);
-        SetPixelFormat(ColorManager.NativePixelFormat(TargetSide));
-    }
+    if (withAlpha)
+        SetupColorManager({psRGBA, ImageProperties.BitsPerSample, 4}, psBGRA,
+                          ImageProperties.BitsPerSample, 4);
     Progress(TProgressStage::psEnding, 0, false, ProgressRect, std::string());
     SetSize(ImageProperties.Width, ImageProperties.Height);
     StartTransferring();
@@ -262,7 +261,7 @@ void TPSPGraphic::ReadLayer(TByteCursor layer) {
 }
 
 bool TPSPGraphic::ReadLayerBank(TByteCursor bank) {
-    const bool version3 = ImageProperties.Version == 3;
+    const bool version3 = !Header->Chunked();
     uint16_t id;
     TByteCursor layer;
     while (TakeBlock(bank, id, layer) && id == pbLayer) {

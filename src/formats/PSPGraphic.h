@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // Reads Paint Shop Pro image files of major version 3 and later: the general attributes,
@@ -20,6 +21,15 @@ public:
     void LoadFromStream(TStream& stream) override;
 
 private:
+    // What the file header tells: the signature and the major version.
+    struct THeader {
+        bool SignatureMatches = false;
+        uint16_t MajorVersion = 0;
+        // Whether it is a file of version 3 or later.
+        bool Check() const { return SignatureMatches && MajorVersion >= 3; }
+        // From version 4 on, the data of several blocks start with the size of their chunk.
+        bool Chunked() const { return MajorVersion > 3; }
+    };
     struct TBlockHeader {
         bool Valid = false; // starts with the block marker
         uint16_t Id = 0;
@@ -39,4 +49,6 @@ private:
     void ReadLayer(TByteCursor layer);
     void ReadChannel(TByteCursor channel, TPlanes& planes, size_t& rowStride);
     void TransferRows(const TPlanes& planes, size_t rowStride, bool withAlpha);
+
+    std::optional<THeader> Header; // set once the header is read and checked
 };

@@ -15,6 +15,7 @@
 #include "formats/TIFFRows.h"
 #include "formats/YCbCrUpsampling.h"
 #include "platform/ByteCursor.h"
+#include "platform/StreamBlocks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -68,19 +69,6 @@ struct TTIFFGraphic::TBand {
     std::vector<TPictureMemory> Joined; // per plane: a picture row made of blocks
     size_t Stride = 0;                  // bytes from one decoded row to the next
 };
-
-// The bytes from the stream's position to its end: a memory stream's own, where they lie;
-// a file's read into STORAGE, which the load's budget counts.
-std::span<const uint8_t> TTIFFGraphic::StreamBytes(TStream& stream, TPictureMemory& storage) {
-    const int64_t start = stream.Position();
-    if (const auto* memory = dynamic_cast<const TMemoryStream*>(&stream)) {
-        const std::span<const uint8_t> all(memory->Memory());
-        return all.subspan(std::min(size_t(std::max<int64_t>(start, 0)), all.size()));
-    }
-    storage = TPictureMemory(size_t(stream.Remaining()));
-    stream.ReadBuffer(storage.Data(), int64_t(storage.Size()));
-    return {storage.Data(), storage.Size()};
-}
 
 bool TTIFFGraphic::CanLoad(TStream& stream) {
     const int64_t start = stream.Position();
@@ -188,7 +176,7 @@ void TTIFFGraphic::LoadTIFF(std::span<const uint8_t> file) {
     SetupColor();
     const TTIFFBlocks blocks = LayOutBlocks(
         FImage, TByteCursor(file, TByteOrder::boLittleEndian, InvalidTIFF), FForm.Planes);
-    SetSize(int32_t(FImage.Width), int32_t(FImage.Height));
+    SizePicture(int32_t(FImage.Width), int32_t(FImage.Height));
     SetupPalette();
     Metadata.Orientation = FImage.Orientation;
     Metadata.IccProfile = FImage.IccProfile;
@@ -417,10 +405,12 @@ void TTIFFGraphic::DecodeBlocks(const TTIFFBlocks& blocks, TDecoder* decoder) {
                 any = any || !packed.empty();
                 band.Rows[slot] = UnpackBlock(blocks, packed, rows, decoder, band, slot);
             }
-        // A row of blocks without data leaves its rows blank.
-        if (!any)
-            continue;
         const uint32_t shown = std::min(rows, image.Height - top);
+        // A row of blocks without data leaves its rows blank.
+        if (!any) {
+            BlankRows(int32_t(top), int32_t(shown));
+            continue;
+        }
         for (uint32_t r = 0; r < shown; ++r) {
             for (uint32_t plane = 0; plane < blocks.Planes; ++plane) {
                 const uint8_t* const* first = &band.Rows[size_t(plane) * blocks.Across];
@@ -464,7 +454,7 @@ void TTIFFGraphic::TransferRow(uint32_t y, std::span<const uint8_t* const> plane
         sources[0] = rgba;
         count = 1;
     }
-    uint8_t* target = ScanLine(int32_t(y));
+    uint8_t* target = TargetRow(int32_t(y));
     ColorManager.ConvertPixels(std::span<const void* const>(sources, count), target, image.Width);
     if (FForm.DivideAlpha)
         DivideOutAlpha(target, image.Width);

@@ -31,9 +31,6 @@ public:
 protected:
     // Loads the TIFF that FILE holds: a whole file, or the preview section of an EPS file.
     void LoadTIFF(std::span<const uint8_t> file);
-    // The bytes from the stream's position to its end: a memory stream's own, where they
-    // lie; a file's read into STORAGE, which the load's budget counts.
-    static std::span<const uint8_t> StreamBytes(TStream& stream, TPictureMemory& storage);
 
 private:
     // How decoded rows reach the colour manager.

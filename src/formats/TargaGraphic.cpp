@@ -15,47 +15,15 @@ namespace {
 
 constexpr int HeaderSize = 18;
 constexpr uint8_t TopDownBit = 0x20;
-constexpr uint8_t RightToLeftBit = 0x10;
 
-struct TTargaHeader {
-    uint8_t IDLength;
-    uint8_t ColorMapType;
-    uint8_t ImageType;
-    uint16_t ColorMapFirst;
-    uint16_t ColorMapLength;
-    uint8_t ColorMapEntrySize;
-    uint16_t Width;
-    uint16_t Height;
-    uint8_t Depth;
-    uint8_t Descriptor;
-};
-
-TTargaHeader ParseHeader(const TByteCursor& h) {
+TTargaGraphic::THeader ParseHeader(const TByteCursor& h) {
     return {h.U8At(0), h.U8At(1),   h.U8At(2),   h.U16At(3), h.U16At(5),
             h.U8At(7), h.U16At(12), h.U16At(14), h.U8At(16), h.U8At(17)};
 }
 
-TTargaHeader ReadHeader(TStream& stream) {
+TTargaGraphic::THeader ReadTargaHeader(TStream& stream) {
     std::array<uint8_t, HeaderSize> raw;
     return ParseHeader(ReadBlock(stream, raw, TByteOrder::boLittleEndian));
-}
-
-bool IsRunLength(uint8_t imageType) {
-    return imageType >= 9 && imageType <= 11;
-}
-
-bool IsGray(uint8_t imageType) {
-    return imageType == 3 || imageType == 11;
-}
-
-// The image and map types and the depths that a Targa file can have.
-bool IsPlausible(const TTargaHeader& header) {
-    const uint8_t type = header.ImageType;
-    const uint8_t entry = header.ColorMapEntrySize;
-    const uint8_t depth = header.Depth;
-    return (type <= 3 || IsRunLength(type)) && header.ColorMapType <= 1 &&
-           (entry == 15 || entry == 16 || entry == 24 || entry == 32) &&
-           (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32);
 }
 
 // Colour-map entries take whole bytes: 15-bit entries are stored in two.
@@ -79,13 +47,13 @@ void MirrorRow(uint8_t* row, int32_t width, int bytesPerPixel) {
                          row + right * bytesPerPixel);
 }
 
-void Describe(const TTargaHeader& header, TImageProperties& p) {
+void Describe(const TTargaGraphic::THeader& header, TImageProperties& p) {
     p.Width = header.Width;
     p.Height = header.Height;
     p.BitsPerSample = 8;
     switch (header.Depth) {
     case 8:
-        p.ColorScheme = IsGray(header.ImageType) ? psGray : psIndexed;
+        p.ColorScheme = header.IsGray() ? psGray : psIndexed;
         p.SamplesPerPixel = 1;
         break;
     case 15:
@@ -108,21 +76,36 @@ void Describe(const TTargaHeader& header, TImageProperties& p) {
         break;
     }
     p.BitsPerPixel = uint8_t(p.SamplesPerPixel * p.BitsPerSample);
-    p.Compression = IsRunLength(header.ImageType) ? ctRLE : ctNone;
+    p.Compression = header.IsRunLength() ? ctRLE : ctNone;
 }
 
 } // namespace
 
+// The image and map types and the depths that a Targa file can have.
+bool TTargaGraphic::THeader::Check() const {
+    const uint8_t entry = ColorMapEntrySize;
+    return (ImageType <= 3 || IsRunLength()) && ColorMapType <= 1 &&
+           (entry == 15 || entry == 16 || entry == 24 || entry == 32) &&
+           (Depth == 8 || Depth == 15 || Depth == 16 || Depth == 24 || Depth == 32);
+}
+
 bool TTargaGraphic::CanLoad(TStream& stream) {
     const int64_t position = stream.Position();
-    const bool result = StreamHolds(stream, HeaderSize + 1) && IsPlausible(ReadHeader(stream));
+    const bool result = StreamHolds(stream, HeaderSize + 1) && ReadTargaHeader(stream).Check();
     stream.SetPosition(position);
     return result;
 }
 
+// Read once; a header that fails the check still loads as far as its values allow.
+void TTargaGraphic::ReadHeader(TStream& stream) {
+    Header.reset();
+    Header = ReadTargaHeader(stream);
+    Describe(*Header, ImageProperties);
+}
+
 bool TTargaGraphic::ReadImageProperties(TStream& stream, unsigned imageIndex) {
     TGraphicReader::ReadImageProperties(stream, imageIndex);
-    Describe(ReadHeader(stream), ImageProperties);
+    ReadHeader(stream);
     return true;
 }
 
@@ -145,13 +128,13 @@ void TTargaGraphic::ReadColorMap(uint16_t firstIndex, uint16_t length, uint8_t e
     SetPalette(palette);
 }
 
-void TTargaGraphic::ReadRawRows(const TRowOrder& order, int64_t rowSize) {
+void TTargaGraphic::ReadRawRows(int64_t rowSize) {
     const int32_t height = Height();
     for (int32_t i = 0; i < height; ++i) {
-        uint8_t* row = ScanLine(order.TopDown ? i : height - 1 - i);
+        uint8_t* row = ScanLine(Header->TopDown() ? i : height - 1 - i);
         Stream->ReadBuffer(row, rowSize);
-        if (order.RightToLeft)
-            MirrorRow(row, Width(), order.BytesPerPixel);
+        if (Header->RightToLeft())
+            MirrorRow(row, Width(), Header->BytesPerPixel());
         RowTransferred(i);
     }
 }
@@ -160,8 +143,8 @@ void TTargaGraphic::ReadRawRows(const TRowOrder& order, int64_t rowSize) {
 // row did not consume, so packets never carry over from one row to the next.
 // A row that finds no data left at all means the file was cut short: the rows decoded so far
 // stay, and the load ends in the stream error.
-void TTargaGraphic::ReadRunLengthRows(const TRowOrder& order, int64_t rowSize, uint8_t depth) {
-    TTargaRLEDecoder decoder(depth);
+void TTargaGraphic::ReadRunLengthRows(int64_t rowSize) {
+    TTargaRLEDecoder decoder(Header->Depth);
     std::vector<uint8_t> buffer(size_t(2 * rowSize));
     const int32_t height = Height();
     for (int32_t i = 0; i < height; ++i) {
@@ -169,12 +152,12 @@ void TTargaGraphic::ReadRunLengthRows(const TRowOrder& order, int64_t rowSize, u
         if (read == 0)
             GraphicErrorFmt(gesStreamReadError, gesFormatTarga);
         const uint8_t* source = buffer.data();
-        uint8_t* row = ScanLine(order.TopDown ? i : height - 1 - i);
+        uint8_t* row = ScanLine(Header->TopDown() ? i : height - 1 - i);
         uint8_t* dest = row;
         decoder.Decode(source, dest, int32_t(read), Width());
         Stream->Seek(-(read - (source - buffer.data())), TSeekOrigin::soCurrent);
-        if (order.RightToLeft)
-            MirrorRow(row, Width(), order.BytesPerPixel);
+        if (Header->RightToLeft())
+            MirrorRow(row, Width(), Header->BytesPerPixel());
         RowTransferred(i);
     }
 }
@@ -182,16 +165,14 @@ void TTargaGraphic::ReadRunLengthRows(const TRowOrder& order, int64_t rowSize, u
 void TTargaGraphic::LoadFromStream(TStream& stream) {
     BeginLoad(stream);
     TGraphicReader::ReadImageProperties(stream, 0);
-    const TTargaHeader header = ReadHeader(stream);
-    Describe(header, ImageProperties);
+    ReadHeader(stream);
+    const THeader& header = *Header;
     StartPreparing();
-    const TRowOrder order = {(header.Descriptor & TopDownBit) != 0,
-                             (header.Descriptor & RightToLeftBit) != 0, (header.Depth + 1) / 8};
     stream.Seek(header.IDLength, TSeekOrigin::soCurrent);
     const TImageProperties& p = ImageProperties;
     SetupColorManager(psBGR, p.BitsPerSample, p.SamplesPerPixel);
 
-    if (IsGray(header.ImageType)) {
+    if (header.IsGray()) {
         SetPalette(ColorManager.MakeGrayPalette(false));
         // A colour map of a gray image is not used, but the pixels follow it.
         if (header.ColorMapType == 1)
@@ -201,23 +182,20 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
         ReadColorMap(header.ColorMapFirst, header.ColorMapLength, header.ColorMapEntrySize);
     }
 
-    const int64_t rowSize = int64_t(header.Width) * ((header.Depth + 1) / 8);
-    const bool hasRows =
-        (header.ImageType >= 1 && header.ImageType <= 3) || IsRunLength(header.ImageType);
+    const int64_t rowSize = int64_t(header.Width) * header.BytesPerPixel();
     // The rows must fit in memory and, packed at the best possible rate (128 pixels per
     // packet, or one byte per byte uncompressed), in what the file still holds.
     const int64_t pixels = int64_t(header.Width) * header.Height;
-    const int64_t minimumData =
-        IsRunLength(header.ImageType) ? pixels / 128 : rowSize * header.Height;
+    const int64_t minimumData = header.IsRunLength() ? pixels / 128 : rowSize * header.Height;
     if (!MayAllocatePicture(header.Width, header.Height) ||
-        (hasRows && !StreamHolds(stream, uint64_t(minimumData))))
+        (header.HasRows() && !StreamHolds(stream, uint64_t(minimumData))))
         GraphicErrorFmt(gesInvalidImage, gesFormatTarga);
     SetSize(header.Width, header.Height);
     StartTransferring();
-    if (header.ImageType >= 1 && header.ImageType <= 3)
-        ReadRawRows(order, rowSize);
-    else if (IsRunLength(header.ImageType))
-        ReadRunLengthRows(order, rowSize, header.Depth);
+    if (header.IsRunLength())
+        ReadRunLengthRows(rowSize);
+    else if (header.HasRows())
+        ReadRawRows(rowSize);
     FinishTransferring();
 }
 

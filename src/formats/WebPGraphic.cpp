@@ -4,6 +4,7 @@
 #include "formats/GraphicReader.h"
 #include "formats/GraphicStrings.h"
 #include "formats/LibraryDecoding.h"
+#include "platform/StreamBlocks.h"
 
 #include <cstring>
 #include <memory>
@@ -41,7 +42,7 @@ void ReadMetadata(const WebPData& data, TPictureMetadata& metadata) {
 }
 
 // A still picture decodes straight into the bitmap's rows.
-void DecodeStill(const std::vector<uint8_t>& bytes, bool alpha, TBitmap& bitmap) {
+void DecodeStill(std::span<const uint8_t> bytes, bool alpha, TBitmap& bitmap) {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config))
         LibraryRefusal(gesFormatWebP);
@@ -87,7 +88,9 @@ void DecodeFirstFrame(const WebPData& data, int32_t width, int32_t height, TBitm
 const TGraphicClassInfo TWebPGraphic::ClassInfo = {"TWebPGraphic", CreateGraphic<TWebPGraphic>};
 
 void TWebPGraphic::LoadFromStream(TStream& stream) {
-    const std::vector<uint8_t> bytes = ReadRemainingBytes(stream);
+    // The library decodes from memory: the file, read once.
+    TPictureMemory storage;
+    const std::span<const uint8_t> bytes = StreamBytes(stream, storage);
     Metadata = {};
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK)

@@ -73,13 +73,17 @@ bool TPictureClassTable::HasClass(TGraphicClass graphicClass) const {
                        [&](const TEntry& e) { return e.GraphicClass == graphicClass; });
 }
 
-std::unique_ptr<TGraphic> TPictureClassTable::LoadFromFile(const std::string& fileName) const {
+std::unique_ptr<TGraphic> TPictureClassTable::CreateForFile(const std::string& fileName) const {
     const std::string extension = ExtractFileExtension(fileName);
     const TGraphicClass graphicClass = FindClass(extension);
     if (!graphicClass)
         throw EInvalidGraphic(Format("Unknown picture file extension (.%s)", extension));
+    return graphicClass->Create();
+}
+
+std::unique_ptr<TGraphic> TPictureClassTable::LoadFromFile(const std::string& fileName) const {
+    std::unique_ptr<TGraphic> graphic = CreateForFile(fileName);
     TFileStream stream(fileName, TFileMode::fmOpenRead);
-    std::unique_ptr<TGraphic> graphic = graphicClass->Create();
     graphic->LoadFromStream(stream);
     return graphic;
 }

@@ -34,8 +34,10 @@ public:
     const TEntry* FindEntry(const std::string& extension) const;
     const std::vector<TEntry>& Entries() const { return Table; }
 
-    // Creates the class registered for the file's extension and loads it from a file stream.
-    // Raises EInvalidGraphic "Unknown picture file extension (.%s)" for an unregistered one.
+    // Creates the class registered for the file's extension, not yet loaded. Raises
+    // EInvalidGraphic "Unknown picture file extension (.%s)" for an unregistered one.
+    std::unique_ptr<TGraphic> CreateForFile(const std::string& fileName) const;
+    // The same, loaded from a file stream.
     std::unique_ptr<TGraphic> LoadFromFile(const std::string& fileName) const;
 
 private:

@@ -11,6 +11,17 @@ namespace {
 }
 } // namespace
 
+std::span<const uint8_t> StreamBytes(TStream& stream, TPictureMemory& storage) {
+    const int64_t start = stream.Position();
+    if (const auto* memory = dynamic_cast<const TMemoryStream*>(&stream)) {
+        const std::span<const uint8_t> all(memory->Memory());
+        return all.subspan(std::min(size_t(std::max<int64_t>(start, 0)), all.size()));
+    }
+    storage = TPictureMemory(size_t(stream.Remaining()), TPictureMemory::TFill::Unset);
+    stream.ReadBuffer(storage.Data(), int64_t(storage.Size()));
+    return {storage.Data(), storage.Size()};
+}
+
 bool StreamHolds(TStream& stream, uint64_t count) {
     return count <= uint64_t(stream.Remaining());
 }

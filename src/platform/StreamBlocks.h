@@ -20,6 +20,11 @@ TByteCursor ReadBlock(TStream& stream, uint64_t count, TPictureMemory& storage, 
 TByteCursor ReadBlock(TStream& stream, std::span<uint8_t> storage, TByteOrder order,
                       TOverrunHandler overrun = RaiseStreamReadError);
 
+// The bytes from the stream's position to its end, read once: a memory stream's own, where
+// they lie; any other stream's into Storage, pooled picture memory that the load's budget
+// counts.
+std::span<const uint8_t> StreamBytes(TStream& stream, TPictureMemory& storage);
+
 // Whether the stream holds Count more bytes.
 bool StreamHolds(TStream& stream, uint64_t count);
 

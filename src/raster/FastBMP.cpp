@@ -6,12 +6,17 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstring>
 
 TFastBMP::TFastBMP() = default;
 TFastBMP::~TFastBMP() = default;
 
 void TFastBMP::SetSize(int32_t w, int32_t h) {
+    SetSize(w, h, TPictureMemory::TFill::Zeros);
+}
+
+void TFastBMP::SetSize(int32_t w, int32_t h, TPictureMemory::TFill fill) {
     if (w == Width && h == Height)
         return;
     const bool empty = w == 0 || h == 0;
@@ -19,29 +24,27 @@ void TFastBMP::SetSize(int32_t w, int32_t h) {
         throw EInvalidGraphic("Invalid pixel buffer size");
     const int32_t stride = static_cast<int32_t>(DibRowBytes(w, 24));
     const size_t bytes = size_t(stride) * size_t(h);
+    const bool zeros = fill == TPictureMemory::TFill::Zeros;
     if (!empty && bytes <= Storage.Size() && bytes >= Storage.Size() / 2) {
-        // Clearing storage the buffer already has costs less than faulting in fresh pages,
-        // which matters when every step of the viewer resizes the display buffer.
-        std::memset(Storage.Data(), 0, bytes);
+        // Storage the buffer already has costs less than faulting in fresh pages, which
+        // matters when every step of the viewer resizes the display buffer.
+        if (zeros)
+            std::memset(Storage.Data(), 0, bytes);
     } else {
-        // Fresh storage comes zeroed: a resized buffer is black without a pass over it. When
-        // there is none, the buffer stays as it was.
-        Storage = TPictureMemory(empty ? 0 : bytes);
+        // When the system refuses, the buffer stays as it was.
+        Storage = TPictureMemory(empty ? 0 : bytes, fill);
     }
     PixelData = Storage.Data();
     Width = w;
     Height = h;
     DibInfo.biWidth = w;
-    DibInfo.biHeight = h;
+    DibInfo.biHeight = -h; // top-down: the rows lie in the order they are decoded and shown
     RowStride = stride;
     RowPadding = w % 4;
     ByteSize = stride * h;
     RowTable.resize(size_t(h));
-    uint8_t* row = PixelData;
-    for (uint8_t*& entry : RowTable) {
-        entry = row;
-        row += stride;
-    }
+    for (int32_t i = 0; i < h; ++i)
+        RowTable[size_t(i)] = PixelData + size_t(h - 1 - i) * size_t(stride);
 }
 
 void TFastBMP::Draw(TDeviceContext& dc, int32_t x, int32_t y) {
@@ -55,14 +58,20 @@ void TFastBMP::DrawStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t d
 void TFastBMP::DrawPart(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
                         int32_t sy) {
     if (PixelData)
-        dc.StretchDIBits(x, y, w, h, sx, sy, w, h, PixelData, DibInfo);
+        dc.StretchDIBits(x, y, w, h, sx, TopDownRow(sy, h), w, h, PixelData, DibInfo);
 }
 
 void TFastBMP::DrawPartStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw, int32_t dh,
                                  int32_t sx, int32_t sy, int32_t sw, int32_t sh) {
     dc.SetStretchBltMode(COLORONCOLOR);
     if (PixelData)
-        dc.StretchDIBits(x, y, dw, dh, sx, sy, sw, sh, PixelData, DibInfo);
+        dc.StretchDIBits(x, y, dw, dh, sx, TopDownRow(sy, sh), sw, sh, PixelData, DibInfo);
+}
+
+// The storage's first row is the top one: a part SH rows high whose bottom row is SY (from
+// the bottom) starts that many rows from the top.
+int32_t TFastBMP::TopDownRow(int32_t sy, int32_t sh) const {
+    return int32_t(std::clamp<int64_t>(int64_t(Height) - sy - sh, INT32_MIN, INT32_MAX));
 }
 
 void TFastBMP::DrawTiled(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -146,7 +155,7 @@ void TFastBMP::LoadFromBitmapHandle(const TBitmap& bitmap) {
         return;
     const TBgrRowConverter converter(bitmap);
     for (int32_t y = 0; y < Height; ++y)
-        converter.ConvertRow(y, RowTable[size_t(Height - 1 - y)]);
+        converter.ConvertRow(y, TopRow(y));
 }
 
 void TFastBMP::AssignPixels(const TFastBMP& source) {

@@ -15,9 +15,14 @@ public:
     TFastBMP(const TFastBMP&) = delete;
     TFastBMP& operator=(const TFastBMP&) = delete;
 
-    TBitmapInfoHeader DibInfo;
+    TBitmapInfoHeader DibInfo; // a top-down DIB: its height is -Height
 
+    // A new size is black; FILL Unset leaves it as the storage held it, for a caller that
+    // writes every pixel anyway.
     void SetSize(int32_t w, int32_t h) override;
+    void SetSize(int32_t w, int32_t h, TPictureMemory::TFill fill);
+    // Row Y counted from the top: the storage's row order.
+    uint8_t* TopRow(int32_t y) const { return PixelData + size_t(y) * size_t(RowStride); }
     void Draw(TDeviceContext& dc, int32_t x, int32_t y) override;
     void DrawStretched(TDeviceContext& dc, int32_t x, int32_t y, int32_t dw, int32_t dh) override;
     void DrawPart(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx,
@@ -32,12 +37,15 @@ public:
     void FillTiled(TFastRGB& dst) override;
 
     // Makes the buffer a 24-bit copy of a platform bitmap of any pixel format (drawn over
-    // white, see TBgrRowConverter); the bitmap's top row becomes row Height - 1.
+    // white, see TBgrRowConverter); the bitmap's top row becomes row Height - 1, the first in
+    // storage.
     void LoadFromBitmapHandle(const TBitmap& bitmap);
     void AssignPixels(const TFastBMP& source);
     int32_t ColorCount() const;
 
 private:
+    int32_t TopDownRow(int32_t sy, int32_t sh) const;
+
     TPictureMemory Storage; // at least ByteSize bytes, counted against the load that sized it
 };
 

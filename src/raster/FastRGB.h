@@ -6,7 +6,9 @@
 class TDeviceContext;
 
 // The geometry of a 24-bit pixel buffer in the device-independent bitmap layout: blue,
-// green, red per pixel; row 0 is the bottom row; each row padded to a multiple of 4 bytes.
+// green, red per pixel; each row padded to a multiple of 4 bytes. Rows lie in storage top
+// first, as decoders produce them and the screen shows them; RowTable counts them from the
+// bottom (row 0 is the bottom row), which is how the effects address them.
 class TFastRGB {
 public:
     virtual ~TFastRGB() = default;
@@ -16,7 +18,7 @@ public:
     int32_t ByteSize = 0;
     int32_t Width = 0;
     int32_t Height = 0;
-    std::vector<uint8_t*> RowTable; // RowTable[i] = PixelData + i * RowStride
+    std::vector<uint8_t*> RowTable; // RowTable[i] = PixelData + (Height - 1 - i) * RowStride
     uint8_t* PixelData = nullptr;
 
     virtual void SetSize(int32_t w, int32_t h) = 0;

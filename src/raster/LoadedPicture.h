@@ -1,11 +1,14 @@
 #pragma once
 
-#include "platform/Graphics.h"
 #include "raster/FastBMP.h"
 
-#include <memory>
+#include <string>
+#include <vector>
 
-// Makes a loaded picture the 24-bit pixel buffer the viewer keeps: drawn onto white (a
-// bitmap, and a JPEG's decoded bitmap, go in straight, which gives the same pixels), released once
-// drawn, then converted by its colour profile and turned upright (ApplyPictureMetadata).
-void LoadPictureBuffer(std::unique_ptr<TGraphic> picture, TFastBMP& buffer);
+// Loads the file at PATH, through the picture class registered for its extension, into the
+// 24-bit pixel buffer the viewer keeps: as drawn onto white, converted by its colour profile
+// and turned upright (ApplyPictureMetadata). Readers of plain 24-bit colour and JPEG write
+// their rows straight into the buffer; other pictures are decoded into a bitmap of their own
+// first. Returns the warnings the load met; raises what the reader raises, and
+// EInvalidGraphic for a picture with no pixels.
+std::vector<std::string> LoadPictureBuffer(const std::string& path, TFastBMP& buffer);

@@ -121,7 +121,6 @@ TEST(GIFGraphic, LocalTableReplacesTheGlobalOne) {
     AppendImage(gif, 2, 1, {0, 1}, Table({0, 0, 255, 0, 255, 0, 0, 0, 0, 0, 0, 0}));
     gif.push_back(0x3B);
     const auto picture = Load(gif);
-    EXPECT_TRUE(picture->ImageProperties.LocalColorMap);
     EXPECT_EQ(Letters(*picture), "BG");
 }
 

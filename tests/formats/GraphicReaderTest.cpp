@@ -75,7 +75,7 @@ TEST(GraphicReader, BasePropertiesAreClearedWithUnitGamma) {
     p.Version = 89, p.Options = ioBigEndian, p.Width = 5, p.Height = 6, p.ColorScheme = psRGB;
     p.BitsPerSample = 8, p.SamplesPerPixel = 3, p.BitsPerPixel = 24, p.Compression = ctLZ77;
     p.FileGamma = 0.45f, p.XResolution = 72, p.YResolution = 72, p.Interlaced = true;
-    p.HasAlpha = true, p.LocalColorMap = true, p.Channels = 4, p.FilterMode = 1;
+    p.HasAlpha = true, p.FilterMode = 1;
     TMemoryStream empty;
     EXPECT_FALSE(reader.TGraphicReader::ReadImageProperties(empty, 0));
     EXPECT_EQ(p.FileGamma, 1.0f);
@@ -88,8 +88,6 @@ TEST(GraphicReader, BasePropertiesAreClearedWithUnitGamma) {
     EXPECT_EQ(p.YResolution, 0.0f);
     EXPECT_FALSE(p.Interlaced);
     EXPECT_FALSE(p.HasAlpha);
-    EXPECT_FALSE(p.LocalColorMap);
-    EXPECT_EQ(p.Channels, 0);
     EXPECT_EQ(p.FilterMode, 0);
     EXPECT_FALSE(TGraphicReader::CanLoad(empty));
 }

@@ -126,7 +126,6 @@ TEST(PSDGraphic, PropertiesOfAPackBitsCMYKDocument) {
     ASSERT_TRUE(picture.ReadImageProperties(stream, 0));
     const TImageProperties& p = picture.ImageProperties;
     EXPECT_EQ(p.ColorScheme, psCMYK);
-    EXPECT_EQ(p.Channels, 5);
     EXPECT_EQ(p.SamplesPerPixel, 4);
     EXPECT_EQ(p.BitsPerPixel, 32);
     EXPECT_EQ(p.Compression, ctPackedBits);

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -48,6 +52,30 @@ TEST(StreamBlocks, HoldsAndSkipAvailableMeasureWhatIsLeft) {
     EXPECT_FALSE(StreamHolds(stream, 3));
     EXPECT_EQ(SkipAvailable(stream, 10), 2u);
     EXPECT_EQ(stream.Position(), 5);
+}
+
+// A memory stream's bytes are used where they lie; a file's are read once into storage.
+TEST(StreamBlocks, StreamBytesAreTheRestOfTheStream) {
+    TMemoryStream memory(Bytes.data(), Bytes.size());
+    memory.SetPosition(2);
+    TPictureMemory storage;
+    const std::span<const uint8_t> inPlace = StreamBytes(memory, storage);
+    EXPECT_EQ(inPlace.data(), memory.Memory().data() + 2);
+    EXPECT_EQ(inPlace.size(), 3u);
+    EXPECT_EQ(storage.Size(), 0u);
+
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("pelorama-stream-bytes-" + std::to_string(::getpid()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Bytes.data()), std::streamsize(Bytes.size()));
+    TFileStream file(path.string(), TFileMode::fmOpenRead);
+    file.SetPosition(1);
+    const std::span<const uint8_t> read = StreamBytes(file, storage);
+    EXPECT_EQ(std::vector<uint8_t>(read.begin(), read.end()),
+              std::vector<uint8_t>(Bytes.begin() + 1, Bytes.end()));
+    EXPECT_EQ(read.data(), storage.Data());
+    EXPECT_EQ(file.Position(), 5);
+    std::filesystem::remove(path);
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(FastBMP, StartsEmptyWithABottomUpDibHeader) {
+TEST(FastBMP, StartsEmptyWithATopDownDibHeader) {
     TFastBMP buffer;
     EXPECT_EQ(buffer.Width, 0);
     EXPECT_EQ(buffer.Height, 0);
@@ -24,7 +24,7 @@ TEST(FastBMP, StartsEmptyWithABottomUpDibHeader) {
     EXPECT_EQ(buffer.DibInfo.biCompression, 0u);
     buffer.SetSize(7, 3);
     EXPECT_EQ(buffer.DibInfo.biWidth, 7);
-    EXPECT_EQ(buffer.DibInfo.biHeight, 3);
+    EXPECT_EQ(buffer.DibInfo.biHeight, -3);
 }
 
 TEST(FastBMP, StrideIsThreeBytesPerPixelRoundedUpToFour) {
@@ -41,8 +41,10 @@ TEST(FastBMP, StrideIsThreeBytesPerPixelRoundedUpToFour) {
         EXPECT_EQ(buffer.RowPadding, buffer.RowStride - 3 * buffer.Width);
         EXPECT_EQ(buffer.ByteSize, c.stride * 3);
         ASSERT_EQ(buffer.RowTable.size(), 3u);
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(buffer.RowTable[i], buffer.PixelData + i * c.stride);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(buffer.RowTable[i], buffer.PixelData + (2 - i) * c.stride);
+            EXPECT_EQ(buffer.TopRow(i), buffer.RowTable[2 - i]);
+        }
     }
 }
 
@@ -60,6 +62,19 @@ TEST(FastBMP, SetSizeKeepsPixelsOnlyWhenTheSizeIsUnchanged) {
     EXPECT_EQ(buffer.PixelData, nullptr);
     EXPECT_EQ(buffer.ByteSize, 0);
     EXPECT_EQ(buffer.ColorCount(), 0);
+}
+
+TEST(FastBMP, SetSizeForAWriterOfEveryPixelSkipsClearingStorageItKeeps) {
+    TFastBMP buffer;
+    buffer.SetSize(5, 4);
+    FillNoise(buffer, 4);
+    const uint8_t* storage = buffer.PixelData;
+    const std::vector<uint8_t> before(storage, storage + 4 * 5 * 3);
+    buffer.SetSize(4, 5, TPictureMemory::TFill::Unset); // 60 of the 64 bytes it holds
+    ASSERT_EQ(buffer.PixelData, storage);
+    EXPECT_EQ(std::vector<uint8_t>(storage, storage + buffer.ByteSize), before);
+    buffer.SetSize(5, 4, TPictureMemory::TFill::Zeros);
+    EXPECT_EQ(PixelBytes(buffer), std::vector<uint8_t>(5 * 4 * 3, 0));
 }
 
 TEST(FastBMP, RefusedSizesRaiseAndLeaveTheBufferAsItWas) {

@@ -1,11 +1,10 @@
 #include "support/ShownPicture.h"
 
-#include "platform/PictureClassTable.h"
 #include "raster/LoadedPicture.h"
 
 TRgbPicture LoadShownRgb(const std::string& path) {
     TFastBMP buffer;
-    LoadPictureBuffer(PictureClassTable().LoadFromFile(path), buffer);
+    LoadPictureBuffer(path, buffer);
     TRgbPicture picture;
     picture.Width = buffer.Width;
     picture.Height = buffer.Height;
