@@ -15,18 +15,8 @@ runs=${3:-3}
 picture=$(realpath "$picture")
 command -v feh >/dev/null || { echo "feh is not installed (scripts/deps.sh)"; exit 1; }
 
-work=$(mktemp -d)
-server_pid=
-cleanup() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" \
-    2>"$work/server.log" &
-server_pid=$!
-until [ -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")"
+screen=1920x1080x24
+source tests/app/e2e_display.sh
 # Neither viewer may find settings or a configuration of the user's.
 export HOME=$work XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
 

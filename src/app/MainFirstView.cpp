@@ -3,7 +3,7 @@
 #include "formats/JPEGFirstView.h"
 #include "platform/PictureLimits.h"
 #include "raster/FastFX.h"
-#include "raster/LoadedPicture.h"
+#include "raster/PictureMetadata.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -20,7 +20,9 @@ bool TfrmMain::ShowFirstView(const std::string& path) {
         return false;
     try {
         const TPictureLoadScope load;
-        LoadPictureBuffer(std::move(view->Picture), *DisplayBuffer);
+        // A small bitmap: its copy costs little.
+        DisplayBuffer->LoadFromBitmapHandle(view->Picture->Bitmap());
+        ApplyPictureMetadata(*DisplayBuffer, view->Picture->Metadata);
     } catch (const std::exception&) {
         return false; // the full load tells why
     }
