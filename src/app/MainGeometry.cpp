@@ -33,6 +33,12 @@ TScreenArea TfrmMain::WindowScreen() {
 
 void TfrmMain::FitPicture() {
     const int32_t start = Services.MillisecondsSinceMidnight();
+    PlacePicture();
+    const int32_t end = Services.MillisecondsSinceMidnight();
+    Log("Resize: " + std::to_string(end - start) + " ms");
+}
+
+void TfrmMain::PlacePicture() {
     const TRect old = WindowBounds();
     const TScreenArea area = WindowScreen();
     const TRect& screen = area.Geometry;
@@ -41,8 +47,8 @@ void TfrmMain::FitPicture() {
     const int32_t screenHeight = screen.Height();
     const bool fullScreen = actFullScreen->isChecked();
 
-    const int32_t width = DisplayBuffer->Width;
-    const int32_t height = DisplayBuffer->Height;
+    const int32_t width = FirstViewSize ? FirstViewSize->Width : DisplayBuffer->Width;
+    const int32_t height = FirstViewSize ? FirstViewSize->Height : DisplayBuffer->Height;
     const float ratio = height != 0 ? float(width) / float(height) : 1.0f;
     const int32_t boundsWidth = fullScreen ? screenWidth : work.Width();
     const int32_t boundsHeight = fullScreen ? screenHeight : work.Height();
@@ -111,9 +117,6 @@ void TfrmMain::FitPicture() {
     // The screen's last pixel: one further could be on the neighbouring screen.
     if (fullScreen && actHideCursor->isChecked())
         Services.SetCursorPos({screen.Right - 1, screen.Bottom - 1});
-
-    const int32_t end = Services.MillisecondsSinceMidnight();
-    Log("Resize: " + std::to_string(end - start) + " ms");
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {

@@ -75,6 +75,7 @@ void TfrmMain::ShowPicture(const TFastBMP& buffer) {
         std::memcpy(DisplayBuffer->PixelData, buffer.PixelData, size_t(DisplayBuffer->ByteSize));
     if (actGrayscale->isChecked())
         MakeGrayscale(*DisplayBuffer);
+    FirstViewSize.reset();
     FitPicture();
     PaintEnabled = true;
 

@@ -66,6 +66,8 @@ void TfrmMain::NeighbourDecoded(const std::shared_ptr<TNeighbourJob>& job) {
         TakeNeighbour(PrevJob, PrevBmp);
     else if (job == NextJob)
         TakeNeighbour(NextJob, NextBmp);
+    else if (job == CurrentJob)
+        ShowFullPicture();
 }
 
 // The cache slots are moved along before pending events run, so that a step started meanwhile

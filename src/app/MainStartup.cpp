@@ -78,7 +78,7 @@ void TfrmMain::FormCreate() {
     actUndoDelete->setEnabled(false); // until a picture goes to the trash
 
     const std::string argument = FirstArgument();
-    if (FileExists(argument)) {
+    if (FileExists(argument) && !ShowFirstView(argument)) {
         CurrentBmp = LoadPicture(argument);
         ShowPicture(*CurrentBmp);
     }
@@ -154,6 +154,8 @@ void TfrmMain::ApplicationActivate() {
 
         AssignActivationShortcuts();
 
+        // The picture's block comes before the file list's, as without a first view.
+        AwaitFullPicture();
         StartWithArgument();
         if (Terminated) {
             ActivationRunning = false;

@@ -24,6 +24,7 @@ TfrmMain::TfrmMain(TPlatformServices& services, std::vector<std::string> argumen
 TfrmMain::~TfrmMain() {
     // No decode may end into a window that is going.
     CancelNeighbours();
+    CancelNeighbour(CurrentJob);
     NeighbourDecoder.reset();
     FormDestroy();
     qApp->removeEventFilter(this);

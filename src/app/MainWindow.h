@@ -61,6 +61,15 @@ public:
     std::shared_ptr<TNeighbourJob> PrevJob;
     std::shared_ptr<TNeighbourJob> NextJob;
     bool DecodingNeighbours() const { return PrevJob || NextJob; }
+    // Started on a large JPEG, the window first shows it decoded at a fraction of its size, and
+    // fitted to its full size, while the worker decodes the full picture for CurrentBmp.
+    std::shared_ptr<TNeighbourJob> CurrentJob;
+    struct TPictureSize {
+        int32_t Width = 0;
+        int32_t Height = 0;
+    };
+    // The full size of the picture the first view stands for, while it is shown.
+    std::optional<TPictureSize> FirstViewSize;
     int32_t LastMouseX = 0;
     int32_t LastMouseY = 0;
     std::vector<std::string> CustomCommands;
@@ -182,6 +191,8 @@ public:
     // Copies the buffer into the display buffer; the caller keeps the buffer.
     void ShowPicture(const TFastBMP& buffer);
     void FitPicture();
+    // Waits, painting but taking no input, until the full picture replaces the first view.
+    void AwaitFullPicture();
 
     // The window's bounds in physical pixels.
     TRect WindowBounds() const;
@@ -290,6 +301,11 @@ private:
     void TakeNeighbour(std::shared_ptr<TNeighbourJob>& job, std::shared_ptr<const TFastBMP>& slot);
     void CancelNeighbour(std::shared_ptr<TNeighbourJob>& job);
     void CancelNeighbours();
+    // True when the file's first view is shown and its full decode started.
+    bool ShowFirstView(const std::string& path);
+    void ShowFullPicture();
+    // FitPicture without its log line.
+    void PlacePicture();
     // A decode the worker finished: its slot gets it unless it was taken or called off.
     void NeighbourDecoded(const std::shared_ptr<TNeighbourJob>& job);
     void FormCreate();

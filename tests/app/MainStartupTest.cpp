@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFrame>
+#include <QImage>
 #include <QTimerEvent>
 
 namespace {
@@ -115,4 +116,36 @@ TEST_F(MainStartup, TheNoticeTimerHidesTheNotice) {
     EXPECT_FALSE(window.NoticeTimer.isActive());
 }
 
+} // namespace
+
+namespace {
+TEST_F(MainStartup, ALargeJpegFirstShowsAScaledViewWhereTheFullPictureThenComes) {
+    RegisterFileFormats(PictureClassTable().FindClass("tdraw"));
+    QImage picture(2600, 1300, QImage::Format_RGB888);
+    picture.fill(QColor(200, 40, 40));
+    const std::string path = PathOf("large.jpg");
+    ASSERT_TRUE(picture.save(QString::fromStdString(path), "JPEG", 90));
+    TfrmMain& window = *Start({path});
+    // No event has run: the view decoded at half size, fitted as the full picture (work
+    // area 1280 x 1000), and nothing logged yet.
+    EXPECT_FALSE(window.CurrentBmp);
+    EXPECT_EQ(window.DisplayBuffer->Width, 1300);
+    const TRect bounds = window.WindowBounds();
+    EXPECT_EQ(bounds.Width(), 1280);
+    EXPECT_EQ(bounds.Height(), 640);
+    EXPECT_EQ(window.windowTitle().toStdString(), "large.jpg - Pelorama");
+    EXPECT_TRUE(window.DebugLog.empty());
+
+    window.AwaitFullPicture();
+    UnregisterFileFormats();
+    ASSERT_TRUE(window.CurrentBmp);
+    EXPECT_EQ(window.DisplayBuffer->Width, 2600);
+    EXPECT_EQ(window.WindowBounds(), bounds);
+    const std::vector<std::string>& log = window.DebugLines();
+    ASSERT_EQ(log.size(), 8u);
+    EXPECT_EQ(std::vector(log.begin(), log.begin() + 3),
+              (std::vector<std::string>{"", "===== large.jpg =====", "Dimensions: 2600x1300"}));
+    EXPECT_EQ(log[6].rfind("Resize: ", 0), 0u);
+    EXPECT_EQ(log[7].rfind("Display: ", 0), 0u);
+}
 } // namespace

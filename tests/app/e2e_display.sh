@@ -1,6 +1,6 @@
-# Sourced by the end-to-end tests: starts a virtual X server (1024 x 768) for the calling
-# script and gives it a scratch directory $work, removed at exit together with the server and
-# the viewer started as $viewer_pid.
+# Sourced by the end-to-end tests (and bench/first_view.sh): starts a virtual X server
+# (1024 x 768, or $screen) for the calling script and gives it a scratch directory $work,
+# removed at exit together with the server and the viewer started as $viewer_pid.
 work=$(mktemp -d)
 viewer_pid=
 server_pid=
@@ -14,7 +14,7 @@ trap cleanup EXIT
 # The server takes a free display itself and names it once it accepts clients, so tests run
 # side by side cannot meet on one display (xvfb-run -a can pick the same number twice). It
 # keeps its state (keymap, NumLock) when a client such as xdotool disconnects.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
+Xvfb -displayfd 3 -screen 0 "${screen:-1024x768x24}" -nolisten tcp -noreset 3>"$work/display" \
     2>"$work/server.log" &
 server_pid=$!
 server_deadline=$((SECONDS + 60))
