@@ -65,13 +65,14 @@ public:
 };
 
 // Photo-like content: smooth gradients with fine noise, different in every picture.
-void WritePictures(const QString& directory) {
+void WritePictures(const QString& directory, int count = PictureCount, int width = PictureWidth,
+                   int height = PictureHeight) {
     uint32_t seed = 12345;
-    for (int number = 0; number < PictureCount; ++number) {
-        QImage picture(PictureWidth, PictureHeight, QImage::Format_RGB888);
-        for (int y = 0; y < PictureHeight; ++y) {
+    for (int number = 0; number < count; ++number) {
+        QImage picture(width, height, QImage::Format_RGB888);
+        for (int y = 0; y < height; ++y) {
             uchar* row = picture.scanLine(y);
-            for (int x = 0; x < PictureWidth; ++x) {
+            for (int x = 0; x < width; ++x) {
                 seed = seed * 1664525u + 1013904223u;
                 const int noise = int(seed >> 28);
                 row[x * 3] = uchar((x / 7 + number * 13 + noise) & 255);
@@ -233,6 +234,46 @@ void BM_HoldPageDown(benchmark::State& state) {
     state.SetLabel("199 Page Down presses 50 ms apart, 2 MP JPEG, 1920 x 1080 screen");
 }
 BENCHMARK(BM_HoldPageDown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// Kilobytes of the process's status field ("VmRSS", "VmHWM").
+double StatusKilobytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field + ":", 0) == 0)
+            return std::atof(line.c_str() + field.size() + 1);
+    return 0;
+}
+
+// Resident memory while browsing 24-megapixel photos, each step once the neighbour has been
+// decoded (as for a user who looks at each picture). The bound: five pictures' worth (the
+// three cached, the display buffer and one in the making) plus 64 MB.
+void BM_BrowseLargePhotos(benchmark::State& state) {
+    constexpr int Count = 12;
+    constexpr int Width = 6000;
+    constexpr int Height = 4000;
+    QTemporaryDir directory;
+    WritePictures(directory.path(), Count, Width, Height);
+    // The peak so far was the making of the pictures: it starts again here.
+    std::ofstream("/proc/self/clear_refs") << "5";
+    QtPlatformServices services;
+    TfrmMain window(services, {directory.path().toStdString()}, "/nonexistent/pelorama");
+    window.show();
+    window.ApplicationActivate();
+    double mostResident = 0;
+    for (auto _ : state) {
+        while (window.DecodingNeighbours())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        window.GoNext();
+        mostResident = std::max(mostResident, StatusKilobytes("VmRSS"));
+    }
+    const double pictureMB = double(Width) * Height * 3 / 1e6;
+    state.counters["rss_max_mb"] = mostResident * 1024 / 1e6;
+    state.counters["hwm_mb"] = StatusKilobytes("VmHWM") * 1024 / 1e6;
+    state.counters["bound_mb"] = 5 * pictureMB + 64;
+    state.SetLabel("24 MP JPEG, steps after each neighbour's decode");
+}
+BENCHMARK(BM_BrowseLargePhotos)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(11);
 
 // A 1920 x 1080 primary screen for the offscreen platform.
 void UseFullHdOffscreenScreen(const std::string& configPath) {
