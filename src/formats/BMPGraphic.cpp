@@ -34,7 +34,8 @@ TFileHeader ReadFileHeader(TStream& stream) {
 // Positions are taken relative to where the file starts in the stream, so a bitmap embedded
 // in a larger stream reads as well.
 void TBMPGraphic::LoadFromStream(TStream& stream) {
-    const int64_t start = stream.Position();
+    BeginLoad(stream);
+    const int64_t start = BasePosition;
     const TFileHeader fileHeader = ReadFileHeader(stream);
     if (!fileHeader.Check())
         RaiseInvalidBitmap();
@@ -46,6 +47,16 @@ void TBMPGraphic::LoadFromStream(TStream& stream) {
         if (!StreamHolds(stream, uint64_t(bitsPosition - stream.Position()) + 1))
             RaiseInvalidBitmap();
         stream.SetPosition(bitsPosition);
+    }
+    // Rows of plain colour go straight into a row target, when the load has one.
+    if (DibRowsArePlainColour(header)) {
+        CheckUncompressedDibData(stream, header);
+        SetupColorManager({psBGR, 8, 3}, psBGR, 8, 3);
+        SizePicture(header.Width, header.Height);
+        if (WritesTarget()) {
+            ReadPlainDibRows(stream, header, [this](int32_t y) { return TargetRow(y); });
+            return;
+        }
     }
     ReadDibPixels(stream, header, *this);
 }

@@ -151,8 +151,7 @@ bool ReadRowConverted(TStream& stream, const TDibHeader& header, const TTarget& 
 void ReadUncompressed(TStream& stream, const TDibHeader& header, const TTarget& target,
                       TBitmap& bitmap) {
     const int64_t fileRowBytes = DibRowBytes(header.Width, header.BitCount);
-    if (!StreamHolds(stream, uint64_t(fileRowBytes * header.Height + 1) / 2))
-        throw EInvalidGraphic(SInvalidBitmap);
+    CheckUncompressedDibData(stream, header);
     PrepareBitmap(bitmap, header, target.Format);
 
     const bool direct =
@@ -198,6 +197,39 @@ void ReadRunLengthEncoded(TStream& stream, const TDibHeader& header, const TTarg
 }
 
 } // namespace
+
+bool DibRowsArePlainColour(const TDibHeader& header) {
+    return header.Compression == TDibCompression::dcNone && header.BitCount == 24;
+}
+
+void CheckUncompressedDibData(TStream& stream, const TDibHeader& header) {
+    const int64_t fileRowBytes = DibRowBytes(header.Width, header.BitCount);
+    if (!MayAllocatePicture(header.Width, header.Height) ||
+        !StreamHolds(stream, uint64_t(fileRowBytes * header.Height + 1) / 2))
+        throw EInvalidGraphic(SInvalidBitmap);
+}
+
+// A chunk of rows at a time, which the file stream hands over without its own buffer, then
+// each row without its padding to where it belongs.
+void ReadPlainDibRows(TStream& stream, const TDibHeader& header,
+                      const std::function<uint8_t*(int32_t)>& rowAt) {
+    const size_t fileRowBytes = size_t(DibRowBytes(header.Width, header.BitCount));
+    const size_t pixelBytes = size_t(header.Width) * 3;
+    const int32_t chunkRows =
+        int32_t(std::clamp<int64_t>(ChunkBytes / int64_t(fileRowBytes), 1, header.Height));
+    std::vector<uint8_t> chunk(fileRowBytes * size_t(chunkRows));
+    for (int32_t first = 0; first < header.Height; first += chunkRows) {
+        const int32_t count = std::min(chunkRows, header.Height - first);
+        const int64_t bytes = int64_t(fileRowBytes) * count;
+        const int64_t got = stream.Read(chunk.data(), bytes);
+        std::memset(chunk.data() + got, 0, size_t(bytes - got));
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t stored = first + i;
+            std::memcpy(rowAt(header.TopDown ? stored : header.Height - 1 - stored),
+                        chunk.data() + size_t(i) * fileRowBytes, pixelBytes);
+        }
+    }
+}
 
 void ReadDibPixels(TStream& stream, const TDibHeader& header, TBitmap& bitmap) {
     if (!MayAllocatePicture(header.Width, header.Height))

@@ -2,6 +2,9 @@
 
 #include "formats/DibHeader.h"
 
+#include <cstdint>
+#include <functional>
+
 class TBitmap;
 class TStream;
 
@@ -14,3 +17,15 @@ class TStream;
 // as long as half of the data is there; less, or a size the data cannot back, raises
 // EInvalidGraphic before anything is allocated.
 void ReadDibPixels(TStream& stream, const TDibHeader& header, TBitmap& bitmap);
+
+// Whether the pixel data are rows of blue, green and red bytes, as a 24-bit buffer holds them.
+bool DibRowsArePlainColour(const TDibHeader& header);
+
+// Raises EInvalidGraphic when the picture may not be held or the stream lacks more than
+// half of its uncompressed rows: what a reader checks before it sizes anything.
+void CheckUncompressedDibData(TStream& stream, const TDibHeader& header);
+
+// Reads rows of plain colour (checked as above), each into RowAt(y), y counted from the
+// top; rows the data do not reach are black.
+void ReadPlainDibRows(TStream& stream, const TDibHeader& header,
+                      const std::function<uint8_t*(int32_t)>& rowAt);

@@ -11,13 +11,15 @@ const TGraphicClassInfo TEPSGraphic::ClassInfo = {"TEPSGraphic", CreateGraphic<T
 namespace {
 
 constexpr uint64_t HeaderSize = 30;
-constexpr uint32_t Signature = 0xC6D3D0C5;
+constexpr uint32_t EPSSignature = 0xC6D3D0C5;
 
 // Only the signature and the TIFF section are of use to a viewer.
 struct TEPSHeader {
     uint32_t Signature = 0;
     uint32_t TIFFOffset = 0;
     uint32_t TIFFLength = 0;
+    // Whether it is the binary header and its TIFF section lies after it.
+    bool Check() const { return Signature == EPSSignature && TIFFOffset >= HeaderSize; }
 };
 
 [[noreturn]] void InvalidEPS() {
@@ -40,7 +42,7 @@ bool TEPSGraphic::CanLoad(TStream& stream) {
     if (!whole)
         return false;
     const TEPSHeader header = ReadHeader(TByteCursor(bytes, HeaderSize));
-    return header.Signature == Signature && uint64_t(start) + HeaderSize < header.TIFFOffset &&
+    return header.Signature == EPSSignature && uint64_t(start) + HeaderSize < header.TIFFOffset &&
            header.TIFFLength > 0;
 }
 
@@ -50,7 +52,7 @@ void TEPSGraphic::LoadFromStream(TStream& stream) {
     const TByteCursor file(StreamBytes(stream, storage), TByteOrder::boLittleEndian, InvalidEPS);
     const TEPSHeader header = ReadHeader(file);
     // An offset inside the header would make the TIFF reader start before the section.
-    if (header.Signature != Signature || header.TIFFOffset < HeaderSize)
+    if (!header.Check())
         InvalidEPS();
     // The TIFF's offsets count from the start of its section, which it must not leave; a
     // section said to be longer than the file ends with it.

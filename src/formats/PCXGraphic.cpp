@@ -128,7 +128,7 @@ void TPCXGraphic::ConvertRows(const THeader& header, const uint8_t* data, int64_
     const uint32_t planeBytes = header.BytesPerLine;
     for (int32_t y = 0; y < Height(); ++y) {
         const uint8_t* line = data + y * lineBytes;
-        uint8_t* target = ScanLine(y);
+        uint8_t* target = TargetRow(y);
         if (header.FourPlanes()) {
             // Bit k of a pixel comes from plane k; two pixels per target byte, high nibble first.
             for (int32_t x = 0; x < width; ++x) {
@@ -182,7 +182,7 @@ void TPCXGraphic::LoadFromStream(TStream& stream) {
         header.BytesPerLine < neededPlaneBytes ||
         header.BytesPerLine > neededPlaneBytes + MaxLinePadding)
         GraphicErrorFmt(gesInvalidImage, gesFormatPCX);
-    SetSize(header.Width, header.Height);
+    SizePicture(header.Width, header.Height);
     const int64_t lineBytes = int64_t(header.Planes) * header.BytesPerLine;
     const TPictureMemory data = ReadPixelData(header, lineBytes);
     StartTransferring();

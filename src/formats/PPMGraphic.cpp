@@ -180,7 +180,7 @@ void TPPMGraphic::ReadBitmapRows(bool ascii) {
     const int32_t width = Width();
     const size_t rowBytes = (size_t(width) + 7) / 8;
     for (int32_t y = 0; y < Height(); ++y) {
-        uint8_t* row = ScanLine(y);
+        uint8_t* row = TargetRow(y);
         if (!ascii) {
             GetBytes(row, rowBytes);
         } else {
@@ -199,7 +199,7 @@ void TPPMGraphic::ReadBitmapRows(bool ascii) {
 
 void TPPMGraphic::ReadGraymapRows(bool ascii, bool wide) {
     for (int32_t y = 0; y < Height(); ++y) {
-        uint8_t* row = ScanLine(y);
+        uint8_t* row = TargetRow(y);
         if (!ascii && !wide) {
             GetBytes(row, size_t(Width()));
             if (!Levels.empty())
@@ -215,7 +215,7 @@ void TPPMGraphic::ReadGraymapRows(bool ascii, bool wide) {
 void TPPMGraphic::ReadPixmapRows(bool ascii, bool wide) {
     std::vector<uint8_t> rgb(size_t(Width()) * 3);
     for (int32_t y = 0; y < Height(); ++y) {
-        uint8_t* row = ScanLine(y);
+        uint8_t* row = TargetRow(y);
         if (!ascii && !wide) {
             GetBytes(rgb.data(), rgb.size());
             if (!Levels.empty())
@@ -275,7 +275,7 @@ void TPPMGraphic::LoadFromStream(TStream& stream) {
         if (minimum > buffered && !StreamHolds(stream, uint64_t(minimum - buffered)))
             GraphicErrorFmt(gesStreamReadError, gesFormatPPM);
         SetupTarget(header);
-        SetSize(int32_t(header.Width), int32_t(header.Height));
+        SizePicture(int32_t(header.Width), int32_t(header.Height));
         if (header.Bitmap())
             ReadBitmapRows(ascii);
         else if (!header.Pixmap())

@@ -307,7 +307,7 @@ void TPSDGraphic::TransferRows(TPlaneRows& rows) {
             sources[k] = row;
         }
         ColorManager.ConvertPixels(std::span<const void* const>(sources.data(), rows.PlaneCount()),
-                                   ScanLine(y), uint32_t(ImageProperties.Width));
+                                   TargetRow(y), uint32_t(ImageProperties.Width));
         RowTransferred(y);
     }
 }
@@ -336,7 +336,7 @@ void TPSDGraphic::LoadFromStream(TStream& stream) {
     const size_t rowSize =
         p.BitsPerSample == 1 ? (size_t(p.Width) + 7) / 8 : size_t(p.Width) * (p.BitsPerSample / 8);
     TPlaneRows rows(stream, p, Header->Channels, ShownPlanes(p.ColorScheme), rowSize);
-    SetSize(p.Width, p.Height);
+    SizePicture(p.Width, p.Height);
     StartTransferring();
     TransferRows(rows);
     FinishTransferring();

@@ -254,7 +254,7 @@ void TPSPGraphic::ReadLayer(TByteCursor layer) {
         SetupColorManager({psRGBA, ImageProperties.BitsPerSample, 4}, psBGRA,
                           ImageProperties.BitsPerSample, 4);
     Progress(TProgressStage::psEnding, 0, false, ProgressRect, std::string());
-    SetSize(ImageProperties.Width, ImageProperties.Height);
+    SizePicture(ImageProperties.Width, ImageProperties.Height);
     StartTransferring();
     TransferRows(planes, rowStride, withAlpha);
     FinishTransferring();
@@ -299,7 +299,7 @@ void TPSPGraphic::TransferRows(const TPlanes& planes, size_t rowStride, bool wit
                 sources[k] = static_cast<const uint8_t*>(base[k]) + offset;
         else
             sources[0] = planes[0].Data() + offset;
-        ColorManager.ConvertPixels(std::span<const void* const>(sources.data(), count), ScanLine(y),
+        ColorManager.ConvertPixels(std::span<const void* const>(sources.data(), count), TargetRow(y),
                                    uint32_t(ImageProperties.Width));
         RowTransferred(y);
     }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 const TGraphicClassInfo TTargaGraphic::ClassInfo = {"TTargaGraphic", CreateGraphic<TTargaGraphic>};
 
@@ -131,7 +132,7 @@ void TTargaGraphic::ReadColorMap(uint16_t firstIndex, uint16_t length, uint8_t e
 void TTargaGraphic::ReadRawRows(int64_t rowSize) {
     const int32_t height = Height();
     for (int32_t i = 0; i < height; ++i) {
-        uint8_t* row = ScanLine(Header->TopDown() ? i : height - 1 - i);
+        uint8_t* row = TargetRow(Header->TopDown() ? i : height - 1 - i);
         Stream->ReadBuffer(row, rowSize);
         if (Header->RightToLeft())
             MirrorRow(row, Width(), Header->BytesPerPixel());
@@ -152,7 +153,10 @@ void TTargaGraphic::ReadRunLengthRows(int64_t rowSize) {
         if (read == 0)
             GraphicErrorFmt(gesStreamReadError, gesFormatTarga);
         const uint8_t* source = buffer.data();
-        uint8_t* row = ScanLine(Header->TopDown() ? i : height - 1 - i);
+        uint8_t* row = TargetRow(Header->TopDown() ? i : height - 1 - i);
+        // What the packets do not reach stays black, as in a fresh bitmap.
+        if (WritesTarget())
+            std::memset(row, 0, size_t(rowSize));
         uint8_t* dest = row;
         decoder.Decode(source, dest, int32_t(read), Width());
         Stream->Seek(-(read - (source - buffer.data())), TSeekOrigin::soCurrent);
@@ -190,12 +194,14 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
     if (!MayAllocatePicture(header.Width, header.Height) ||
         (header.HasRows() && !StreamHolds(stream, uint64_t(minimumData))))
         GraphicErrorFmt(gesInvalidImage, gesFormatTarga);
-    SetSize(header.Width, header.Height);
+    SizePicture(header.Width, header.Height);
     StartTransferring();
     if (header.IsRunLength())
         ReadRunLengthRows(rowSize);
     else if (header.HasRows())
         ReadRawRows(rowSize);
+    else
+        BlankRows(0, header.Height);
     FinishTransferring();
 }
 

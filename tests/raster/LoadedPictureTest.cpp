@@ -62,11 +62,12 @@ public:
 
 class LoadedPicture : public TRegisteredFormatsTest {};
 
-// Every valid PNG, TIFF and JPEG file of the corpus comes out of the viewer's load exactly
-// as through the reader's bitmap, whichever way its rows went.
+// Every valid raster file of the corpus comes out of the viewer's load exactly as through
+// the reader's bitmap, whichever way its rows went.
 TEST_F(LoadedPicture, RowsWrittenIntoTheBufferGiveTheBitmapsPixels) {
     int compared = 0;
-    for (const char* format : {"png", "tiff", "jpeg"})
+    for (const char* format :
+         {"png", "tiff", "jpeg", "bmp", "gif", "pcx", "pnm", "psd", "psp", "tga", "eps"})
         for (const TConformanceCase& c : ConformanceCases(format)) {
             if (!c.Valid)
                 continue;
@@ -149,7 +150,23 @@ INSTANTIATE_TEST_SUITE_P(
         TRowCase{"conformance/png/basn3p08.png", false, false},
         TRowCase{"jpeg/baseline420.jpg", true, true}, TRowCase{"jpeg/progressive.jpg", true, true},
         TRowCase{"jpeg/grayscale.jpg", false, false},
-        TRowCase{"conformance/jpeg/pil_sample_cmyk.jpg", true, true}),
+        TRowCase{"conformance/jpeg/pil_sample_cmyk.jpg", true, true},
+        TRowCase{"conformance/tga/utc24.tga", true, false},
+        TRowCase{"conformance/tga/ctc24.tga", true, false},
+        TRowCase{"conformance/tga/square-bottom-right.tga", true, false},
+        TRowCase{"conformance/tga/utc32.tga", false, false},
+        TRowCase{"conformance/tga/ucm8.tga", false, false},
+        TRowCase{"conformance/pnm/hopper.ppm", true, true},
+        TRowCase{"conformance/pnm/rgb-3c-16b.ppm", true, true},
+        TRowCase{"conformance/pnm/hopper_8bit.pgm", false, false},
+        TRowCase{"conformance/pcx/rgb24.pcx", true, true},
+        TRowCase{"conformance/pcx/rgb8.pcx", false, false}, TRowCase{"psd/rgb-raw.psd", true, true},
+        TRowCase{"psd/rgb16-raw.psd", true, true}, TRowCase{"psd/cmyk-rle.psd", true, true},
+        TRowCase{"psd/indexed-raw.psd", false, false}, TRowCase{"psd/rgba-rle.psd", false, false},
+        TRowCase{"conformance/psp/PSP_Uncompressed.psp", true, true},
+        TRowCase{"conformance/bmp/rgb24.bmp", true, false},
+        TRowCase{"conformance/bmp/pal8topdown.bmp", false, false},
+        TRowCase{"conformance/bmp/rgb32.bmp", false, false}),
     [](const auto& info) { return TestNameFromText(info.param.Path); });
 
 } // namespace
