@@ -19,12 +19,10 @@ TNeighbourDecoder& TfrmMain::Worker() {
     if (!NeighbourDecoder)
         NeighbourDecoder = std::make_unique<TNeighbourDecoder>(
             [this](const std::shared_ptr<TNeighbourJob>& decoded) {
-                QMetaObject::invokeMethod(
-                    this, [this, decoded] { NeighbourDecoded(decoded); }, Qt::QueuedConnection);
+                HandOver([this, decoded] { NeighbourDecoded(decoded); });
             },
             [this](const std::shared_ptr<TColorCount>& counted) {
-                QMetaObject::invokeMethod(
-                    this, [this, counted] { ColorsCounted(counted); }, Qt::QueuedConnection);
+                HandOver([this, counted] { ColorsCounted(counted); });
             });
     return *NeighbourDecoder;
 }

@@ -62,7 +62,33 @@ void TfrmMain::CreateComponents() {
     QObject::connect(&NoticeTimer, &QTimer::timeout, this, [this] { HideNotice(); });
 }
 
+namespace {
+const QEvent::Type HandedOverEvent = QEvent::Type(QEvent::registerEventType());
+} // namespace
+
+void TfrmMain::HandOver(std::function<void()> finished) {
+    {
+        const std::lock_guard lock(HandedOverGuard);
+        HandedOver.push_back(std::move(finished));
+    }
+    QCoreApplication::postEvent(this, new QEvent(HandedOverEvent));
+}
+
+void TfrmMain::RunHandedOver() {
+    std::vector<std::function<void()>> finished;
+    {
+        const std::lock_guard lock(HandedOverGuard);
+        finished.swap(HandedOver);
+    }
+    for (const std::function<void()>& run : finished)
+        run();
+}
+
 bool TfrmMain::event(QEvent* event) {
+    if (event->type() == HandedOverEvent) {
+        RunHandedOver();
+        return true;
+    }
     switch (event->type()) {
     case QEvent::Paint:
         if (!PaintEnabled)

@@ -11,7 +11,9 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -332,6 +334,13 @@ private:
     // The load's block goes into the log, its picture to the caller and to the worker to
     // count its colours.
     std::shared_ptr<const TFastBMP> Logged(TPictureLoad load);
+    // What the worker finished goes to the window's thread through a list under a lock of its
+    // own (one the thread sanitizer sees, unlike the futexes of Qt's event queue); an event
+    // tells the window's thread to run it.
+    void HandOver(std::function<void()> finished);
+    void RunHandedOver();
+    std::mutex HandedOverGuard;
+    std::vector<std::function<void()>> HandedOver;
     // Completes the log line the count belongs to.
     void ColorsCounted(const std::shared_ptr<TColorCount>& count);
     struct TPendingColors {
