@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 constexpr int32_t PictureWidth = 6000;
@@ -67,9 +66,9 @@ void JPEGImage(benchmark::State& state) {
 
 // The file written once where the viewer's load can read it.
 std::string EncodedFile(bool progressive) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       (progressive ? "pelorama-bench-progressive.jpg"
-                                                    : "pelorama-bench-baseline.jpg");
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        (progressive ? "pelorama-bench-progressive.jpg" : "pelorama-bench-baseline.jpg");
     const std::vector<uint8_t>& file = Encoded(progressive);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));

@@ -299,8 +299,8 @@ void TPSPGraphic::TransferRows(const TPlanes& planes, size_t rowStride, bool wit
                 sources[k] = static_cast<const uint8_t*>(base[k]) + offset;
         else
             sources[0] = planes[0].Data() + offset;
-        ColorManager.ConvertPixels(std::span<const void* const>(sources.data(), count), TargetRow(y),
-                                   uint32_t(ImageProperties.Width));
+        ColorManager.ConvertPixels(std::span<const void* const>(sources.data(), count),
+                                   TargetRow(y), uint32_t(ImageProperties.Width));
         RowTransferred(y);
     }
 }
