@@ -1,5 +1,7 @@
 #include "metafile/GdiCanvas.h"
 
+#include "metafile/PathClipping.h"
+
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLinearGradient>
@@ -291,11 +293,13 @@ void TGdiCanvas::Fill(const QPainterPath& imagePath, const TGdiBrush& brush) {
     }
 }
 
-void TGdiCanvas::Stroke(const QPainterPath& imagePath) {
-    const QPen pen = ImagePen();
-    if (pen.style() == Qt::NoPen)
-        return;
-    Painter.strokePath(imagePath, pen);
+QPainterPath TGdiCanvas::WithinReach(const QPainterPath& imagePath, const QPen& pen) const {
+    // Far enough out that no stroke, cap or miter of what is cut away could reach the picture.
+    const double penReach = pen.style() == Qt::NoPen ? 0 : pen.widthF() * (pen.miterLimit() + 1);
+    const QRectF reach = QRectF(0, 0, Painter.device()->width(), Painter.device()->height())
+                             .adjusted(-penReach - 2, -penReach - 2, penReach + 2, penReach + 2);
+    return reach.contains(imagePath.controlPointRect()) ? imagePath
+                                                        : ClipPathToRect(imagePath, reach);
 }
 
 void TGdiCanvas::Draw(const QPainterPath& imagePath, bool fill, bool stroke) {
@@ -304,13 +308,14 @@ void TGdiCanvas::Draw(const QPainterPath& imagePath, bool fill, bool stroke) {
     ApplyClip();
     Painter.resetTransform();
     Painter.setCompositionMode(Rop2Mode());
+    const QPen pen = stroke ? ImagePen() : QPen(Qt::NoPen);
+    QPainterPath visible = WithinReach(imagePath, pen);
     if (fill) {
-        QPainterPath filled = imagePath;
-        filled.setFillRule(S.Winding ? Qt::WindingFill : Qt::OddEvenFill);
-        Fill(filled, S.Brush);
+        visible.setFillRule(S.Winding ? Qt::WindingFill : Qt::OddEvenFill);
+        Fill(visible, S.Brush);
     }
-    if (stroke)
-        Stroke(imagePath);
+    if (pen.style() != Qt::NoPen)
+        Painter.strokePath(visible, pen);
     Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 

@@ -135,7 +135,8 @@ public:
 
 private:
     void Draw(const QPainterPath& imagePath, bool fill, bool stroke);
-    void Stroke(const QPainterPath& imagePath);
+    // The part of a path that can show in the picture with this pen.
+    QPainterPath WithinReach(const QPainterPath& imagePath, const QPen& pen) const;
     void Fill(const QPainterPath& imagePath, const TGdiBrush& brush);
     void AddFigure(const QPainterPath& logicalPath, bool closed);
     // Draws an open figure that starts at the current position, or adds it to the path;

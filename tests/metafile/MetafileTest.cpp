@@ -66,6 +66,7 @@ enum : uint16_t {
     wmfPolygon = 0x0324,
     wmfSetWindowOrg = 0x020B,
     wmfSetWindowExt = 0x020C,
+    wmfSetMapMode = 0x0103,
     wmfTextOut = 0x0521,
     wmfSetBkMode = 0x0102,
     wmfDibStretchBlt = 0x0B41,
@@ -134,6 +135,28 @@ TEST(Metafile, PolygonFillsItsInsideOnly) {
     EXPECT_EQ(At(canvas, 40, 40), Red);
     EXPECT_EQ(At(canvas, 60, 60), White); // beyond the hypotenuse
     EXPECT_EQ(At(canvas, 95, 95), White);
+}
+
+// Found by fuzzing: a tiny window extent scales a polygon and its wide miter pen to tens of
+// thousands of pixels, which once took Qt most of a second to stroke for a 100-pixel picture.
+// Only the visible corner must come out, and come out right.
+TEST(Metafile, FigureScaledFarBeyondThePictureShowsItsVisibleCorner) {
+    TWmfBuilder wmf = RedFillWithoutOutline();
+    wmf.Record(wmfCreatePen, {0x2200, 1, 0, 0, 0}) // solid, flat ends, miter joins, black
+        .Record(wmfSelectObject, {2})
+        .Record(wmfSetMapMode, {8})      // anisotropic
+        .Record(wmfSetWindowExt, {2, 2}) // one unit is 50 pixels
+        .Record(wmfPolygon, {3, 1, 1, 1000, 1, 1, 1000});
+    const TBitmap canvas = Render(Load(wmf.Build(0, 0, 100, 100, 96, 3)));
+    // The pen, 50 pixels wide, runs along x = 50 and y = 50 and squares off their corner.
+    const TPixel Black{0, 0, 0};
+    EXPECT_EQ(At(canvas, 10, 10), White);
+    EXPECT_EQ(At(canvas, 10, 90), White);
+    EXPECT_EQ(At(canvas, 30, 30), Black);
+    EXPECT_EQ(At(canvas, 30, 95), Black);
+    EXPECT_EQ(At(canvas, 95, 30), Black);
+    EXPECT_EQ(At(canvas, 80, 80), Red);
+    EXPECT_EQ(At(canvas, 99, 99), Red);
 }
 
 TEST(Metafile, TextIsDrawnAtItsReferencePoint) {
