@@ -42,7 +42,7 @@ __attribute__((flatten)) void DecodeLZW(const uint8_t* source, size_t packedSize
     uint32_t widenAt = growAt(width);
     uint32_t code;
 
-    // After a string of LENGTH bytes written at OUT (ADVANCE of them fitted): the table
+    // After a string of LENGTH bytes at OUT (WRITTEN of them fitted): the table
     // takes the entry the string completed, the width may grow, and the next free code
     // stands for this string and the first byte of the next.
     const auto advance = [&](uint32_t length, uint32_t written, bool completes) {
@@ -56,6 +56,11 @@ __attribute__((flatten)) void DecodeLZW(const uint8_t* source, size_t packedSize
         out += written;
     };
 
+    // After a code that is no string (but a clear code): true when decoding goes on.
+    const auto goesOnAfter = [&](uint32_t code) {
+        return !(Dialect.EndStops && code == endCode) && reader.Pause();
+    };
+
     for (;;) {
         // A fresh table: its first code is a root, with no previous string to extend.
         for (;;) {
@@ -65,9 +70,7 @@ __attribute__((flatten)) void DecodeLZW(const uint8_t* source, size_t packedSize
                 break;
             if (code == clearCode)
                 continue;
-            if (Dialect.EndStops && code == endCode)
-                goto done;
-            if (!reader.Pause())
+            if (!goesOnAfter(code))
                 goto done;
         }
         *out = static_cast<uint8_t>(code);
@@ -80,9 +83,7 @@ __attribute__((flatten)) void DecodeLZW(const uint8_t* source, size_t packedSize
             if (length == 0) [[unlikely]] {
                 if (code == clearCode)
                     break;
-                if (Dialect.EndStops && code == endCode)
-                    goto done;
-                if (!reader.Pause())
+                if (!goesOnAfter(code))
                     goto done;
                 continue;
             }

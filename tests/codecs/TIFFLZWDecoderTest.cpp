@@ -154,13 +154,14 @@ Bytes LibtiffLzwStrip(const Bytes& pixels, uint32_t width) {
     TLibtiffMemoryFile written;
     TIFF* out = written.Open("w");
     const uint32_t height = uint32_t(pixels.size() / width);
-    TIFFSetField(out, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(out, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(out, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(out, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(out, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(out, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-    TIFFSetField(out, TIFFTAG_ROWSPERSTRIP, height);
+    for (const auto& [tag, value] : {std::pair<ttag_t, uint32_t>{TIFFTAG_IMAGEWIDTH, width},
+                                     {TIFFTAG_IMAGELENGTH, height},
+                                     {TIFFTAG_BITSPERSAMPLE, 8},
+                                     {TIFFTAG_SAMPLESPERPIXEL, 1},
+                                     {TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK},
+                                     {TIFFTAG_COMPRESSION, COMPRESSION_LZW},
+                                     {TIFFTAG_ROWSPERSTRIP, height}})
+        TIFFSetField(out, tag, value);
     TIFFWriteEncodedStrip(out, 0, const_cast<uint8_t*>(pixels.data()), tmsize_t(pixels.size()));
     TIFFClose(out);
     TLibtiffMemoryFile file(written.Bytes());
