@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libjpeg62-turbo-dev zlib1g-dev libxcb1-dev
     fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
-    libpng-dev libgif-dev libtiff-dev libstb-dev imagemagick libtiff-tools feh
+    libpng-dev libgif-dev libtiff-dev libdeflate-dev libstb-dev imagemagick libtiff-tools feh
     liblcms2-dev libwebp-dev libavif-dev libheif-dev libjxl-dev
     webp libavif-bin libheif-examples libjxl-tools
     xvfb xauth xdotool x11-apps

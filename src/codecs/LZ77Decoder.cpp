@@ -28,6 +28,8 @@ void TLZ77Decoder::DecodeInit() {
 
 void TLZ77Decoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
                           int32_t unpackedSize) {
+    if (AutoReset && Initialised && DecodeWhole(source, dest, packedSize, unpackedSize))
+        return;
     ZStream.next_in = const_cast<Bytef*>(source);
     ZStream.avail_in = static_cast<uInt>(std::max(packedSize, 0));
     if (AutoReset)
@@ -39,6 +41,26 @@ void TLZ77Decoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t packed
     LastResult = inflate(&ZStream, FlushMode);
     source = ZStream.next_in;
     dest = ZStream.next_out;
+}
+
+bool TLZ77Decoder::DecodeWhole(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
+                               int32_t unpackedSize) {
+    if (!WholeStreams)
+        WholeStreams.reset(libdeflate_alloc_decompressor());
+    if (!WholeStreams)
+        return false;
+    const size_t packed = size_t(std::max(packedSize, 0));
+    const size_t room = size_t(std::max(unpackedSize, 0));
+    size_t consumed = 0, produced = 0;
+    if (libdeflate_zlib_decompress_ex(WholeStreams.get(), source, packed, dest, room, &consumed,
+                                      &produced) != LIBDEFLATE_SUCCESS)
+        return false;
+    source += consumed;
+    dest += produced;
+    ZStream.avail_in = static_cast<uInt>(packed - consumed);
+    ZStream.avail_out = static_cast<uInt>(room - produced);
+    LastResult = Z_STREAM_END;
+    return true;
 }
 
 void TLZ77Decoder::DecodeEnd() {

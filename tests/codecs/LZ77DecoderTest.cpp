@@ -193,3 +193,72 @@ TEST(LZ77Decoder, DecodeBeforeInitialisationFailsQuietly) {
     EXPECT_LT(decoder.ZLibResult(), 0);
     EXPECT_EQ(output, Bytes(10, 0));
 }
+
+namespace {
+
+struct TWholeStreamCase {
+    const char* Name;
+    size_t Cut;       // packed bytes given, from the end (0: all)
+    size_t FlippedAt; // packed byte inverted, counted from the end (0: none)
+    size_t Room;      // output room less than the data by (0: exactly the data)
+    size_t Trailing;  // bytes after the stream
+};
+
+// What a streaming decoder makes of the bytes: inflate's own output, the reference for
+// whole streams.
+struct TOutcome {
+    int32_t Result;
+    size_t Consumed;
+    Bytes Output;
+    bool operator==(const TOutcome&) const = default;
+};
+
+TOutcome DecodeOnce(bool autoReset, const Bytes& packed, size_t room) {
+    TLZ77Decoder decoder(Z_PARTIAL_FLUSH, autoReset);
+    decoder.DecodeInit();
+    Bytes output(room, 0);
+    const uint8_t* source = packed.data();
+    uint8_t* dest = output.data();
+    decoder.Decode(source, dest, static_cast<int32_t>(packed.size()), static_cast<int32_t>(room));
+    EXPECT_EQ(decoder.AvailableInput(), packed.data() + packed.size() - source);
+    EXPECT_EQ(decoder.AvailableOutput(), output.data() + output.size() - dest);
+    output.resize(size_t(dest - output.data()));
+    const int32_t result = decoder.ZLibResult();
+    decoder.DecodeEnd();
+    return {result == Z_STREAM_END ? 1
+            : result < 0           ? -1
+                                   : 0,
+            size_t(source - packed.data()), output};
+}
+
+class LZ77WholeStream : public ::testing::TestWithParam<TWholeStreamCase> {};
+
+// A strip's stream decoded whole gives what inflate gives, damaged or not.
+TEST_P(LZ77WholeStream, GivesWhatInflateGives) {
+    const TWholeStreamCase& c = GetParam();
+    const Bytes data = PictureRows();
+    Bytes packed = Compress(data);
+    packed.resize(packed.size() - c.Cut);
+    if (c.FlippedAt)
+        packed[packed.size() - c.FlippedAt] ^= 0xFF;
+    packed.insert(packed.end(), c.Trailing, 9);
+    const size_t room = data.size() - c.Room;
+    const TOutcome whole = DecodeOnce(true, packed, room);
+    EXPECT_EQ(whole, DecodeOnce(false, packed, room));
+    const bool intact = c.Cut == 0 && c.FlippedAt == 0 && c.Room == 0;
+    EXPECT_EQ(whole.Result, intact ? 1 : c.Cut || c.Room ? 0 : -1);
+    if (intact) {
+        EXPECT_EQ(whole.Output, data);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, LZ77WholeStream,
+                         ::testing::Values(TWholeStreamCase{"Intact", 0, 0, 0, 0},
+                                           TWholeStreamCase{"Trailing", 0, 0, 0, 5},
+                                           TWholeStreamCase{"Truncated", 700, 0, 0, 0},
+                                           TWholeStreamCase{"BadChecksum", 0, 1, 0, 0},
+                                           TWholeStreamCase{"DamagedData", 0, 900, 0, 0},
+                                           TWholeStreamCase{"ShortOfRoom", 0, 0, 333, 0}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+} // namespace
