@@ -20,6 +20,9 @@ public:
                         int32_t unpackedSize) = 0;
     virtual void DecodeEnd() {}
     virtual void DecodeInit() {}
+    // True when Decode sets every byte of dest it does not yield to 0, so that callers
+    // need not clear dest first.
+    virtual bool ClearsUnyielded() const { return false; }
     // Decoders without a compressing side store nothing.
     virtual void Encode(const uint8_t* source, uint8_t* dest, uint32_t count,
                         uint32_t& bytesStored);

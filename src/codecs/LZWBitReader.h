@@ -12,11 +12,11 @@ template <bool MostSignificantFirst>
 class TLZWBitReader {
 public:
     TLZWBitReader(const uint8_t* input, size_t size)
-        : Input(input), End(input + size), Size(size) {}
+        : Begin(input), Input(input), End(input + size), Size(size) {}
 
     // False when the input ends before the code is complete.
     bool Next(uint32_t width, uint32_t& code) {
-        if (Bits < width) {
+        if (Bits < width) [[unlikely]] {
             Refill();
             if (Bits < width)
                 return false;
@@ -29,7 +29,6 @@ public:
             Accumulator >>= width;
         }
         Bits -= width;
-        Consumed += width;
         return true;
     }
 
@@ -39,8 +38,9 @@ public:
     // applies while the bits held leave room for another byte. False when that byte does not
     // exist, which ends decoding.
     bool Pause() {
-        uint64_t bytesRead = std::max(PausedBytes, (Consumed + 7) / 8);
-        if (bytesRead * 8 - Consumed <= 24 && ++bytesRead > Size)
+        const uint64_t consumed = uint64_t(Input - Begin) * 8 - Bits;
+        uint64_t bytesRead = std::max(PausedBytes, (consumed + 7) / 8);
+        if (bytesRead * 8 - consumed <= 24 && ++bytesRead > Size)
             return false;
         PausedBytes = bytesRead;
         return true;
@@ -50,7 +50,7 @@ private:
     // Bits beyond the counted ones may be loaded too: they are the stream's next bits and
     // the next refill puts the same values there again.
     void Refill() {
-        if (End - Input >= 8) {
+        if (End - Input >= 8) [[likely]] {
             uint64_t word;
             std::memcpy(&word, Input, 8);
             if constexpr (MostSignificantFirst)
@@ -71,11 +71,11 @@ private:
         }
     }
 
+    const uint8_t* const Begin;
     const uint8_t* Input;
     const uint8_t* const End;
     const uint64_t Size;
     uint64_t Accumulator = 0;
     uint32_t Bits = 0;        // counted bits in the accumulator
-    uint64_t Consumed = 0;    // bits of all codes taken
     uint64_t PausedBytes = 0; // input bytes the last pause waited for
 };

@@ -1,108 +1,75 @@
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-// Every byte value once: the one-byte strings of the root codes.
-inline constexpr std::array<uint8_t, 256> LZWRootBytes = [] {
-    std::array<uint8_t, 256> bytes{};
-    for (int i = 0; i < 256; ++i)
-        bytes[size_t(i)] = static_cast<uint8_t>(i);
-    return bytes;
-}();
-
-// The string table and output cursor shared by the GIF and TIFF LZW decoders.
+// The string table shared by the GIF and TIFF LZW decoders.
 //
 // Every string a code stands for has already appeared in the output of the same call: the
 // entry made after a code is the previous code's output followed by the first byte of that
 // code's output, which sits right behind it. So an entry is kept as a start and a length
-// in the output, and a code is decoded with one block copy instead of a walk along its
-// prefix chain. Nothing is ever written beyond the output size; a string that does not fit is
-// cut to the room left.
+// in the output, and a code is decoded with a block copy instead of a walk along its prefix
+// chain. That also means the entry a code will make is known before the code is read, so
+// the table holds it already: a code equal to the free code is an ordinary entry whose last
+// byte is still to be written.
+//
+// A length of 0 marks what is not a string: the clear and end codes and the codes not
+// defined yet, so one test tells them from the strings.
 class TLZWStringTable {
 public:
-    static constexpr uint32_t TableSize = 4096;
+    static constexpr uint32_t MaxCode = 4095;
+    // A copy writes whole blocks of this many bytes: up to Block - 1 beyond the string.
+    static constexpr uint32_t Block = 16;
 
-    TLZWStringTable(uint8_t* dest, uint32_t size, uint32_t rootCount) : Dest(dest), Size(size) {
+    explicit TLZWStringTable(uint32_t rootCount) {
         // Roots are strings too, of one byte kept outside the output, so that every code
         // is written the same way.
-        for (uint32_t code = 0; code < std::min<uint32_t>(rootCount, 256); ++code) {
-            Start[code] = &LZWRootBytes[code];
+        for (uint32_t code = 0; code < rootCount; ++code) {
+            Start[code] = &RootBytes[code];
             Length[code] = 1;
         }
+        std::memset(&Length[rootCount], 0, (Length.size() - rootCount) * sizeof(Length[0]));
     }
 
-    bool Full() const { return Pos == Size; }
+    uint32_t LengthOf(uint32_t code) const { return Length[code]; }
+    const uint8_t* StartOf(uint32_t code) const { return Start[code]; }
 
-    // The first code after a clear: a single byte that starts a new chain of entries.
-    void WriteRoot(uint32_t code) {
-        PreviousStart = Dest + Pos;
-        PreviousLength = 1;
-        Dest[Pos++] = static_cast<uint8_t>(code);
+    // The entry of the free code, a full table's included: it is never read, as no code
+    // reaches it.
+    void Define(uint32_t freeCode, const uint8_t* start, uint32_t length) {
+        Start[freeCode] = start;
+        Length[freeCode] = static_cast<uint16_t>(length);
     }
 
-    // Writes the string of code (a root, a defined entry, or freeCode, the entry being made),
-    // then defines freeCode as the previous string followed by the first byte of this one; a
-    // full table takes no more entries until the decoder clears it.
-    void WriteFollowing(uint32_t code, uint32_t& freeCode) {
-        const uint32_t room = Size - Pos;
-        uint8_t* const out = Dest + Pos;
-        uint32_t length;
-        if (code != freeCode) {
-            length = Length[code];
-            Copy(out, Start[code], std::min(length, room));
-        } else {
-            // The previous string and its own first byte.
-            length = PreviousLength + 1;
-            const uint32_t copied = std::min(PreviousLength, room);
-            Copy(out, PreviousStart, copied);
-            if (copied < room)
-                out[copied] = *PreviousStart;
+    // Undefines the entries from FIRST to LAST after a clear code.
+    void Forget(uint32_t first, uint32_t last) {
+        std::memset(&Length[first], 0, (last + 1 - first) * sizeof(Length[0]));
+    }
+
+    // Copies the LENGTH bytes at FROM to TO in whole blocks; TO needs room for LENGTH rounded
+    // up to a block. The bytes copied after the string are garbage for later strings to
+    // overwrite: the string itself ends before TO (or is the free code's, whose last byte
+    // the caller writes), so no byte of it is overwritten before it is read.
+    static void CopyBlocks(uint8_t* to, const uint8_t* from, uint32_t length) {
+        for (uint32_t done = 0;; done += Block) {
+            uint8_t block[Block];
+            std::memcpy(block, from + done, Block);
+            std::memcpy(to + done, block, Block);
+            if (done + Block >= length)
+                return;
         }
-        if (freeCode < TableSize) {
-            Start[freeCode] = PreviousStart;
-            Length[freeCode] = static_cast<uint16_t>(PreviousLength + 1);
-            ++freeCode;
-        }
-        PreviousStart = out;
-        PreviousLength = length;
-        Pos += std::min(length, room);
     }
 
 private:
-    // Most strings are a few bytes long: two fixed-size moves that overlap cover any length
-    // up to 16 without a loop. The string always ends before the place it is copied to, and
-    // count is never 0: every string has a byte and the output has room for one.
-    static void Copy(uint8_t* to, const uint8_t* from, uint32_t count) {
-        if (count > 16)
-            std::memcpy(to, from, count);
-        else if (count >= 8)
-            CopyEnds<uint64_t>(to, from, count);
-        else if (count >= 4)
-            CopyEnds<uint32_t>(to, from, count);
-        else if (count >= 2)
-            CopyEnds<uint16_t>(to, from, count);
-        else
-            *to = *from;
-    }
+    // Every byte value once, and a block's worth after the last for the copies to read.
+    static constexpr std::array<uint8_t, 256 + Block> RootBytes = [] {
+        std::array<uint8_t, 256 + Block> bytes{};
+        for (int i = 0; i < 256; ++i)
+            bytes[size_t(i)] = static_cast<uint8_t>(i);
+        return bytes;
+    }();
 
-    // The first and the last sizeof(T) bytes; together they cover count <= 2 * sizeof(T).
-    template <typename T>
-    static void CopyEnds(uint8_t* to, const uint8_t* from, uint32_t count) {
-        T head, tail;
-        std::memcpy(&head, from, sizeof(T));
-        std::memcpy(&tail, from + count - sizeof(T), sizeof(T));
-        std::memcpy(to, &head, sizeof(T));
-        std::memcpy(to + count - sizeof(T), &tail, sizeof(T));
-    }
-
-    uint8_t* const Dest;
-    const uint32_t Size;
-    uint32_t Pos = 0;
-    const uint8_t* PreviousStart = nullptr;
-    uint32_t PreviousLength = 0;
-    std::array<const uint8_t*, TableSize> Start;
-    std::array<uint16_t, TableSize> Length;
+    std::array<const uint8_t*, MaxCode + 2> Start;
+    std::array<uint16_t, MaxCode + 2> Length;
 };

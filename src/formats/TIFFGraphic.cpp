@@ -333,9 +333,10 @@ const uint8_t* TTIFFGraphic::UnpackBlock(const TTIFFBlocks& blocks, std::span<co
         return packed.data();
     TPictureMemory& decoded = band.Decoded[slot];
     if (decoded.Size() < needed)
-        decoded = TPictureMemory(size_t(needed));
-    // What the data do not yield stays 0.
-    std::fill_n(decoded.Data(), size_t(needed), uint8_t(0));
+        decoded = TPictureMemory(size_t(needed), TPictureMemory::TFill::Unset);
+    // What the data do not yield is 0.
+    if (!decoder || !decoder->ClearsUnyielded())
+        std::fill_n(decoded.Data(), size_t(needed), uint8_t(0));
     // Fill order 2 is undone for every compression but fax, whose decoders read it.
     if (image.ReversedBits && !IsFax(image.Compression)) {
         band.Reversed.resize(packed.size());
