@@ -65,6 +65,8 @@ declare -A decoder_lengths=(
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
+# Allocations that the system libraries keep for the life of the process are no finding.
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
 summary=()
 found=0
 for target in "${targets[@]}"; do

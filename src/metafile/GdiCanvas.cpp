@@ -293,13 +293,36 @@ void TGdiCanvas::Fill(const QPainterPath& imagePath, const TGdiBrush& brush) {
     }
 }
 
+QRectF TGdiCanvas::DeviceRect(double margin) const {
+    return QRectF(0, 0, Painter.device()->width(), Painter.device()->height())
+        .adjusted(-margin, -margin, margin, margin);
+}
+
+// How far a pen's stroke, caps and miters reach from the line they follow.
+static double PenReach(const QPen& pen) {
+    return pen.style() == Qt::NoPen ? 0 : pen.widthF() * (pen.miterLimit() + 1);
+}
+
 QPainterPath TGdiCanvas::WithinReach(const QPainterPath& imagePath, const QPen& pen) const {
-    // Far enough out that no stroke, cap or miter of what is cut away could reach the picture.
-    const double penReach = pen.style() == Qt::NoPen ? 0 : pen.widthF() * (pen.miterLimit() + 1);
-    const QRectF reach = QRectF(0, 0, Painter.device()->width(), Painter.device()->height())
-                             .adjusted(-penReach - 2, -penReach - 2, penReach + 2, penReach + 2);
+    // Far enough out that nothing cut away could reach the picture.
+    const QRectF reach = DeviceRect(PenReach(pen) + 2);
     return reach.contains(imagePath.controlPointRect()) ? imagePath
                                                         : ClipPathToRect(imagePath, reach);
+}
+
+void TGdiCanvas::Stroke(const QPainterPath& imagePath, const QPen& pen) {
+    // Qt strokes by filling the pen's outline, at a cost that grows with the outline's size:
+    // a pen many times wider than a thin picture is filled as its outline cut to the picture.
+    const double reach = PenReach(pen);
+    const QRectF roomy =
+        DeviceRect(std::max(Painter.device()->width(), Painter.device()->height()));
+    if (roomy.contains(imagePath.controlPointRect().adjusted(-reach, -reach, reach, reach))) {
+        Painter.strokePath(imagePath, pen);
+        return;
+    }
+    QPainterPathStroker stroker(pen);
+    const QPainterPath outline = stroker.createStroke(imagePath);
+    Painter.fillPath(ClipPathToRect(outline, DeviceRect(2)), pen.brush());
 }
 
 void TGdiCanvas::Draw(const QPainterPath& imagePath, bool fill, bool stroke) {
@@ -315,7 +338,7 @@ void TGdiCanvas::Draw(const QPainterPath& imagePath, bool fill, bool stroke) {
         Fill(visible, S.Brush);
     }
     if (pen.style() != Qt::NoPen)
-        Painter.strokePath(visible, pen);
+        Stroke(visible, pen);
     Painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 

@@ -137,6 +137,9 @@ private:
     void Draw(const QPainterPath& imagePath, bool fill, bool stroke);
     // The part of a path that can show in the picture with this pen.
     QPainterPath WithinReach(const QPainterPath& imagePath, const QPen& pen) const;
+    void Stroke(const QPainterPath& imagePath, const QPen& pen);
+    // The painter's device, widened by MARGIN on every side.
+    QRectF DeviceRect(double margin) const;
     void Fill(const QPainterPath& imagePath, const TGdiBrush& brush);
     void AddFigure(const QPainterPath& logicalPath, bool closed);
     // Draws an open figure that starts at the current position, or adds it to the path;

@@ -93,6 +93,35 @@ TEST_F(GdiCanvas, ObjectTableIsBounded) {
     EXPECT_EQ(Canvas->ObjectTableSize(), 2u);
 }
 
+// Lines and pens reaching far past the picture are cut before Qt strokes them: what shows
+// must be what the whole stroke covers.
+TEST_F(GdiCanvas, WidePensFarPastThePictureCoverWhatTheirWholeStrokeCovers) {
+    struct TCase {
+        const char* Name;
+        double Width;
+        QPolygonF Line;
+        int Top, Bottom; // the rows the stroke covers at x = 50
+    };
+    const TCase cases[] = {
+        {"long line", 40, QPolygonF({QPointF(-5000, 50), QPointF(6000, 50)}), 30, 70},
+        {"pen wider than the picture", 150, QPolygonF({QPointF(-900, 140), QPointF(900, 140)}), 65,
+         100},
+        {"corner far outside", 20,
+         QPolygonF({QPointF(50, -3000), QPointF(50, 20), QPointF(4000, 20)}), -5, 30},
+    };
+    for (const TCase& c : cases) {
+        Painter.fillRect(0, 0, 100, 100, Qt::white);
+        Canvas->State().Pen = {psSolid | psEndcapFlat | psJoinMiter, c.Width, Qt::red};
+        Canvas->Polyline(c.Line);
+        for (int y : {c.Top - 1, c.Top + 1, c.Bottom - 1, c.Bottom + 1}) {
+            if (y < 0 || y > 99)
+                continue;
+            const bool covered = y > c.Top && y < c.Bottom;
+            EXPECT_EQ(Pixel(50, y), covered ? Red : White) << c.Name << " row " << y;
+        }
+    }
+}
+
 TEST_F(GdiCanvas, PieFillsItsQuadrantOnly) {
     // From 3 o'clock counter-clockwise to 12 o'clock: the upper right quarter.
     Canvas->Arc(QRectF(10, 10, 80, 80), QPointF(90, 50), QPointF(50, 10), TArcKind::akPie);
