@@ -28,8 +28,20 @@ void TLZ77Decoder::DecodeInit() {
 
 void TLZ77Decoder::Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
                           int32_t unpackedSize) {
-    if (AutoReset && Initialised && DecodeWhole(source, dest, packedSize, unpackedSize))
+    if (!AutoReset) {
+        Inflate(source, dest, packedSize, unpackedSize);
         return;
+    }
+    // What libdeflate left of a stream it refused is overwritten by inflate's output or
+    // cleared with the rest.
+    uint8_t* const end = dest + std::max(unpackedSize, 0);
+    if (!Initialised || !DecodeWhole(source, dest, packedSize, unpackedSize))
+        Inflate(source, dest, packedSize, unpackedSize);
+    std::fill(dest, end, uint8_t(0));
+}
+
+void TLZ77Decoder::Inflate(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
+                           int32_t unpackedSize) {
     ZStream.next_in = const_cast<Bytef*>(source);
     ZStream.avail_in = static_cast<uInt>(std::max(packedSize, 0));
     if (AutoReset)

@@ -22,6 +22,8 @@ public:
 
     void Decode(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
                 int32_t unpackedSize) override;
+    // Whole streams leave nothing of the room given unset.
+    bool ClearsUnyielded() const override { return AutoReset; }
     // Both raise EGraphicCompression with "LZ77 decompression error." when zlib refuses.
     void DecodeInit() override;
     void DecodeEnd() override;
@@ -34,6 +36,7 @@ public:
     int32_t ZLibResult() const { return LastResult; }
 
 private:
+    void Inflate(const uint8_t*& source, uint8_t*& dest, int32_t packedSize, int32_t unpackedSize);
     bool DecodeWhole(const uint8_t*& source, uint8_t*& dest, int32_t packedSize,
                      int32_t unpackedSize);
 

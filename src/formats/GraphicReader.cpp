@@ -64,10 +64,14 @@ void TGraphicReader::SetupColorManager(const TSourceRows& source, TPixelScheme t
     SetPixelFormat(ColorManager.NativePixelFormat(TargetSide));
 }
 
-void TGraphicReader::SizePicture(int32_t width, int32_t height, bool targetAllowed) {
-    const bool plainColour = ColorManager.TargetScheme() == psBGR &&
-                             ColorManager.TargetBits() == 8 && ColorManager.TargetSamples() == 3;
-    if (!FRowTarget || !targetAllowed || !plainColour) {
+void TGraphicReader::SizePicture(int32_t width, int32_t height, TTargetRows rows) {
+    const bool eightBits = ColorManager.TargetBits() == 8;
+    const bool plainColour =
+        ColorManager.TargetScheme() == psBGR && eightBits && ColorManager.TargetSamples() == 3;
+    const bool blendable = rows == TTargetRows::OverWhite &&
+                           ColorManager.TargetScheme() == psBGRA && eightBits &&
+                           ColorManager.TargetSamples() == 4;
+    if (!FRowTarget || rows == TTargetRows::Refused || !(plainColour || blendable)) {
         SetSize(width, height);
         return;
     }

@@ -117,8 +117,9 @@ public:
 
     // Rows owned by the caller that a load writes into instead of the reader's bitmap,
     // wherever the picture is 24-bit colour that needs nothing a bitmap has (a palette,
-    // alpha, a transparent colour). Set before LoadFromStream; null for none, which leaves
-    // the reader the picture, as it always is without one.
+    // a transparent colour, alpha that the reader does not blend over white itself). Set before
+    // LoadFromStream; null for none, which leaves the reader the picture, as it always is without
+    // one.
     void SetRowTarget(TRowTarget* target) { FRowTarget = target; }
     // Whether the last load wrote into the row target; its bitmap is then empty, and Width
     // and Height are the target's.
@@ -143,10 +144,16 @@ protected:
     // widened, planes taken apart, alpha added).
     void SetupColorManager(const TSourceRows& source, TPixelScheme targetScheme, uint8_t targetBits,
                            uint8_t targetSamples);
+    // What a reader lets its rows go into when the load has a row target.
+    enum class TTargetRows {
+        Plain,     // the target, when the colour manager gives 24-bit blue-green-red rows
+        Refused,   // the bitmap: the reader needs it (say for a transparent colour)
+        OverWhite, // also when the manager gives 32-bit blue-green-red-alpha rows, which
+                   // the reader blends over white itself (as TBgrRowConverter shows them)
+    };
     // Sizes what the rows go into, once the colour manager is set up: the row target when
-    // there is one, the manager's target side is 24-bit blue-green-red and the reader allows
-    // it (it may still need its bitmap, say for a transparent colour); else the bitmap.
-    void SizePicture(int32_t width, int32_t height, bool targetAllowed = true);
+    // there is one and the reader's rows may go there; else the bitmap.
+    void SizePicture(int32_t width, int32_t height, TTargetRows rows = TTargetRows::Plain);
     bool WritesTarget() const { return FWritesTarget; }
     // Row Y (from the top) of what SizePicture sized: where a reader writes that row.
     uint8_t* TargetRow(int32_t y);

@@ -413,8 +413,15 @@ void TPNGGraphic::DecodeImage() {
         GraphicErrorFmt(gesInvalidImage, gesFormatPNG);
     if (FilePalette)
         SetPalette(*FilePalette);
-    // The transparent colour is the bitmap's to show white.
-    SizePicture(int32_t(Header.Width), int32_t(Header.Height), !TransparentKey);
+    // The transparent colour is the bitmap's to show white; alpha is blended here, but
+    // interlaced passes leave holes and would need every alpha of the picture first.
+    SizePicture(int32_t(Header.Width), int32_t(Header.Height),
+                TransparentKey          ? TTargetRows::Refused
+                : Header.Interlace != 1 ? TTargetRows::OverWhite
+                                        : TTargetRows::Plain);
+    BlendsRows = WritesTarget() && ColorManager.TargetSamples() == 4;
+    AlphaSeen = false;
+    AlphaRow.assign(BlendsRows ? size_t(Header.Width) * 4 : 0, 0);
     // Plain images overwrite every row they decode, so only the rows the data do not reach
     // need the background; interlaced passes leave holes anywhere until the last one.
     if (Header.Interlace == 1)
@@ -450,16 +457,43 @@ int32_t TPNGGraphic::DecodeRows(std::vector<uint8_t>& current, std::vector<uint8
         if (!ReadDecompressed(current.data(), length + 1))
             return y; // the image data ended early
         UnfilterPNGRow(current[0], current.data() + 1, previous.data() + 1, length, SourceBPP);
-        ColorManager.ConvertPixels(current.data() + 1, TargetRow(y), Header.Width);
+        StoreRow(y, current.data() + 1);
         std::swap(current, previous);
         RowTransferred(y);
     }
     return Height();
 }
 
+void TPNGGraphic::StoreRow(int32_t y, const uint8_t* samples) {
+    if (!BlendsRows) {
+        ColorManager.ConvertPixels(samples, TargetRow(y), Header.Width);
+        return;
+    }
+    const int32_t width = int32_t(Header.Width);
+    ColorManager.ConvertPixels(samples, AlphaRow.data(), Header.Width);
+    if (!AlphaSeen && AnyAlpha(AlphaRow.data(), width))
+        AlphaSeenAt(y);
+    if (AlphaSeen)
+        BlendOverWhite(AlphaRow.data(), width, TargetRow(y));
+    else
+        DropAlpha(AlphaRow.data(), width, TargetRow(y));
+}
+
+// The picture has alpha after all: the rows above Y, every alpha of which is 0, show white.
+void TPNGGraphic::AlphaSeenAt(int32_t y) {
+    if (AlphaSeen)
+        return;
+    AlphaSeen = true;
+    for (int32_t above = 0; above < y; ++above)
+        std::memset(TargetRow(above), 255, size_t(Header.Width) * 3);
+}
+
 void TPNGGraphic::FillRowsFrom(int32_t firstRow) {
     if (firstRow >= Height())
         return;
+    // The background is opaque: a bitmap holding it would blend every row.
+    if (BlendsRows)
+        AlphaSeenAt(firstRow);
     if (WritesTarget()) {
         const uint8_t bgr[3] = {BackgroundColor.Blue, BackgroundColor.Green, BackgroundColor.Red};
         for (int32_t y = firstRow; y < Height(); ++y) {

@@ -52,6 +52,8 @@ private:
     uint8_t GrayLevel(uint16_t value) const;
     void DecodeImage();
     int32_t DecodeRows(std::vector<uint8_t>& current, std::vector<uint8_t>& previous);
+    void StoreRow(int32_t y, const uint8_t* samples);
+    void AlphaSeenAt(int32_t y);
     void FillRowsFrom(int32_t firstRow);
     void DecodeInterlacedRows(std::vector<uint8_t>& current, std::vector<uint8_t>& previous);
     bool ReadDecompressed(uint8_t* dest, uint32_t count);
@@ -78,6 +80,11 @@ private:
         TransparentKey; // the tRNS colour; the bitmap's own field is TransparentColor
 
     THeader Header;
+    // RGBA rows blended over white into the row target: as the bitmap shows them, opaque
+    // while every alpha so far is 0.
+    bool BlendsRows = false;
+    bool AlphaSeen = false;
+    std::vector<uint8_t> AlphaRow; // a row as blue, green, red and alpha
     bool ColorDepthSetUp = false;
     bool ImageDecoded = false;
     bool StreamEnded = false;

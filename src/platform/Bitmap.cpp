@@ -51,6 +51,26 @@ inline uint8_t OverWhite(unsigned color, unsigned alpha) {
 
 } // namespace
 
+void BlendOverWhite(const uint8_t* bgra, int32_t width, uint8_t* bgr) {
+    for (int32_t x = 0; x < width; ++x, bgra += 4, bgr += 3) {
+        bgr[0] = OverWhite(bgra[0], bgra[3]);
+        bgr[1] = OverWhite(bgra[1], bgra[3]);
+        bgr[2] = OverWhite(bgra[2], bgra[3]);
+    }
+}
+
+void DropAlpha(const uint8_t* bgra, int32_t width, uint8_t* bgr) {
+    for (int32_t x = 0; x < width; ++x)
+        std::memcpy(bgr + x * 3, bgra + x * 4, 3);
+}
+
+bool AnyAlpha(const uint8_t* bgra, int32_t width) {
+    uint8_t any = 0;
+    for (int32_t x = 0; x < width; ++x)
+        any |= bgra[x * 4 + 3];
+    return any != 0;
+}
+
 const TLogPalette& DefaultPalette16() {
     static const TLogPalette palette = {
         {0, 0, 0, 0},       {128, 0, 0, 0},   {0, 128, 0, 0},   {128, 128, 0, 0},
@@ -217,17 +237,9 @@ TBgrRowConverter::TBgrRowConverter(const TBitmap& source) : Source(source) {
     TransparentBgr[0] = source.TransparentColor.Blue;
     TransparentBgr[1] = source.TransparentColor.Green;
     TransparentBgr[2] = source.TransparentColor.Red;
-    if (source.PixelFormat() == TPixelFormat::pf32bit) {
-        for (int32_t y = 0; y < source.Height() && !BlendAlpha; ++y) {
-            const uint8_t* row = source.ScanLine(y);
-            for (int32_t x = 0; x < source.Width(); ++x) {
-                if (row[x * 4 + 3] != 0) {
-                    BlendAlpha = true;
-                    break;
-                }
-            }
-        }
-    }
+    if (source.PixelFormat() == TPixelFormat::pf32bit)
+        for (int32_t y = 0; y < source.Height() && !BlendAlpha; ++y)
+            BlendAlpha = AnyAlpha(source.ScanLine(y), source.Width());
 }
 
 void TBgrRowConverter::ConvertRow(int32_t y, uint8_t* out) const {
@@ -263,17 +275,10 @@ void TBgrRowConverter::ConvertRow(int32_t y, uint8_t* out) const {
         }
         break;
     case TPixelFormat::pf32bit:
-        if (BlendAlpha) {
-            for (int32_t x = 0; x < width; ++x) {
-                const uint8_t* p = in + x * 4;
-                out[x * 3] = OverWhite(p[0], p[3]);
-                out[x * 3 + 1] = OverWhite(p[1], p[3]);
-                out[x * 3 + 2] = OverWhite(p[2], p[3]);
-            }
-        } else {
-            for (int32_t x = 0; x < width; ++x)
-                std::memcpy(out + x * 3, in + x * 4, 3);
-        }
+        if (BlendAlpha)
+            BlendOverWhite(in, width, out);
+        else
+            DropAlpha(in, width, out);
         break;
     case TPixelFormat::pfDevice:
     case TPixelFormat::pf24bit:

@@ -77,5 +77,12 @@ private:
     uint8_t TransparentBgr[3] = {};
 };
 
+// Rows of WIDTH blue-green-red-alpha pixels as blue-green-red, the two ways
+// TBgrRowConverter shows 32-bit bitmaps: blended over white, or opaque (alpha dropped).
+void BlendOverWhite(const uint8_t* bgra, int32_t width, uint8_t* bgr);
+void DropAlpha(const uint8_t* bgra, int32_t width, uint8_t* bgr);
+// Whether any of the pixels has an alpha byte other than 0.
+bool AnyAlpha(const uint8_t* bgra, int32_t width);
+
 // The 16 colours of the platform's default palette (the VGA colours).
 const TLogPalette& DefaultPalette16();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <zlib.h>
 
 using codec_fixtures::Bytes;
@@ -216,10 +218,16 @@ struct TOutcome {
 TOutcome DecodeOnce(bool autoReset, const Bytes& packed, size_t room) {
     TLZ77Decoder decoder(Z_PARTIAL_FLUSH, autoReset);
     decoder.DecodeInit();
-    Bytes output(room, 0);
+    Bytes output(room, 0xEE);
     const uint8_t* source = packed.data();
     uint8_t* dest = output.data();
     decoder.Decode(source, dest, static_cast<int32_t>(packed.size()), static_cast<int32_t>(room));
+    // Whole streams clear what they do not yield, whatever libdeflate left there.
+    if (autoReset) {
+        EXPECT_TRUE(decoder.ClearsUnyielded());
+        EXPECT_TRUE(
+            std::all_of(dest, output.data() + output.size(), [](uint8_t b) { return b == 0; }));
+    }
     EXPECT_EQ(decoder.AvailableInput(), packed.data() + packed.size() - source);
     EXPECT_EQ(decoder.AvailableOutput(), output.data() + output.size() - dest);
     output.resize(size_t(dest - output.data()));

@@ -393,22 +393,41 @@ TEST(PNGGraphic, ALoadReadsEveryChunkOnceAndKeepsTheGamma) {
     EXPECT_FLOAT_EQ(reader.ImageProperties.FileGamma, 0.45455f);
 }
 
-TEST(PNGGraphic, ImageDataCutShortLeavesTheBackgroundBelow) {
-    // A stored (level 0) deflate block cut right after the first row: 2 bytes of zlib
-    // header, 5 of block header, then the 4 bytes of row 0.
-    const TBytes rows = {0, 9, 8, 7, 0, 6, 5, 4};
+// One column of pixels, through the reader's bitmap and through a row target: the file's
+// rows (filter 0), cut short after CUTAFTER of them when not 0 (a stored deflate block lets
+// the cut fall on a row's end), with a bKGD of (1, 2, 3).
+struct TColumnCase {
+    const char* Name;
+    uint8_t ColorType;
+    TBytes Pixels; // the samples of each row
+    uint32_t CutAfter;
+    TBytes Shown; // red, green, blue, top first
+};
+
+class PNGColumn : public ::testing::TestWithParam<TColumnCase> {};
+
+TEST_P(PNGColumn, ShowsTheSameThroughTheBitmapAndTheRowTarget) {
+    const TColumnCase& c = GetParam();
+    const uint32_t samples = c.ColorType == 6 ? 4 : 3;
+    const uint32_t height = uint32_t(c.Pixels.size() / samples);
+    TBytes rows;
+    for (uint32_t y = 0; y < height; ++y) {
+        rows.push_back(0);
+        rows.insert(rows.end(), c.Pixels.begin() + y * samples,
+                    c.Pixels.begin() + (y + 1) * samples);
+    }
     uLongf size = compressBound(uLong(rows.size()));
     TBytes packed(size);
     compress2(packed.data(), &size, rows.data(), uLong(rows.size()), 0);
-    packed.resize(2 + 5 + 4);
+    // 2 bytes of zlib header and 5 of block header come before the rows.
+    packed.resize(c.CutAfter ? 2 + 5 + c.CutAfter * (samples + 1) : size);
     TBytes png = Signature();
-    AppendChunk(png, "IHDR", Header(1, 2, 8, 2));
+    AppendChunk(png, "IHDR", Header(1, height, 8, c.ColorType));
     AppendChunk(png, "bKGD", {0, 1, 0, 2, 0, 3});
     AppendChunk(png, "IDAT", packed);
     AppendChunk(png, "IEND", {});
-    EXPECT_EQ(RenderRgbTopDown(*Load(png)), TBytes({9, 8, 7, 1, 2, 3}));
+    EXPECT_EQ(RenderRgbTopDown(*Load(png)), c.Shown);
 
-    // Written into a row target instead, the same rows (blue, green, red).
     struct TRows : TRowTarget {
         TBytes Pixels;
         void SetSize(int32_t width, int32_t height) override {
@@ -421,8 +440,41 @@ TEST(PNGGraphic, ImageDataCutShortLeavesTheBackgroundBelow) {
     TMemoryStream stream(png.data(), png.size());
     reader.LoadFromStream(stream);
     ASSERT_TRUE(reader.WroteRowTarget());
-    EXPECT_EQ(target.Pixels, TBytes({7, 8, 9, 3, 2, 1}));
+    for (size_t i = 0; i < target.Pixels.size(); i += 3)
+        std::swap(target.Pixels[i], target.Pixels[i + 2]);
+    EXPECT_EQ(target.Pixels, c.Shown);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, PNGColumn,
+    ::testing::Values(
+        TColumnCase{
+            "RgbCutShortLeavesTheBackgroundBelow", 2, {9, 8, 7, 6, 5, 4}, 1, {9, 8, 7, 1, 2, 3}},
+        // Alpha over white: (0 * 128 + 255 * 127 + 127) / 255 = 127.
+        TColumnCase{"RgbaBlendsOverWhite",
+                    6,
+                    {10, 20, 30, 255, 0, 0, 0, 128, 70, 80, 90, 0},
+                    0,
+                    {10, 20, 30, 127, 127, 127, 255, 255, 255}},
+        // An alpha of 0 throughout is an unused sample: the colours show as they are.
+        TColumnCase{"RgbaWhollyTransparentShowsOpaque",
+                    6,
+                    {10, 20, 30, 0, 40, 50, 60, 0},
+                    0,
+                    {10, 20, 30, 40, 50, 60}},
+        // Rows written before the first alpha turn white once it shows.
+        TColumnCase{"RgbaTransparentRowsAboveTheFirstAlphaShowWhite",
+                    6,
+                    {10, 20, 30, 0, 40, 50, 60, 0, 70, 80, 90, 255},
+                    0,
+                    {255, 255, 255, 255, 255, 255, 70, 80, 90}},
+        // The background below a cut is opaque, and so alpha to blend by.
+        TColumnCase{"RgbaCutShortBlendsTheRowsAbove",
+                    6,
+                    {10, 20, 30, 0, 40, 50, 60, 0},
+                    1,
+                    {255, 255, 255, 1, 2, 3}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(PNGGraphic, AFailedLoadStillEndsItsTransfer) {
     TBytes garbage = Signature();

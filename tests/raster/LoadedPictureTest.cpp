@@ -146,7 +146,10 @@ INSTANTIATE_TEST_SUITE_P(
         TRowCase{"conformance/png/basn2c16.png", true, true},
         TRowCase{"conformance/png/basi2c08.png", true, false},
         TRowCase{"conformance/png/tbrn2c08.png", false, false},
-        TRowCase{"conformance/png/basn6a08.png", false, false},
+        TRowCase{"conformance/png/basn6a08.png", true, true},
+        // Its top row is wholly transparent: written opaque, then white once alpha shows.
+        TRowCase{"conformance/png/basn6a16.png", true, false},
+        TRowCase{"conformance/png/basi6a08.png", false, false},
         TRowCase{"conformance/png/basn3p08.png", false, false},
         TRowCase{"jpeg/baseline420.jpg", true, true}, TRowCase{"jpeg/progressive.jpg", true, true},
         TRowCase{"jpeg/grayscale.jpg", false, false},
