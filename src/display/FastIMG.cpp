@@ -193,15 +193,24 @@ void TFastIMG::DrawScaled(TDeviceContext& dc, int32_t x, int32_t y, int32_t w, i
     const int32_t bottom = std::min(y + h, box.Bottom);
     if (left >= right || top >= bottom)
         return;
+    // Rows of the resampled picture count from its bottom, as stored.
+    const TResampleWindow window{w, h, left - x, y + h - bottom};
+    const bool copied = w == FBuffer->Width && h == FBuffer->Height;
+    if (FBuffer->Width > 1 && !copied) {
+        // Straight into the rows the device shows: no second pass to convert them.
+        if (!dc.DrawFilled(left, top, right - left, bottom - top, [&](const TBgrxRows& rows) {
+                ResizeBilinearPart(*FBuffer, rows, window);
+            }))
+            FBuffer->DrawStretched(dc, x, y, w, h); // a device larger than memory holds
+        return;
+    }
     TFastBMP part;
     try {
         part.SetSize(right - left, bottom - top);
     } catch (const std::exception&) {
-        // A device larger than memory holds: still show the picture.
         FBuffer->DrawStretched(dc, x, y, w, h);
         return;
     }
-    // Rows of the resampled picture count from its bottom, as stored.
-    ResizeBilinearPart(*FBuffer, part, {w, h, left - x, y + h - bottom});
+    ResizeBilinearPart(*FBuffer, part, window);
     part.Draw(dc, left, top);
 }

@@ -83,6 +83,19 @@ void QtDeviceContext::DrawNearest(int32_t x, int32_t y, int32_t dw, int32_t dh, 
     Painter.drawImage(visible.topLeft(), sampled);
 }
 
+bool QtDeviceContext::DrawFilled(int32_t x, int32_t y, int32_t w, int32_t h,
+                                 const std::function<void(const TBgrxRows&)>& fill) {
+    if (w <= 0 || h <= 0)
+        return true;
+    // RGB32 is blue, green, red, 255 in memory: the format the screen's backing store holds.
+    QImage image(w, h, QImage::Format_RGB32);
+    if (image.isNull())
+        return false;
+    fill({image.bits(), image.bytesPerLine(), w, h});
+    Painter.drawImage(QPoint(x, y), image);
+    return true;
+}
+
 TRect QtDeviceContext::ClipBox() const {
     const QPaintDevice* device = Painter.device();
     QRectF area = Painter.worldTransform().inverted().mapRect(

@@ -17,6 +17,8 @@ public:
     void FillRegion(const TRegion& region, TColorRGB color) override;
     // The painter's device, narrowed by its clip when it has one.
     TRect ClipBox() const override;
+    bool DrawFilled(int32_t x, int32_t y, int32_t w, int32_t h,
+                    const std::function<void(const TBgrxRows&)>& fill) override;
 
 private:
     void DrawThroughQt(int32_t x, int32_t y, int32_t dw, int32_t dh, int32_t sx, int32_t sy,

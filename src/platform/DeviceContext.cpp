@@ -1,7 +1,10 @@
 #include "platform/DeviceContext.h"
 
+#include "platform/PictureLimits.h"
+
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -60,4 +63,24 @@ TRegion XorRegion(const TRect& outer, const TRect& inner) {
             region.push_back({start, ys[j], xs.back(), ys[j + 1]});
     }
     return region;
+}
+
+bool TDeviceContext::DrawFilled(int32_t x, int32_t y, int32_t w, int32_t h,
+                                const std::function<void(const TBgrxRows&)>& fill) {
+    if (w <= 0 || h <= 0)
+        return true;
+    std::vector<uint8_t> pixels(size_t(w) * size_t(h) * 4);
+    fill({pixels.data(), int64_t(w) * 4, w, h});
+    // Packed into a top-down 24-bit DIB, each row padded to four bytes.
+    const size_t stride = size_t(DibRowBytes(w, 24));
+    std::vector<uint8_t> dib(stride * size_t(h));
+    for (size_t row = 0; row < size_t(h); ++row)
+        for (size_t column = 0; column < size_t(w); ++column)
+            std::memcpy(&dib[row * stride + column * 3], &pixels[(row * size_t(w) + column) * 4],
+                        3);
+    TBitmapInfoHeader info;
+    info.biWidth = w;
+    info.biHeight = -h;
+    StretchDIBits(x, y, w, h, 0, 0, w, h, dib.data(), info);
+    return true;
 }

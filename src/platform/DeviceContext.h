@@ -3,6 +3,7 @@
 #include "platform/Graphics.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The 40-byte header of a device-independent bitmap as this port uses it: 24 bits per pixel,
@@ -31,6 +32,15 @@ using TRegion = std::vector<TRect>;
 // other does not cover, as non-overlapping rectangles.
 TRegion XorRegion(const TRect& outer, const TRect& inner);
 
+// Rows of 32-bit pixels (blue, green, red, then 255), the first row the top one: what a screen
+// takes without a conversion.
+struct TBgrxRows {
+    uint8_t* Top = nullptr;
+    int64_t Stride = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+
 // A drawing target: the screen through QPainter, or memory in tests.
 class TDeviceContext {
 public:
@@ -48,4 +58,8 @@ public:
     // The part of the target that drawing can change, in destination coordinates: what a
     // paint needs to compute at most.
     virtual TRect ClipBox() const = 0;
+    // Shows a W x H picture at (X, Y) unscaled, its pixels written by FILL straight into rows
+    // the device can take as they are. False when there is no memory for them (nothing drawn).
+    virtual bool DrawFilled(int32_t x, int32_t y, int32_t w, int32_t h,
+                            const std::function<void(const TBgrxRows&)>& fill);
 };

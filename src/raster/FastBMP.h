@@ -64,3 +64,7 @@ struct TResampleWindow {
 // must lie inside the target.
 void ResizeNearestPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window);
 void ResizeBilinearPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window);
+// The same bilinear pixels as 32-bit ones, for a source at least two pixels wide whose size
+// differs from the target's (the cases that copy or replicate columns are not resampled).
+void ResizeBilinearPart(const TFastRGB& source, const TBgrxRows& part,
+                        const TResampleWindow& window);

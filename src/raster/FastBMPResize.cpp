@@ -95,6 +95,65 @@ void ResizeNearestPart(const TFastRGB& source, TFastRGB& part, const TResampleWi
         EnlargeNearest(source, part, window, xf, yf);
 }
 
+namespace {
+
+// The column of a target pixel and its horizontal weight, the same for every row.
+struct TBilinearColumn {
+    uint32_t Offset; // byte offset of the left neighbour
+    uint32_t Fraction;
+};
+
+// The four weights of a pixel in 17.15 fixed point; they add up to 32768.
+struct TBilinearWeights {
+    uint32_t A0, A1, B0, B1;
+    TBilinearWeights(uint32_t fx, uint32_t fy) {
+        const uint32_t gy = 32768 - fy;
+        A1 = (fx * gy) >> 15;
+        A0 = gy - A1;
+        B1 = (fx * fy) >> 15;
+        B0 = fy - B1;
+    }
+};
+
+// Resamples into rows of BYTES-byte pixels; ROW(i) is target row i counted from the bottom.
+// Four-byte pixels get 255 as their fourth byte.
+template <int Bytes, typename RowOf>
+void ResizeBilinearRows(const TFastRGB& source, int32_t width, int32_t height, RowOf row,
+                        const TResampleWindow& window) {
+    // 17.15 fixed point. Positions are 64-bit so wide pictures cannot overflow them; every
+    // value stays what 32-bit arithmetic gives wherever that does not overflow.
+    const int64_t xs = (int64_t(source.Width - 1) * 32768) / window.TargetWidth;
+    const int64_t ys = (int64_t(source.Height - 1) * 32768) / window.TargetHeight;
+    std::vector<TBilinearColumn> columns(static_cast<size_t>(width));
+    int64_t sx = int64_t(window.Left) * xs;
+    for (TBilinearColumn& column : columns) {
+        column = {uint32_t(sx >> 15) * 3, uint32_t(sx & 32767)};
+        sx += xs;
+    }
+    int64_t sy = int64_t(window.Bottom) * ys;
+    for (int32_t i = 0; i < height; ++i, sy += ys) {
+        const int64_t r = sy >> 15;
+        const uint8_t* a = source.RowTable[size_t(r)];
+        const uint8_t* b = source.RowTable[size_t(r < source.Height - 1 ? r + 1 : r)];
+        const uint32_t fy = uint32_t(sy & 32767);
+        uint8_t* target = row(i);
+        for (const TBilinearColumn& column : columns) {
+            const TBilinearWeights w(column.Fraction, fy);
+            const uint8_t* pa = a + column.Offset;
+            const uint8_t* pb = b + column.Offset;
+            for (int channel = 0; channel < 3; ++channel)
+                target[channel] = uint8_t((pa[channel] * w.A0 + pa[channel + 3] * w.A1 +
+                                           pb[channel] * w.B0 + pb[channel + 3] * w.B1) >>
+                                          15);
+            if (Bytes == 4)
+                target[3] = 255;
+            target += Bytes;
+        }
+    }
+}
+
+} // namespace
+
 void ResizeBilinearPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window) {
     if (IsEmpty(part) || IsEmpty(source))
         return;
@@ -106,46 +165,18 @@ void ResizeBilinearPart(const TFastRGB& source, TFastRGB& part, const TResampleW
         CopyPart(source, part, window);
         return;
     }
-    // 17.15 fixed point. Positions are 64-bit so wide pictures cannot overflow them; every
-    // value stays what 32-bit arithmetic gives wherever that does not overflow.
-    const int64_t xs = (int64_t(source.Width - 1) * 32768) / window.TargetWidth;
-    const int64_t ys = (int64_t(source.Height - 1) * 32768) / window.TargetHeight;
+    ResizeBilinearRows<3>(
+        source, part.Width, part.Height, [&](int32_t i) { return part.RowTable[size_t(i)]; },
+        window);
+}
 
-    // The column of each target pixel and its horizontal weight do not change from row to row.
-    struct TColumn {
-        uint32_t Offset; // byte offset of the left neighbour
-        uint32_t Fraction;
-    };
-    std::vector<TColumn> columns(size_t(part.Width));
-    int64_t sx = int64_t(window.Left) * xs;
-    for (TColumn& column : columns) {
-        column = {uint32_t(sx >> 15) * 3, uint32_t(sx & 32767)};
-        sx += xs;
-    }
-
-    const int32_t height = source.Height;
-    int64_t sy = int64_t(window.Bottom) * ys;
-    for (int32_t i = 0; i < part.Height; ++i, sy += ys) {
-        const int64_t r = sy >> 15;
-        const uint8_t* a = source.RowTable[size_t(r)];
-        const uint8_t* b = source.RowTable[size_t(r < height - 1 ? r + 1 : r)];
-        const uint32_t fy = uint32_t(sy & 32767);
-        const uint32_t gy = 32768 - fy;
-        uint8_t* target = part.RowTable[size_t(i)];
-        for (const TColumn& column : columns) {
-            const uint32_t wA1 = (column.Fraction * gy) >> 15;
-            const uint32_t wA0 = gy - wA1;
-            const uint32_t wB1 = (column.Fraction * fy) >> 15;
-            const uint32_t wB0 = fy - wB1;
-            const uint8_t* pa = a + column.Offset;
-            const uint8_t* pb = b + column.Offset;
-            for (int channel = 0; channel < 3; ++channel)
-                target[channel] = uint8_t((pa[channel] * wA0 + pa[channel + 3] * wA1 +
-                                           pb[channel] * wB0 + pb[channel + 3] * wB1) >>
-                                          15);
-            target += 3;
-        }
-    }
+void ResizeBilinearPart(const TFastRGB& source, const TBgrxRows& part,
+                        const TResampleWindow& window) {
+    if (part.Width <= 0 || part.Height <= 0 || IsEmpty(source))
+        return;
+    ResizeBilinearRows<4>(
+        source, part.Width, part.Height,
+        [&](int32_t i) { return part.Top + (part.Height - 1 - i) * part.Stride; }, window);
 }
 
 void TFastBMP::ResizeNearest(TFastRGB& dst) {

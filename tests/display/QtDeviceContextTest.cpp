@@ -1,4 +1,5 @@
 #include "display/QtDeviceContext.h"
+#include "platform/MemoryDeviceContext.h"
 
 #include <QImage>
 #include <QPainter>
@@ -110,6 +111,39 @@ TEST(QtDeviceContext, ASourceRectanglePastTheDibDrawsOnlyWhatExists) {
     }
     EXPECT_EQ(At(target, 0, 0), 0xFFFFFFu);
     EXPECT_EQ(At(target, 0, 1), 0x00FF00u);
+}
+
+// Filled rows land unscaled at their place, top row first, on the screen's device and on
+// the memory one (which packs them into a DIB).
+TEST(DeviceContext, FilledRowsLandUnscaledTopRowFirst) {
+    const auto fill = [](const TBgrxRows& rows) {
+        for (int32_t y = 0; y < rows.Height; ++y)
+            for (int32_t x = 0; x < rows.Width; ++x) {
+                uint8_t* p = rows.Top + y * rows.Stride + x * 4;
+                p[0] = uint8_t(10 * x);  // blue
+                p[1] = uint8_t(100 + y); // green
+                p[2] = 7;                // red
+                p[3] = 255;
+            }
+    };
+    QImage screen(6, 5, QImage::Format_RGB32);
+    screen.fill(Qt::black);
+    TMemoryDeviceContext memory(6, 5);
+    {
+        QPainter painter(&screen);
+        QtDeviceContext dc(painter);
+        EXPECT_TRUE(dc.DrawFilled(2, 1, 3, 2, fill));
+    }
+    EXPECT_TRUE(memory.DrawFilled(2, 1, 3, 2, fill));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const bool inside = x >= 2 && x < 5 && y >= 1 && y < 3;
+            const QRgb expected = inside ? qRgb(7, 100 + (y - 1), 10 * (x - 2)) : qRgb(0, 0, 0);
+            EXPECT_EQ(At(screen, x, y), expected & 0xFFFFFF) << x << "," << y;
+            const TColorRGB m = memory.Pixel(x, y);
+            EXPECT_EQ(qRgb(m.Red, m.Green, m.Blue) & 0xFFFFFF, expected & 0xFFFFFF)
+                << x << "," << y;
+        }
 }
 
 TEST(QtDeviceContext, FillsEveryRectangleOfARegion) {

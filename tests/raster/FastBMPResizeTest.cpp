@@ -154,6 +154,20 @@ TEST_P(ResizePart, HoldsTheWholeResamplesPixelsWhereverItLies) {
                 ASSERT_EQ(PixelAt(part, x, y), PixelAt(whole, window.Left + x, window.Top + y))
                     << "window at " << window.Left << "," << window.Top << " pixel " << x << ","
                     << y;
+        const bool resampled = c.SourceWidth > 1 &&
+                               (c.SourceWidth != c.TargetWidth || c.SourceHeight != c.TargetHeight);
+        if (!c.Bilinear || !resampled)
+            continue;
+        // The same pixels as 32-bit ones, top row first, with 255 in the fourth byte.
+        std::vector<uint8_t> bgrx(size_t(part.Width) * size_t(part.Height) * 4, 0);
+        ResizeBilinearPart(source, TBgrxRows{bgrx.data(), part.Width * 4, part.Width, part.Height},
+                           placed);
+        for (int32_t y = 0; y < part.Height; ++y)
+            for (int32_t x = 0; x < part.Width; ++x) {
+                const uint8_t* p = &bgrx[(size_t(part.Height - 1 - y) * part.Width + x) * 4];
+                ASSERT_EQ((TBgr{p[0], p[1], p[2]}), PixelAt(part, x, y)) << x << "," << y;
+                ASSERT_EQ(p[3], 255);
+            }
     }
 }
 
