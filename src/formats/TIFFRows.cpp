@@ -2,14 +2,57 @@
 
 #include <algorithm>
 
+namespace {
+
+// The running sums of up to four samples stay in registers (named: GCC keeps a small array
+// in memory), and a pixel is read whole before it is written. Summed in memory instead,
+// each byte waits for the store of its neighbour a pixel before.
+template <uint32_t Samples>
+void UndoBytePredictor(uint8_t* row, uint32_t width) {
+    static_assert(Samples >= 1 && Samples <= 4);
+    uint8_t a = row[0];
+    [[maybe_unused]] uint8_t b = Samples > 1 ? row[1] : 0;
+    [[maybe_unused]] uint8_t c = Samples > 2 ? row[2] : 0;
+    [[maybe_unused]] uint8_t d = Samples > 3 ? row[3] : 0;
+    for (uint8_t* p = row + Samples; p != row + size_t(width) * Samples; p += Samples) {
+        a = uint8_t(a + p[0]);
+        if constexpr (Samples > 1)
+            b = uint8_t(b + p[1]);
+        if constexpr (Samples > 2)
+            c = uint8_t(c + p[2]);
+        if constexpr (Samples > 3)
+            d = uint8_t(d + p[3]);
+        p[0] = a;
+        if constexpr (Samples > 1)
+            p[1] = b;
+        if constexpr (Samples > 2)
+            p[2] = c;
+        if constexpr (Samples > 3)
+            p[3] = d;
+    }
+}
+
+} // namespace
+
 void UndoHorizontalPredictor(uint8_t* row, uint32_t width, uint32_t samples, uint32_t bits,
                              bool bigEndian) {
     if (width < 2)
         return;
     const size_t count = size_t(width) * samples;
     if (bits == 8) {
-        for (size_t i = samples; i < count; ++i)
-            row[i] = uint8_t(row[i] + row[i - samples]);
+        switch (samples) {
+        case 1:
+            return UndoBytePredictor<1>(row, width);
+        case 2:
+            return UndoBytePredictor<2>(row, width);
+        case 3:
+            return UndoBytePredictor<3>(row, width);
+        case 4:
+            return UndoBytePredictor<4>(row, width);
+        default:
+            for (size_t i = samples; i < count; ++i)
+                row[i] = uint8_t(row[i] + row[i - samples]);
+        }
     } else if (bits == 16) {
         const int high = bigEndian ? 0 : 1;
         const int low = 1 - high;
