@@ -47,30 +47,32 @@ TNeighbourDecoder::~TNeighbourDecoder() {
     {
         const std::lock_guard lock(Guard);
         Stopping = true;
-        Tasks.clear();
+        Decodes.clear();
+        Counts.clear();
     }
     Wake.notify_all();
     Worker.join();
 }
 
 void TNeighbourDecoder::Start(std::shared_ptr<TNeighbourJob> job) {
-    Queue([this, job = std::move(job)] {
+    Queue(Decodes, [this, job = std::move(job)] {
         if (job->Run() && !job->Cancelled())
             Decoded(job);
     });
 }
 
 void TNeighbourDecoder::Count(std::shared_ptr<TColorCount> count) {
-    Queue([this, count = std::move(count)] {
+    Queue(Counts, [this, count = std::move(count)] {
         if (count->Run())
             Counted(count);
     });
 }
 
-void TNeighbourDecoder::Queue(std::function<void()> task) {
+void TNeighbourDecoder::Queue(std::deque<std::function<void()>>& queue,
+                              std::function<void()> task) {
     {
         const std::lock_guard lock(Guard);
-        Tasks.push_back(std::move(task));
+        queue.push_back(std::move(task));
     }
     Wake.notify_all();
 }
@@ -80,11 +82,12 @@ void TNeighbourDecoder::Work() {
         std::function<void()> task;
         {
             std::unique_lock lock(Guard);
-            Wake.wait(lock, [this] { return Stopping || !Tasks.empty(); });
+            Wake.wait(lock, [this] { return Stopping || !Decodes.empty() || !Counts.empty(); });
             if (Stopping)
                 return;
-            task = std::move(Tasks.front());
-            Tasks.pop_front();
+            std::deque<std::function<void()>>& queue = Decodes.empty() ? Counts : Decodes;
+            task = std::move(queue.front());
+            queue.pop_front();
         }
         task();
     }

@@ -49,8 +49,10 @@ private:
 using TColorCount = TSharedWork<int32_t>;
 std::shared_ptr<TColorCount> ColorCountOf(std::shared_ptr<const TFastBMP> picture);
 
-// Decodes neighbours and counts colours one after another, in the order they were started, on
-// a thread of its own. Jobs still queued when it is destroyed are left to whoever takes them.
+// Decodes neighbours and counts colours one after another on a thread of its own: decodes in
+// the order they were started, counts only while no decode waits, since a step may wait for a
+// decode and nothing waits for a count. Jobs still queued when it is destroyed are left to
+// whoever takes them.
 class TNeighbourDecoder {
 public:
     // Run on the worker thread after each decode it made that was not called off, and after
@@ -67,14 +69,15 @@ public:
     void Count(std::shared_ptr<TColorCount> count);
 
 private:
-    void Queue(std::function<void()> task);
+    void Queue(std::deque<std::function<void()>>& queue, std::function<void()> task);
     void Work();
 
     const TDecodedEvent Decoded;
     const TCountedEvent Counted;
     std::mutex Guard;
     std::condition_variable Wake;
-    std::deque<std::function<void()>> Tasks;
+    std::deque<std::function<void()>> Decodes;
+    std::deque<std::function<void()>> Counts;
     bool Stopping = false;
     std::thread Worker; // last: it starts once everything above exists
 };

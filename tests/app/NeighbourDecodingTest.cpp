@@ -170,4 +170,30 @@ TEST_F(NeighbourDecoding, AShownPictureLeavesItsColourCountToTheWorkerOrToTheCon
         return std::count(window.DebugLog.begin(), window.DebugLog.end(), "Colors: ") == 0;
     }));
 }
+TEST_F(NeighbourDecoding, ColourCountsWaitWhileADecodeIsQueued) {
+    WriteNumbered(2);
+    std::mutex guard;
+    std::vector<std::string> done;
+    const auto note = [&](const std::string& what) {
+        const std::lock_guard lock(guard);
+        done.push_back(what);
+    };
+    TNeighbourDecoder worker([&](const std::shared_ptr<TNeighbourJob>& job) { note(job->Path); },
+                             [&](const std::shared_ptr<TColorCount>&) { note("count"); });
+    const auto first = std::make_shared<TNeighbourJob>(PathOf(NameOf(0)), "");
+    const auto second = std::make_shared<TNeighbourJob>(PathOf(NameOf(1)), "");
+    worker.Start(first);
+    ASSERT_TRUE(Gate.AwaitWorkerLoads(1));
+    // Queued behind the held decode: the count first, then a decode that overtakes it.
+    auto picture = std::make_shared<TFastBMP>();
+    picture->SetSize(2, 2);
+    worker.Count(ColorCountOf(picture));
+    worker.Start(second);
+    Gate.Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        const std::lock_guard lock(guard);
+        return done.size() == 3;
+    }));
+    EXPECT_EQ(done, (std::vector<std::string>{first->Path, second->Path, "count"}));
+}
 } // namespace
