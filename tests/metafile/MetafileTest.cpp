@@ -44,6 +44,16 @@ TPixel At(const TBitmap& canvas, int x, int y) {
     return {p[2], p[1], p[0]};
 }
 
+struct TExpectedPixel {
+    int X, Y;
+    TPixel Color;
+};
+
+void ExpectPixels(const TBitmap& canvas, std::initializer_list<TExpectedPixel> pixels) {
+    for (const TExpectedPixel& p : pixels)
+        EXPECT_EQ(At(canvas, p.X, p.Y), p.Color) << p.X << "," << p.Y;
+}
+
 bool IsDark(const TPixel& p) {
     return p[0] < 128 && p[1] < 128 && p[2] < 128;
 }
@@ -92,13 +102,12 @@ TEST(Metafile, PlaceableRectangleLandsAtItsCoordinates) {
     ASSERT_EQ(picture.Width(), 100);
     ASSERT_EQ(picture.Height(), 50);
     EXPECT_FALSE(picture.Enhanced());
-    const TBitmap canvas = Render(picture);
-    EXPECT_EQ(At(canvas, 20, 15), Red);
-    EXPECT_EQ(At(canvas, 11, 11), Red);
-    EXPECT_EQ(At(canvas, 28, 18), Red);
-    EXPECT_EQ(At(canvas, 5, 5), White);
-    EXPECT_EQ(At(canvas, 35, 15), White);
-    EXPECT_EQ(At(canvas, 20, 25), White);
+    ExpectPixels(Render(picture), {{20, 15, Red},
+                                   {11, 11, Red},
+                                   {28, 18, Red},
+                                   {5, 5, White},
+                                   {35, 15, White},
+                                   {20, 25, White}});
 }
 
 TEST(Metafile, PlaceableBoxAtItsUnitsPerInchGivesTheNaturalSize) {
@@ -150,13 +159,13 @@ TEST(Metafile, FigureScaledFarBeyondThePictureShowsItsVisibleCorner) {
     const TBitmap canvas = Render(Load(wmf.Build(0, 0, 100, 100, 96, 3)));
     // The pen, 50 pixels wide, runs along x = 50 and y = 50 and squares off their corner.
     const TPixel Black{0, 0, 0};
-    EXPECT_EQ(At(canvas, 10, 10), White);
-    EXPECT_EQ(At(canvas, 10, 90), White);
-    EXPECT_EQ(At(canvas, 30, 30), Black);
-    EXPECT_EQ(At(canvas, 30, 95), Black);
-    EXPECT_EQ(At(canvas, 95, 30), Black);
-    EXPECT_EQ(At(canvas, 80, 80), Red);
-    EXPECT_EQ(At(canvas, 99, 99), Red);
+    ExpectPixels(canvas, {{10, 10, White},
+                          {10, 90, White},
+                          {30, 30, Black},
+                          {30, 95, Black},
+                          {95, 30, Black},
+                          {80, 80, Red},
+                          {99, 99, Red}});
 }
 
 TEST(Metafile, TextIsDrawnAtItsReferencePoint) {
