@@ -68,3 +68,6 @@ void ResizeBilinearPart(const TFastRGB& source, TFastRGB& part, const TResampleW
 // differs from the target's (the cases that copy or replicate columns are not resampled).
 void ResizeBilinearPart(const TFastRGB& source, const TBgrxRows& part,
                         const TResampleWindow& window);
+// Whether resampling may use AVX2 where the processor has it (on by default); the portable
+// path gives the same pixels, which tests check.
+void AllowAvx2Resampling(bool allowed);

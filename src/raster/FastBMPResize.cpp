@@ -1,9 +1,14 @@
 #include "raster/FastBMP.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -97,11 +102,7 @@ void ResizeNearestPart(const TFastRGB& source, TFastRGB& part, const TResampleWi
 
 namespace {
 
-// The column of a target pixel and its horizontal weight, the same for every row.
-struct TBilinearColumn {
-    uint32_t Offset; // byte offset of the left neighbour
-    uint32_t Fraction;
-};
+std::atomic<bool> Avx2Allowed{true};
 
 // The four weights of a pixel in 17.15 fixed point; they add up to 32768.
 struct TBilinearWeights {
@@ -115,6 +116,138 @@ struct TBilinearWeights {
     }
 };
 
+void BlendPixel(const uint8_t* pa, const uint8_t* pb, uint32_t fx, uint32_t fy, uint8_t* target) {
+    const TBilinearWeights w(fx, fy);
+    for (int channel = 0; channel < 3; ++channel)
+        target[channel] = uint8_t((pa[channel] * w.A0 + pa[channel + 3] * w.A1 +
+                                   pb[channel] * w.B0 + pb[channel + 3] * w.B1) >>
+                                  15);
+}
+
+// Where each target column samples, the same for every row: byte offsets of the left
+// neighbours and the horizontal fractions, doubled so that a 16-bit high multiply by a weight
+// gives the product shifted by 15.
+struct TBilinearColumns {
+    std::vector<uint32_t> Offsets;
+    std::vector<uint16_t> DoubledFractions;
+    // The leading columns whose two neighbours can be read as eight bytes inside the row.
+    size_t Wide = 0;
+
+    TBilinearColumns(int32_t sourceWidth, int32_t count, int64_t first, int64_t step)
+        : Offsets(size_t(count)), DoubledFractions(size_t(count)) {
+        int64_t sx = first * step;
+        for (size_t j = 0; j < Offsets.size(); ++j, sx += step) {
+            Offsets[j] = uint32_t(sx >> 15) * 3;
+            DoubledFractions[j] = uint16_t((sx & 32767) * 2);
+            if (Offsets[j] + 8 <= uint32_t(sourceWidth) * 3)
+                Wide = j + 1;
+        }
+    }
+    uint32_t Fraction(size_t j) const { return DoubledFractions[j] >> 1u; }
+};
+
+#if defined(__SSE2__)
+// A pixel's channels come out of 16-bit multiply-adds of neighbour pairs (left, right) with
+// weight pairs: exact, since every product and sum stays below 2^24, as long as no weight is
+// 32768. Only the upper-left one can be, when both fractions are 0; then the lower row weighs
+// nothing and is read as the upper one, so one unit moves from the upper-left weight to the
+// lower-left one, the same pixel.
+struct TRowWeights {
+    __m128i Gy, Fy, UpperLeft, LowerLeft;
+    explicit TRowWeights(uint32_t fy) {
+        const uint32_t moved = fy == 0 ? 1 : 0;
+        Gy = _mm_set1_epi16(int16_t(32768 - fy));
+        Fy = _mm_set1_epi16(int16_t(fy));
+        UpperLeft = _mm_set1_epi16(int16_t(32768 - fy - moved));
+        LowerLeft = _mm_set1_epi16(int16_t(fy + moved));
+    }
+};
+
+// The weight pairs of four pixels, one pixel per dword: (A0, A1) in Upper, (B0, B1) in Lower.
+struct TWeightPairs {
+    __m128i Upper, Lower;
+    TWeightPairs(const uint16_t* doubledFractions, const TRowWeights& row) {
+        const __m128i fractions =
+            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(doubledFractions));
+        const __m128i a1 = _mm_mulhi_epu16(fractions, row.Gy);
+        const __m128i b1 = _mm_mulhi_epu16(fractions, row.Fy);
+        Upper = _mm_unpacklo_epi16(_mm_sub_epi16(row.UpperLeft, a1), a1);
+        Lower = _mm_unpacklo_epi16(_mm_sub_epi16(row.LowerLeft, b1), b1);
+    }
+};
+
+// Four pixels' sums (blue, green, red, anything) to BGRX bytes with an opaque fourth byte.
+void StoreFourPixels(const __m128i (&sums)[4], uint8_t* target) {
+    const __m128i bytes =
+        _mm_packus_epi16(_mm_packs_epi32(_mm_srli_epi32(sums[0], 15), _mm_srli_epi32(sums[1], 15)),
+                         _mm_packs_epi32(_mm_srli_epi32(sums[2], 15), _mm_srli_epi32(sums[3], 15)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target),
+                     _mm_or_si128(bytes, _mm_set1_epi32(int32_t(0xFF000000u))));
+}
+
+__m128i LoadEightBytes(const uint8_t* p) {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+
+// Pixel K's sums from the left and right neighbours at P in the upper (A) and lower (B) rows.
+template <int K>
+__m128i PixelSums(const uint8_t* a, const uint8_t* b, uint32_t offset, const TWeightPairs& w) {
+    const __m128i zero = _mm_setzero_si128();
+    const auto neighbourPairs = [&](const uint8_t* p) {
+        const __m128i words = _mm_unpacklo_epi8(LoadEightBytes(p + offset), zero);
+        return _mm_unpacklo_epi16(words, _mm_srli_si128(words, 6));
+    };
+    return _mm_add_epi32(_mm_madd_epi16(neighbourPairs(a), _mm_shuffle_epi32(w.Upper, K * 0x55)),
+                         _mm_madd_epi16(neighbourPairs(b), _mm_shuffle_epi32(w.Lower, K * 0x55)));
+}
+
+// The row's first pixels, four at a time, as far as eight-byte reads stay inside source rows;
+// returns how many it wrote.
+size_t BlendRowSse2(const uint8_t* a, const uint8_t* b, const TBilinearColumns& columns,
+                    uint32_t fy, uint8_t* target) {
+    const TRowWeights row(fy);
+    const size_t count = columns.Wide & ~size_t(3);
+    for (size_t j = 0; j < count; j += 4, target += 16) {
+        const TWeightPairs w(&columns.DoubledFractions[j], row);
+        const uint32_t* offsets = &columns.Offsets[j];
+        StoreFourPixels({PixelSums<0>(a, b, offsets[0], w), PixelSums<1>(a, b, offsets[1], w),
+                         PixelSums<2>(a, b, offsets[2], w), PixelSums<3>(a, b, offsets[3], w)},
+                        target);
+    }
+    return count;
+}
+
+// The same with one byte shuffle per neighbour pair and weights broadcast from memory: a third
+// of the shuffles. UPPER and LOWER are scratch for a row's weight pairs.
+__attribute__((target("avx2"))) size_t BlendRowAvx2(const uint8_t* a, const uint8_t* b,
+                                                    const TBilinearColumns& columns, uint32_t fy,
+                                                    uint32_t* upper, uint32_t* lower,
+                                                    uint8_t* target) {
+    const TRowWeights row(fy);
+    const size_t count = columns.Wide & ~size_t(3);
+    for (size_t j = 0; j < count; j += 4) {
+        const TWeightPairs w(&columns.DoubledFractions[j], row);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(upper + j), w.Upper);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(lower + j), w.Lower);
+    }
+    const __m128i pairOrder =
+        _mm_setr_epi8(0, -1, 3, -1, 1, -1, 4, -1, 2, -1, 5, -1, -1, -1, -1, -1);
+    for (size_t j = 0; j < count; j += 4, target += 16) {
+        __m128i sums[4];
+        for (size_t k = 0; k < 4; ++k) {
+            const uint32_t offset = columns.Offsets[j + k];
+            sums[k] = _mm_add_epi32(
+                _mm_madd_epi16(_mm_shuffle_epi8(LoadEightBytes(a + offset), pairOrder),
+                               _mm_set1_epi32(int32_t(upper[j + k]))),
+                _mm_madd_epi16(_mm_shuffle_epi8(LoadEightBytes(b + offset), pairOrder),
+                               _mm_set1_epi32(int32_t(lower[j + k]))));
+        }
+        StoreFourPixels(sums, target);
+    }
+    return count;
+}
+#endif
+
 // Resamples into rows of BYTES-byte pixels; ROW(i) is target row i counted from the bottom.
 // Four-byte pixels get 255 as their fourth byte.
 template <int Bytes, typename RowOf>
@@ -124,30 +257,33 @@ void ResizeBilinearRows(const TFastRGB& source, int32_t width, int32_t height, R
     // value stays what 32-bit arithmetic gives wherever that does not overflow.
     const int64_t xs = (int64_t(source.Width - 1) * 32768) / window.TargetWidth;
     const int64_t ys = (int64_t(source.Height - 1) * 32768) / window.TargetHeight;
-    std::vector<TBilinearColumn> columns(static_cast<size_t>(width));
-    int64_t sx = int64_t(window.Left) * xs;
-    for (TBilinearColumn& column : columns) {
-        column = {uint32_t(sx >> 15) * 3, uint32_t(sx & 32767)};
-        sx += xs;
-    }
+    const TBilinearColumns columns(source.Width, width, window.Left, xs);
+#if defined(__SSE2__)
+    const bool avx2 =
+        Bytes == 4 && Avx2Allowed.load(std::memory_order_relaxed) && __builtin_cpu_supports("avx2");
+    std::vector<uint32_t> upper(avx2 ? columns.Wide : 0), lower(upper.size());
+#endif
     int64_t sy = int64_t(window.Bottom) * ys;
     for (int32_t i = 0; i < height; ++i, sy += ys) {
         const int64_t r = sy >> 15;
-        const uint8_t* a = source.RowTable[size_t(r)];
-        const uint8_t* b = source.RowTable[size_t(r < source.Height - 1 ? r + 1 : r)];
         const uint32_t fy = uint32_t(sy & 32767);
+        const uint8_t* a = source.RowTable[size_t(r)];
+        // Without a vertical fraction the lower row weighs nothing: reading the upper one
+        // instead lets one unit of weight move between the two (see TRowWeights).
+        const uint8_t* b = fy == 0 ? a : source.RowTable[size_t(r + 1)];
         uint8_t* target = row(i);
-        for (const TBilinearColumn& column : columns) {
-            const TBilinearWeights w(column.Fraction, fy);
-            const uint8_t* pa = a + column.Offset;
-            const uint8_t* pb = b + column.Offset;
-            for (int channel = 0; channel < 3; ++channel)
-                target[channel] = uint8_t((pa[channel] * w.A0 + pa[channel + 3] * w.A1 +
-                                           pb[channel] * w.B0 + pb[channel + 3] * w.B1) >>
-                                          15);
+        size_t j = 0;
+#if defined(__SSE2__)
+        if constexpr (Bytes == 4)
+            j = avx2 ? BlendRowAvx2(a, b, columns, fy, upper.data(), lower.data(), target)
+                     : BlendRowSse2(a, b, columns, fy, target);
+        target += j * Bytes;
+#endif
+        for (; j < columns.Offsets.size(); ++j, target += Bytes) {
+            BlendPixel(a + columns.Offsets[j], b + columns.Offsets[j], columns.Fraction(j), fy,
+                       target);
             if (Bytes == 4)
                 target[3] = 255;
-            target += Bytes;
         }
     }
 }
@@ -177,6 +313,10 @@ void ResizeBilinearPart(const TFastRGB& source, const TBgrxRows& part,
     ResizeBilinearRows<4>(
         source, part.Width, part.Height,
         [&](int32_t i) { return part.Top + (part.Height - 1 - i) * part.Stride; }, window);
+}
+
+void AllowAvx2Resampling(bool allowed) {
+    Avx2Allowed = allowed;
 }
 
 void TFastBMP::ResizeNearest(TFastRGB& dst) {

@@ -180,6 +180,53 @@ INSTANTIATE_TEST_SUITE_P(Cases, ResizePart,
                                          TPartCase{false, 30, 20, 7, 29},
                                          TPartCase{false, 9, 9, 9, 9}));
 
+// The resampling formula in its plainest form: a truth independent of the vectorised kernels.
+TBgr PlainBilinear(const TFastRGB& source, int32_t w, int32_t h, int32_t x, int32_t y) {
+    const uint32_t xs = uint32_t(source.Width - 1) * 32768 / uint32_t(w);
+    const uint32_t ys = uint32_t(source.Height - 1) * 32768 / uint32_t(h);
+    const uint32_t sx = uint32_t(x) * xs, sy = uint32_t(y) * ys;
+    const int32_t c = int32_t(sx >> 15), r = int32_t(sy >> 15);
+    const int32_t r1 = r < source.Height - 1 ? r + 1 : r;
+    const uint32_t fx = sx & 32767, fy = sy & 32767, gy = 32768 - fy;
+    const uint32_t a1 = (fx * gy) >> 15, a0 = gy - a1, b1 = (fx * fy) >> 15, b0 = fy - b1;
+    TBgr pixel{};
+    for (size_t k = 0; k < 3; ++k)
+        pixel[k] = uint8_t((PixelAt(source, c, r)[k] * a0 + PixelAt(source, c + 1, r)[k] * a1 +
+                            PixelAt(source, c, r1)[k] * b0 + PixelAt(source, c + 1, r1)[k] * b1) >>
+                           15);
+    return pixel;
+}
+
+// Both kernels, against the plain formula: enlarging and reducing, exact multiples (weights of
+// 32768), widths of every remainder, rows without padding (the last right neighbour ends the
+// row), and one-row sources.
+TEST(ResizeBilinear, ThirtyTwoBitKernelsGiveThePlainFormulasPixels) {
+    const int32_t sizes[][4] = {{2, 2, 9, 7},      {3, 5, 8, 9},    {4, 3, 13, 6},
+                                {5, 5, 8, 8},      {8, 4, 3, 2},    {12, 9, 31, 17},
+                                {16, 16, 11, 5},   {33, 7, 64, 15}, {40, 30, 39, 29},
+                                {64, 48, 17, 100}, {7, 1, 23, 3},   {100, 3, 37, 1}};
+    for (const bool avx2 : {false, true}) {
+        AllowAvx2Resampling(avx2);
+        for (const auto& [sw, sh, tw, th] : sizes) {
+            SCOPED_TRACE(::testing::Message()
+                         << sw << "x" << sh << " to " << tw << "x" << th << (avx2 ? " avx2" : ""));
+            TFastBMP source;
+            source.SetSize(sw, sh);
+            FillNoise(source, uint32_t(sw * 100 + tw));
+            std::vector<uint8_t> bgrx(size_t(tw) * size_t(th) * 4, 0);
+            ResizeBilinearPart(source, TBgrxRows{bgrx.data(), tw * 4, tw, th}, {tw, th, 0, 0});
+            for (int32_t y = 0; y < th; ++y)
+                for (int32_t x = 0; x < tw; ++x) {
+                    const uint8_t* p = &bgrx[(size_t(th - 1 - y) * size_t(tw) + size_t(x)) * 4];
+                    ASSERT_EQ((TBgr{p[0], p[1], p[2]}), PlainBilinear(source, tw, th, x, y))
+                        << x << "," << y;
+                    ASSERT_EQ(p[3], 255);
+                }
+        }
+    }
+    AllowAvx2Resampling(true);
+}
+
 TEST(Resize, EmptyBuffersOnEitherSideChangeNothing) {
     TFastBMP empty, target;
     target.SetSize(3, 3);
