@@ -38,6 +38,11 @@ void TfrmMain::FitPicture() {
     Log("Resize: " + std::to_string(end - start) + " ms");
 }
 
+TfrmMain::TPictureSize TfrmMain::PictureSize() const {
+    return FirstViewSize ? *FirstViewSize
+                         : TPictureSize{DisplayBuffer->Width, DisplayBuffer->Height};
+}
+
 void TfrmMain::PlacePicture() {
     const TRect old = WindowBounds();
     const TScreenArea area = WindowScreen();
@@ -47,8 +52,7 @@ void TfrmMain::PlacePicture() {
     const int32_t screenHeight = screen.Height();
     const bool fullScreen = actFullScreen->isChecked();
 
-    const int32_t width = FirstViewSize ? FirstViewSize->Width : DisplayBuffer->Width;
-    const int32_t height = FirstViewSize ? FirstViewSize->Height : DisplayBuffer->Height;
+    const auto [width, height] = PictureSize();
     const float ratio = height != 0 ? float(width) / float(height) : 1.0f;
     const int32_t boundsWidth = fullScreen ? screenWidth : work.Width();
     const int32_t boundsHeight = fullScreen ? screenHeight : work.Height();

@@ -27,7 +27,8 @@ void TfrmMain::UpdateInfoLine() {
         DisplaySurface->SetInfoLine({});
         return;
     }
-    DisplaySurface->SetInfoLine(InfoLineText(
-        {ShownFileName(), CurrentIndex, FileCount(), DisplayBuffer->Width, DisplayBuffer->Height,
-         DisplaySurface->ClientWidth(), DisplaySurface->ClientHeight()}));
+    const auto [width, height] = PictureSize();
+    DisplaySurface->SetInfoLine(
+        InfoLineText({ShownFileName(), CurrentIndex, FileCount(), width, height,
+                      DisplaySurface->ClientWidth(), DisplaySurface->ClientHeight()}));
 }

@@ -72,6 +72,8 @@ public:
     };
     // The full size of the picture the first view stands for, while it is shown.
     std::optional<TPictureSize> FirstViewSize;
+    // The shown picture's own size: the full picture's while its first view stands for it.
+    TPictureSize PictureSize() const;
     int32_t LastMouseX = 0;
     int32_t LastMouseY = 0;
     std::vector<std::string> CustomCommands;

@@ -135,6 +135,10 @@ TEST_F(MainStartup, ALargeJpegFirstShowsAScaledViewWhereTheFullPictureThenComes)
     EXPECT_EQ(bounds.Height(), 640);
     EXPECT_EQ(window.windowTitle().toStdString(), "large.jpg - Pelorama");
     EXPECT_TRUE(window.DebugLog.empty());
+    // The info line tells the full picture's size, shown at half of it.
+    window.actInfoLine->setChecked(true);
+    window.UpdateInfoLine();
+    EXPECT_EQ(window.DisplaySurface->InfoLine(), "large.jpg   2600 x 1300   49%");
 
     window.AwaitFullPicture();
     UnregisterFileFormats();
