@@ -3,6 +3,7 @@
 #include "color/CodingPointsProfile.h"
 #include "formats/GraphicReader.h"
 #include "formats/GraphicStrings.h"
+#include "formats/HEIFDerivedImages.h"
 #include "formats/LibraryDecoding.h"
 #include "platform/PictureLimits.h"
 #include "platform/StreamBlocks.h"
@@ -76,6 +77,21 @@ void CopyRows(const uint8_t* plane, int stride, bool premultiplied, TBitmap& bit
     }
 }
 
+// Grids and overlays are composed on canvases of their own sizes, up to four 8-bit planes
+// each; a canvas is weighed before libheif allocates it.
+TPictureCharge ChargeDerivedCanvases(std::span<const uint8_t> file) {
+    const std::optional<std::vector<THEIFCanvas>> canvases = HEIFDerivedCanvases(file);
+    if (!canvases)
+        LibraryRefusal(gesFormatHEIF);
+    constexpr int64_t Beyond = int64_t(1) << 50; // far over any budget, the sum still fits
+    int64_t pixels = 0;
+    for (const THEIFCanvas& canvas : *canvases) {
+        CheckPictureSize(canvas.Width, canvas.Height, gesFormatHEIF);
+        pixels = std::min(pixels + canvas.Width * canvas.Height, Beyond);
+    }
+    return ChargeLibraryMemory(pixels, 1, 4);
+}
+
 } // namespace
 
 const TGraphicClassInfo THEIFGraphic::ClassInfo = {"THEIFGraphic", CreateGraphic<THEIFGraphic>};
@@ -100,6 +116,7 @@ void THEIFGraphic::LoadFromStream(TStream& stream) {
     CheckPictureSize(primaryWidth, primaryHeight, gesFormatHEIF);
     // The decoded planes and libheif's interleaved copy of them, until they are ours.
     const TPictureCharge planes = ChargeLibraryMemory(primaryWidth, primaryHeight, 8);
+    const TPictureCharge canvases = ChargeDerivedCanvases(bytes);
 
     const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(

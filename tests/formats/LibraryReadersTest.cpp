@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -105,6 +106,30 @@ TEST_F(LibraryMemory, AnAnimationsCanvasIsWeighedBeforeTheLibraryAllocatesIt) {
     const TPictureLoadScope load;
     EXPECT_THROW(PictureClassTable().LoadFromFile(Library + "huge-canvas-animation.webp"),
                  EInvalidGraphic);
+}
+
+// A fuzzer's find: 637 bytes whose primary grid has an overlay as its tile, the overlay's
+// canvas 47,472 x 61,577 pixels, for which libheif took 2.9 GB before it decoded anything.
+// The library refuses the file in the end either way: what tells the two apart is the
+// address space the load took at its peak, under the default budget.
+class LibraryCanvas : public TRegisteredFormatsTest {};
+
+TEST_F(LibraryCanvas, AnOverlaysCanvasIsWeighedBeforeTheLibraryAllocatesIt) {
+    if (FormatRegistry().FindExtension("heic") < 0)
+        GTEST_SKIP() << "built without libheif";
+    const auto peakMiB = [] {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("VmPeak:", 0) == 0)
+                return std::atol(line.c_str() + 7) / 1024;
+        return 0L;
+    };
+    const long before = peakMiB();
+    const TPictureLoadScope load;
+    EXPECT_THROW(PictureClassTable().LoadFromFile(Library + "overlay-huge-canvas.heic"),
+                 EInvalidGraphic);
+    EXPECT_LT(peakMiB() - before, 256);
 }
 
 class LibraryMetadata : public TRegisteredFormatsTest {};
