@@ -66,8 +66,9 @@ void ResizeNearestPart(const TFastRGB& source, TFastRGB& part, const TResampleWi
 void ResizeBilinearPart(const TFastRGB& source, TFastRGB& part, const TResampleWindow& window);
 // The same bilinear pixels as 32-bit ones, for a source at least two pixels wide whose size
 // differs from the target's (the cases that copy or replicate columns are not resampled).
+// KERNEL names the vector code: the widest the processor runs, or the SSE2 one every x86-64
+// has; both give the same pixels.
+enum class TBilinearKernel : uint8_t { Widest, Sse2 };
 void ResizeBilinearPart(const TFastRGB& source, const TBgrxRows& part,
-                        const TResampleWindow& window);
-// Whether resampling may use AVX2 where the processor has it (on by default); the portable
-// path gives the same pixels, which tests check.
-void AllowAvx2Resampling(bool allowed);
+                        const TResampleWindow& window,
+                        TBilinearKernel kernel = TBilinearKernel::Widest);

@@ -1,7 +1,6 @@
 #include "raster/FastBMP.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -101,8 +100,6 @@ void ResizeNearestPart(const TFastRGB& source, TFastRGB& part, const TResampleWi
 }
 
 namespace {
-
-std::atomic<bool> Avx2Allowed{true};
 
 // The four weights of a pixel in 17.15 fixed point; they add up to 32768.
 struct TBilinearWeights {
@@ -252,7 +249,7 @@ __attribute__((target("avx2"))) size_t BlendRowAvx2(const uint8_t* a, const uint
 // Four-byte pixels get 255 as their fourth byte.
 template <int Bytes, typename RowOf>
 void ResizeBilinearRows(const TFastRGB& source, int32_t width, int32_t height, RowOf row,
-                        const TResampleWindow& window) {
+                        const TResampleWindow& window, [[maybe_unused]] TBilinearKernel kernel) {
     // 17.15 fixed point. Positions are 64-bit so wide pictures cannot overflow them; every
     // value stays what 32-bit arithmetic gives wherever that does not overflow.
     const int64_t xs = (int64_t(source.Width - 1) * 32768) / window.TargetWidth;
@@ -260,7 +257,7 @@ void ResizeBilinearRows(const TFastRGB& source, int32_t width, int32_t height, R
     const TBilinearColumns columns(source.Width, width, window.Left, xs);
 #if defined(__SSE2__)
     const bool avx2 =
-        Bytes == 4 && Avx2Allowed.load(std::memory_order_relaxed) && __builtin_cpu_supports("avx2");
+        Bytes == 4 && kernel == TBilinearKernel::Widest && __builtin_cpu_supports("avx2");
     std::vector<uint32_t> upper(avx2 ? columns.Wide : 0), lower(upper.size());
 #endif
     int64_t sy = int64_t(window.Bottom) * ys;
@@ -303,20 +300,16 @@ void ResizeBilinearPart(const TFastRGB& source, TFastRGB& part, const TResampleW
     }
     ResizeBilinearRows<3>(
         source, part.Width, part.Height, [&](int32_t i) { return part.RowTable[size_t(i)]; },
-        window);
+        window, TBilinearKernel::Widest);
 }
 
 void ResizeBilinearPart(const TFastRGB& source, const TBgrxRows& part,
-                        const TResampleWindow& window) {
+                        const TResampleWindow& window, TBilinearKernel kernel) {
     if (part.Width <= 0 || part.Height <= 0 || IsEmpty(source))
         return;
     ResizeBilinearRows<4>(
         source, part.Width, part.Height,
-        [&](int32_t i) { return part.Top + (part.Height - 1 - i) * part.Stride; }, window);
-}
-
-void AllowAvx2Resampling(bool allowed) {
-    Avx2Allowed = allowed;
+        [&](int32_t i) { return part.Top + (part.Height - 1 - i) * part.Stride; }, window, kernel);
 }
 
 void TFastBMP::ResizeNearest(TFastRGB& dst) {

@@ -205,16 +205,16 @@ TEST(ResizeBilinear, ThirtyTwoBitKernelsGiveThePlainFormulasPixels) {
                                 {5, 5, 8, 8},      {8, 4, 3, 2},    {12, 9, 31, 17},
                                 {16, 16, 11, 5},   {33, 7, 64, 15}, {40, 30, 39, 29},
                                 {64, 48, 17, 100}, {7, 1, 23, 3},   {100, 3, 37, 1}};
-    for (const bool avx2 : {false, true}) {
-        AllowAvx2Resampling(avx2);
+    for (const TBilinearKernel kernel : {TBilinearKernel::Sse2, TBilinearKernel::Widest}) {
         for (const auto& [sw, sh, tw, th] : sizes) {
-            SCOPED_TRACE(::testing::Message()
-                         << sw << "x" << sh << " to " << tw << "x" << th << (avx2 ? " avx2" : ""));
+            SCOPED_TRACE(::testing::Message() << sw << "x" << sh << " to " << tw << "x" << th
+                                              << " kernel " << int(kernel));
             TFastBMP source;
             source.SetSize(sw, sh);
             FillNoise(source, uint32_t(sw * 100 + tw));
             std::vector<uint8_t> bgrx(size_t(tw) * size_t(th) * 4, 0);
-            ResizeBilinearPart(source, TBgrxRows{bgrx.data(), tw * 4, tw, th}, {tw, th, 0, 0});
+            ResizeBilinearPart(source, TBgrxRows{bgrx.data(), tw * 4, tw, th}, {tw, th, 0, 0},
+                               kernel);
             for (int32_t y = 0; y < th; ++y)
                 for (int32_t x = 0; x < tw; ++x) {
                     const uint8_t* p = &bgrx[(size_t(th - 1 - y) * size_t(tw) + size_t(x)) * 4];
@@ -224,7 +224,6 @@ TEST(ResizeBilinear, ThirtyTwoBitKernelsGiveThePlainFormulasPixels) {
                 }
         }
     }
-    AllowAvx2Resampling(true);
 }
 
 TEST(Resize, EmptyBuffersOnEitherSideChangeNothing) {
