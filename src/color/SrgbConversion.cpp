@@ -70,7 +70,9 @@ bool IsStandardRgb(cmsHPROFILE profile) {
     return true;
 }
 
-cmsUInt32Number InputFormat(cmsColorSpaceSignature space, TProfiledPixels pixels) {
+// SPACE is the profile's colour space as read, which need not be one LittleCMS names: kept as
+// a number, never as its enumeration.
+cmsUInt32Number InputFormat(cmsUInt32Number space, TProfiledPixels pixels) {
     switch (pixels) {
     case TProfiledPixels::ppBgr:
         return space == cmsSigRgbData ? TYPE_BGR_8 : space == cmsSigGrayData ? TYPE_GRAY_8 : 0;
@@ -88,7 +90,7 @@ std::shared_ptr<const TSrgbConversion> BuildConversion(std::span<const uint8_t> 
     const TProfile profile(cmsOpenProfileFromMem(bytes.data(), cmsUInt32Number(bytes.size())));
     if (!profile.Handle || IsStandardRgb(profile.Handle))
         return nullptr;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(profile.Handle);
+    const cmsUInt32Number space = cmsGetColorSpace(profile.Handle);
     const cmsUInt32Number format = InputFormat(space, pixels);
     if (format == 0)
         return nullptr;

@@ -38,6 +38,9 @@ TEST_F(SrgbConversions, NothingToDoForSrgbItselfOrProfilesThatDoNotFit) {
     EXPECT_EQ(SrgbConversion({}, ppBgr), nullptr);
     EXPECT_EQ(SrgbConversion(std::span(Adobe).first(100), ppBgr), nullptr); // damaged
     EXPECT_EQ(SrgbConversion(Adobe, ppCmyk), nullptr);                      // not CMYK
+    std::vector<uint8_t> unnamedSpace = Adobe; // a fuzzer's: no colour space LittleCMS names
+    std::copy_n("\xBD\xB3\xA6\xB4", 4, unnamedSpace.begin() + 16);
+    EXPECT_EQ(SrgbConversion(unnamedSpace, ppBgr), nullptr);
     EXPECT_NE(SrgbConversion(Adobe, ppBgr), nullptr);
     MetadataOptions().ColorProfiles = false;
     EXPECT_EQ(SrgbConversion(Adobe, ppBgr), nullptr);
