@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -52,8 +54,6 @@ uint64_t SizedValue(TByteCursor& cursor, unsigned bytes) {
     switch (bytes) {
     case 0:
         return 0;
-    case 2:
-        return cursor.U16();
     case 4:
         return cursor.U32();
     case 8:
@@ -77,12 +77,13 @@ struct TItemData {
     std::vector<TExtent> Extents;
 };
 
-// What one meta box says about its derived items; a box cut short leaves what was read
-// before it.
+// What the meta boxes say about the derived items; a box cut short leaves what was read
+// before it. Where boxes or entries repeat, a reader might take any of them: every one is
+// weighed.
 struct TMetaItems {
-    std::map<uint32_t, uint32_t> DerivedTypes; // by item ID
-    std::map<uint32_t, TItemData> Locations;
-    std::optional<TByteCursor> Idat;
+    std::set<std::pair<uint32_t, uint32_t>> Derived; // item ID and type
+    std::multimap<uint32_t, TItemData> Locations;
+    std::vector<TByteCursor> Idats;
 };
 
 void ReadDerivedTypes(TByteCursor iinf, TMetaItems& items) {
@@ -98,7 +99,7 @@ void ReadDerivedTypes(TByteCursor iinf, TMetaItems& items) {
         entry->Body.Skip(2); // protection index
         const uint32_t type = entry->Body.U32();
         if (type == FourCC("grid") || type == FourCC("iovl"))
-            items.DerivedTypes.emplace(id, type);
+            items.Derived.emplace(id, type);
     }
 }
 
@@ -157,48 +158,53 @@ THEIFCanvas DescriptorCanvas(uint32_t type, TByteCursor descriptor) {
 // False when a derived item's descriptor cannot be found or read.
 bool AddCanvases(const TMetaItems& items, const TByteCursor& file,
                  std::vector<THEIFCanvas>& canvases) {
-    for (const auto& [id, type] : items.DerivedTypes) {
-        const auto location = items.Locations.find(id);
-        if (location == items.Locations.end())
+    for (const auto& [id, type] : items.Derived) {
+        const auto [first, last] = items.Locations.equal_range(id);
+        if (first == last)
             return false;
-        const TItemData& data = location->second;
-        const TByteCursor* source = data.Method == 0                 ? &file
-                                    : data.Method == 1 && items.Idat ? &*items.Idat
-                                                                     : nullptr;
-        if (!source)
-            return false;
-        try {
-            const std::vector<uint8_t> head = ItemHead(data, *source);
-            canvases.push_back(
-                DescriptorCanvas(type, TByteCursor(head, TByteOrder::boBigEndian, Overrun)));
-        } catch (const std::out_of_range&) {
-            return false;
+        for (auto location = first; location != last; ++location) {
+            const TItemData& data = location->second;
+            const std::vector<TByteCursor> sources = data.Method == 0 ? std::vector{file}
+                                                     : data.Method == 1
+                                                         ? items.Idats
+                                                         : std::vector<TByteCursor>{};
+            if (sources.empty())
+                return false;
+            for (const TByteCursor& source : sources) {
+                try {
+                    const std::vector<uint8_t> head = ItemHead(data, source);
+                    canvases.push_back(DescriptorCanvas(
+                        type, TByteCursor(head, TByteOrder::boBigEndian, Overrun)));
+                } catch (const std::out_of_range&) {
+                    return false;
+                }
+            }
         }
     }
     return true;
 }
 
-// As the library does, the first box of each kind counts.
-TMetaItems ReadMeta(TByteCursor meta) {
-    TMetaItems items;
-    bool types = false, locations = false;
+// Reads one child box of a meta box; a child cut short leaves what was read of it.
+void ReadMetaChild(const TBox& box, TMetaItems& items) {
+    try {
+        if (box.Type == FourCC("iinf"))
+            ReadDerivedTypes(box.Body, items);
+        else if (box.Type == FourCC("iloc"))
+            ReadLocations(box.Body, items);
+        else if (box.Type == FourCC("idat"))
+            items.Idats.push_back(box.Body);
+    } catch (const std::out_of_range&) {
+    }
+}
+
+void ReadMeta(TByteCursor meta, TMetaItems& items) {
     try {
         FullBoxVersion(meta);
-        while (std::optional<TBox> box = NextBox(meta)) {
-            if (box->Type == FourCC("iinf") && !types) {
-                types = true;
-                ReadDerivedTypes(box->Body, items);
-            } else if (box->Type == FourCC("iloc") && !locations) {
-                locations = true;
-                ReadLocations(box->Body, items);
-            } else if (box->Type == FourCC("idat") && !items.Idat) {
-                items.Idat = box->Body;
-            }
-        }
+        while (std::optional<TBox> box = NextBox(meta))
+            ReadMetaChild(*box, items);
     } catch (const std::out_of_range&) {
-        // a box cut short: what was read before it stands
+        // a box that does not fit ends the meta box
     }
-    return items;
 }
 
 } // namespace
@@ -206,15 +212,16 @@ TMetaItems ReadMeta(TByteCursor meta) {
 std::optional<std::vector<THEIFCanvas>> HEIFDerivedCanvases(std::span<const uint8_t> bytes) {
     const TByteCursor file(bytes, TByteOrder::boBigEndian, Overrun);
     TByteCursor top = file;
-    std::vector<THEIFCanvas> canvases;
+    TMetaItems items;
     try {
         while (std::optional<TBox> box = NextBox(top))
             if (box->Type == FourCC("meta"))
-                return AddCanvases(ReadMeta(box->Body), file, canvases)
-                           ? std::optional(std::move(canvases))
-                           : std::nullopt;
+                ReadMeta(box->Body, items);
     } catch (const std::out_of_range&) {
-        // a top-level box cut short before the meta box
+        // a top-level box that does not fit ends the file
     }
+    std::vector<THEIFCanvas> canvases;
+    if (!AddCanvases(items, file, canvases))
+        return std::nullopt;
     return canvases;
 }

@@ -14,6 +14,6 @@ struct THEIFCanvas {
     int64_t Height;
 };
 
-// The canvas of every grid and overlay item of the file's first meta box; nothing when the
-// descriptor of one cannot be found or read, for then its canvas cannot be weighed.
+// The canvas of every grid and overlay item of the file; nothing when the descriptor of one
+// cannot be found or read, for then its canvas cannot be weighed.
 std::optional<std::vector<THEIFCanvas>> HEIFDerivedCanvases(std::span<const uint8_t> file);

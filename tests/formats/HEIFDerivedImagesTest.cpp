@@ -134,6 +134,35 @@ TEST(HEIFDerivedCanvases, ADerivedItemWithoutALocationCannotBeWeighed) {
     EXPECT_FALSE(HEIFDerivedCanvases(file).has_value());
 }
 
+// Where entries repeat, a reader might take either: both canvases are weighed.
+TEST(HEIFDerivedCanvases, EveryLocationOfARepeatedItemIsWeighed) {
+    const TBytes info = FullBox("iinf", 0, Big(1, 2) + ItemInfo(1, "grid"));
+    const TBytes twoEntries =
+        FullBox("iloc", 1,
+                TBytes{0x44, 0x00} + Big(2, 2) +
+                    // item 1 at 0, then again at 8, one extent each
+                    Big(1, 2) + Big(1, 2) + Big(0, 2) + Big(1, 2) + Big(0, 4) + Big(8, 4) +
+                    Big(1, 2) + Big(1, 2) + Big(0, 2) + Big(1, 2) + Big(8, 4) + Big(8, 4));
+    const TBytes idat = Box("idat", GridDescriptor(2, 3) + GridDescriptor(40000, 50000));
+    const auto canvases =
+        HEIFDerivedCanvases(FileType + FullBox("meta", 0, info + twoEntries + idat));
+    ASSERT_TRUE(canvases);
+    ASSERT_EQ(canvases->size(), 2u);
+    EXPECT_EQ((*canvases)[1].Width, 40000);
+    EXPECT_EQ((*canvases)[1].Height, 50000);
+}
+
+// Field sizes other than 0, 4 and 8 do not exist; a location box using one cannot be read,
+// and a location box that cannot be read hides no box after it.
+TEST(HEIFDerivedCanvases, ALocationBoxWithAnUnknownFieldSizeCannotBeWeighed) {
+    const TBytes info = FullBox("iinf", 0, Big(1, 2) + ItemInfo(1, "grid"));
+    const TBytes twoByteOffsets = FullBox("iloc", 1,
+                                          TBytes{0x24, 0x00} + Big(1, 2) + Big(1, 2) + Big(1, 2) +
+                                              Big(0, 2) + Big(1, 2) + Big(0, 2) + Big(8, 4));
+    const TBytes idat = Box("idat", GridDescriptor(2, 3));
+    EXPECT_FALSE(HEIFDerivedCanvases(FileType + FullBox("meta", 0, twoByteOffsets + info + idat)));
+}
+
 // Cut inside the meta box the file has no items; cut after it, the overlay's data is missing.
 TEST(HEIFDerivedCanvases, ACutFileHasNoCanvasOrCannotBeWeighed) {
     const TBytes descriptor = OverlayDescriptor(100, 200);

@@ -108,13 +108,15 @@ TEST_F(LibraryMemory, AnAnimationsCanvasIsWeighedBeforeTheLibraryAllocatesIt) {
                  EInvalidGraphic);
 }
 
-// A fuzzer's find: 637 bytes whose primary grid has an overlay as its tile, the overlay's
-// canvas 47,472 x 61,577 pixels, for which libheif took 2.9 GB before it decoded anything.
-// The library refuses the file in the end either way: what tells the two apart is the
-// address space the load took at its peak, under the default budget.
+// Fuzzers' finds, which libheif refuses in the end, after it took gigabytes for a canvas
+// the container never declared: what tells the outcomes apart is the address space the load
+// took at its peak, under the default budget.
+// - overlay-huge-canvas.heic: a grid whose tile is an overlay of 47,472 x 61,577 pixels.
+// - grid-beside-unreadable-locations.heic: a 20,051 x 29,750 grid, its item locations
+//   written with a field size that makes them unreadable.
 class LibraryCanvas : public TRegisteredFormatsTest {};
 
-TEST_F(LibraryCanvas, AnOverlaysCanvasIsWeighedBeforeTheLibraryAllocatesIt) {
+TEST_F(LibraryCanvas, DerivedPicturesCanvasesAreWeighedBeforeTheLibraryAllocatesThem) {
     if (FormatRegistry().FindExtension("heic") < 0)
         GTEST_SKIP() << "built without libheif";
     const auto peakMiB = [] {
@@ -125,11 +127,12 @@ TEST_F(LibraryCanvas, AnOverlaysCanvasIsWeighedBeforeTheLibraryAllocatesIt) {
                 return std::atol(line.c_str() + 7) / 1024;
         return 0L;
     };
-    const long before = peakMiB();
-    const TPictureLoadScope load;
-    EXPECT_THROW(PictureClassTable().LoadFromFile(Library + "overlay-huge-canvas.heic"),
-                 EInvalidGraphic);
-    EXPECT_LT(peakMiB() - before, 256);
+    for (const char* file : {"overlay-huge-canvas.heic", "grid-beside-unreadable-locations.heic"}) {
+        const long before = peakMiB();
+        const TPictureLoadScope load;
+        EXPECT_THROW(PictureClassTable().LoadFromFile(Library + file), EInvalidGraphic) << file;
+        EXPECT_LT(peakMiB() - before, 256) << file;
+    }
 }
 
 class LibraryMetadata : public TRegisteredFormatsTest {};
