@@ -94,6 +94,15 @@ TEST_F(ShownPictures, WithoutProfilesThePixelsStayAsStored) {
     EXPECT_EQ(LoadShownRgb(Library + "adobe-rgb.png").Pixels, stored.Rgb);
 }
 
+// A fuzzer's find: a profile whose colour space LittleCMS has no name for converts nothing.
+TEST_F(ShownPictures, AProfileOfAnUnnamedColourSpaceChangesNothing) {
+    const std::string file = std::string(PELORAMA_TEST_DATA) + "/jpeg/unnamed-colour-space.jpg";
+    const TRgbPicture converted = LoadShownRgb(file);
+    MetadataOptions().ColorProfiles = false;
+    EXPECT_EQ(converted.Pixels, LoadShownRgb(file).Pixels);
+    EXPECT_EQ(converted.Width, 24);
+}
+
 TRgbPicture TurnedClockwise(const TRgbPicture& stored) {
     TRgbPicture turned{stored.Height, stored.Width, {}};
     for (int y = 0; y < turned.Height; ++y)
