@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,14 +44,27 @@ struct TExtentSpec {
     uint32_t Length;
 };
 
-// An iloc of version 1 with 32-bit offsets and lengths, or of version 2 with 32-bit IDs.
-TBytes ItemLocation(uint32_t id, uint8_t method, const std::vector<TExtentSpec>& extents,
-                    uint8_t version = 1) {
+// An iloc entry: version 1 (16-bit IDs) or 2 (32-bit), offsets of OFFSETBYTES, 32-bit lengths.
+TBytes LocationEntry(uint32_t id, uint8_t method, const std::vector<TExtentSpec>& extents,
+                     uint8_t version = 1, int offsetBytes = 4) {
     TBytes entry =
         Big(id, version == 2 ? 4 : 2) + Big(method, 2) + Big(0, 2) + Big(extents.size(), 2);
     for (const TExtentSpec& extent : extents)
-        entry = entry + Big(extent.Offset, 4) + Big(extent.Length, 4);
-    return FullBox("iloc", version, TBytes{0x44, 0x00} + Big(1, version == 2 ? 4 : 2) + entry);
+        entry = entry + Big(extent.Offset, offsetBytes) + Big(extent.Length, 4);
+    return entry;
+}
+
+TBytes Locations(const std::vector<TBytes>& entries, uint8_t version = 1, int offsetBytes = 4) {
+    TBytes body =
+        TBytes{uint8_t(offsetBytes << 4 | 4), 0x00} + Big(entries.size(), version == 2 ? 4 : 2);
+    for (const TBytes& entry : entries)
+        body = body + entry;
+    return FullBox("iloc", version, body);
+}
+
+TBytes ItemLocation(uint32_t id, uint8_t method, const std::vector<TExtentSpec>& extents,
+                    uint8_t version = 1) {
+    return Locations({LocationEntry(id, method, extents, version)}, version);
 }
 
 TBytes GridDescriptor(uint32_t width, uint32_t height, bool wide = false) {
@@ -66,17 +78,20 @@ TBytes OverlayDescriptor(uint32_t width, uint32_t height, bool wide = false) {
 
 const TBytes FileType = Box("ftyp", TBytes{'h', 'e', 'i', 'c', 0, 0, 0, 0});
 
+TBytes MetaFile(const TBytes& children) {
+    return FileType + FullBox("meta", 0, children);
+}
+
+const TBytes GridInfo = FullBox("iinf", 0, Big(1, 2) + ItemInfo(1, "grid"));
+
 // A file whose one item, of TYPE, is described by DESCRIPTOR in idat (method 1) cut into
 // EXTENTS, or placed after the meta box (method 0) when EXTENTS is empty.
 TBytes OneItemFile(const char* type, const TBytes& descriptor,
                    std::vector<TExtentSpec> extents = {{0, 0}}, uint8_t version = 2) {
     const TBytes info = FullBox("iinf", 0, Big(1, 2) + ItemInfo(1, type, version));
-    if (!extents.empty()) {
-        const TBytes meta = FullBox("meta", 0,
-                                    info + ItemLocation(1, 1, extents, version == 3 ? 2 : 1) +
-                                        Box("idat", descriptor));
-        return FileType + meta;
-    }
+    if (!extents.empty())
+        return MetaFile(info + ItemLocation(1, 1, extents, version == 3 ? 2 : 1) +
+                        Box("idat", descriptor));
     // The meta box's size does not depend on the offset it holds.
     const size_t metaSize = FullBox("meta", 0, info + ItemLocation(1, 0, {{0, 0}})).size();
     const uint32_t offset = uint32_t(FileType.size() + metaSize + 8);
@@ -107,6 +122,20 @@ const TCanvasCase CanvasCases[] = {
     {"DescriptorCutShort", OneItemFile("grid", GridDescriptor(640, 480), {{0, 6}}), std::nullopt},
     {"ExtentPastIdat", OneItemFile("iovl", OverlayDescriptor(5, 5), {{20, 4}}), std::nullopt},
     {"NoMetaBox", FileType, TSizes{}},
+    {"DerivedItemWithoutALocation",
+     MetaFile(FullBox("iinf", 0, Big(2, 2) + ItemInfo(1, "hvc1") + ItemInfo(2, "grid")) +
+              ItemLocation(1, 1, {{0, 0}}) + Box("idat", GridDescriptor(2, 2))),
+     std::nullopt},
+    // Where entries repeat, a reader might take either: both are weighed.
+    {"RepeatedLocations",
+     MetaFile(GridInfo + Locations({LocationEntry(1, 1, {{0, 8}}), LocationEntry(1, 1, {{8, 8}})}) +
+              Box("idat", GridDescriptor(2, 3) + GridDescriptor(40000, 50000))),
+     TSizes{{2, 3}, {40000, 50000}}},
+    // No field has two bytes; a location box that cannot be read hides no box after it.
+    {"TwoByteOffsetsBeforeTheItemTypes",
+     MetaFile(Locations({LocationEntry(1, 1, {{0, 8}}, 1, 2)}, 1, 2) + GridInfo +
+              Box("idat", GridDescriptor(2, 3))),
+     std::nullopt},
 };
 
 class HEIFDerivedCanvasesTest : public ::testing::TestWithParam<TCanvasCase> {};
@@ -125,43 +154,6 @@ TEST_P(HEIFDerivedCanvasesTest, GivesTheDescriptorsCanvas) {
 
 INSTANTIATE_TEST_SUITE_P(Files, HEIFDerivedCanvasesTest, ::testing::ValuesIn(CanvasCases),
                          [](const auto& info) { return std::string(info.param.Name); });
-
-TEST(HEIFDerivedCanvases, ADerivedItemWithoutALocationCannotBeWeighed) {
-    const TBytes info = FullBox("iinf", 0, Big(2, 2) + ItemInfo(1, "hvc1") + ItemInfo(2, "grid"));
-    const TBytes file =
-        FileType +
-        FullBox("meta", 0, info + ItemLocation(1, 1, {{0, 0}}) + Box("idat", GridDescriptor(2, 2)));
-    EXPECT_FALSE(HEIFDerivedCanvases(file).has_value());
-}
-
-// Where entries repeat, a reader might take either: both canvases are weighed.
-TEST(HEIFDerivedCanvases, EveryLocationOfARepeatedItemIsWeighed) {
-    const TBytes info = FullBox("iinf", 0, Big(1, 2) + ItemInfo(1, "grid"));
-    const TBytes twoEntries =
-        FullBox("iloc", 1,
-                TBytes{0x44, 0x00} + Big(2, 2) +
-                    // item 1 at 0, then again at 8, one extent each
-                    Big(1, 2) + Big(1, 2) + Big(0, 2) + Big(1, 2) + Big(0, 4) + Big(8, 4) +
-                    Big(1, 2) + Big(1, 2) + Big(0, 2) + Big(1, 2) + Big(8, 4) + Big(8, 4));
-    const TBytes idat = Box("idat", GridDescriptor(2, 3) + GridDescriptor(40000, 50000));
-    const auto canvases =
-        HEIFDerivedCanvases(FileType + FullBox("meta", 0, info + twoEntries + idat));
-    ASSERT_TRUE(canvases);
-    ASSERT_EQ(canvases->size(), 2u);
-    EXPECT_EQ((*canvases)[1].Width, 40000);
-    EXPECT_EQ((*canvases)[1].Height, 50000);
-}
-
-// Field sizes other than 0, 4 and 8 do not exist; a location box using one cannot be read,
-// and a location box that cannot be read hides no box after it.
-TEST(HEIFDerivedCanvases, ALocationBoxWithAnUnknownFieldSizeCannotBeWeighed) {
-    const TBytes info = FullBox("iinf", 0, Big(1, 2) + ItemInfo(1, "grid"));
-    const TBytes twoByteOffsets = FullBox("iloc", 1,
-                                          TBytes{0x24, 0x00} + Big(1, 2) + Big(1, 2) + Big(1, 2) +
-                                              Big(0, 2) + Big(1, 2) + Big(0, 2) + Big(8, 4));
-    const TBytes idat = Box("idat", GridDescriptor(2, 3));
-    EXPECT_FALSE(HEIFDerivedCanvases(FileType + FullBox("meta", 0, twoByteOffsets + info + idat)));
-}
 
 // Cut inside the meta box the file has no items; cut after it, the overlay's data is missing.
 TEST(HEIFDerivedCanvases, ACutFileHasNoCanvasOrCannotBeWeighed) {
