@@ -1,6 +1,7 @@
 #include "formats/TIFFDirectory.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -82,33 +83,79 @@ bool TTIFFDirectory::Values(const TEntry& entry, TByteCursor& values) const {
     return true;
 }
 
-std::vector<uint32_t> TTIFFDirectory::Integers(uint16_t tag) const {
+template <class T, class Read>
+std::vector<T> TTIFFDirectory::Collect(uint16_t tag, Read read) const {
     const TEntry* entry = Find(tag);
     TByteCursor values;
-    std::vector<uint32_t> result;
+    std::vector<T> result;
     if (!entry || !Values(*entry, values))
         return result;
     result.reserve(entry->Count);
     for (uint32_t i = 0; i < entry->Count; ++i) {
-        switch (entry->Type) {
-        case ftByte:
-        case ftSByte:
-        case ftUndefined:
-            result.push_back(values.U8());
-            break;
-        case ftShort:
-        case ftSShort:
-            result.push_back(values.U16());
-            break;
-        case ftLong:
-        case ftSLong:
-            result.push_back(values.U32());
-            break;
-        default:
+        const std::optional<T> value = read(entry->Type, values);
+        if (!value)
             return {};
-        }
+        result.push_back(*value);
     }
     return result;
+}
+
+namespace {
+
+// Signed integers keep their bits: the tags that hold integers hold no negative ones.
+std::optional<uint32_t> IntegerValue(uint16_t type, TByteCursor& values) {
+    switch (type) {
+    case ftByte:
+    case ftSByte:
+    case ftUndefined:
+        return values.U8();
+    case ftShort:
+    case ftSShort:
+        return values.U16();
+    case ftLong:
+    case ftSLong:
+        return values.U32();
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<double> NumberValue(uint16_t type, TByteCursor& values) {
+    switch (type) {
+    case ftRational:
+    case ftSRational: {
+        const uint32_t numerator = values.U32(), denominator = values.U32();
+        const bool isSigned = type == ftSRational;
+        const double n = isSigned ? double(int32_t(numerator)) : double(numerator);
+        const double d = isSigned ? double(int32_t(denominator)) : double(denominator);
+        return d != 0 ? n / d : 0.0;
+    }
+    case ftFloat: {
+        const float value = values.F32At(values.Position());
+        values.Skip(4);
+        return value;
+    }
+    case ftDouble:
+        return values.F64();
+    case ftSByte:
+        return int8_t(values.U8());
+    case ftSShort:
+        return values.I16();
+    case ftSLong:
+        return values.I32();
+    case ftByte:
+    case ftShort:
+    case ftLong:
+        return IntegerValue(type, values);
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::vector<uint32_t> TTIFFDirectory::Integers(uint16_t tag) const {
+    return Collect<uint32_t>(tag, IntegerValue);
 }
 
 uint32_t TTIFFDirectory::Integer(uint16_t tag, uint32_t defaultValue) const {
@@ -117,52 +164,7 @@ uint32_t TTIFFDirectory::Integer(uint16_t tag, uint32_t defaultValue) const {
 }
 
 std::vector<double> TTIFFDirectory::Numbers(uint16_t tag) const {
-    const TEntry* entry = Find(tag);
-    TByteCursor values;
-    std::vector<double> result;
-    if (!entry || !Values(*entry, values))
-        return result;
-    for (uint32_t i = 0; i < entry->Count; ++i) {
-        switch (entry->Type) {
-        case ftRational:
-        case ftSRational: {
-            const uint32_t numerator = values.U32(), denominator = values.U32();
-            const bool isSigned = entry->Type == ftSRational;
-            const double n = isSigned ? double(int32_t(numerator)) : double(numerator);
-            const double d = isSigned ? double(int32_t(denominator)) : double(denominator);
-            result.push_back(d != 0 ? n / d : 0.0);
-            break;
-        }
-        case ftFloat:
-            result.push_back(values.F32At(values.Position()));
-            values.Skip(4);
-            break;
-        case ftDouble:
-            result.push_back(values.F64());
-            break;
-        case ftSByte:
-            result.push_back(int8_t(values.U8()));
-            break;
-        case ftSShort:
-            result.push_back(values.I16());
-            break;
-        case ftSLong:
-            result.push_back(values.I32());
-            break;
-        case ftByte:
-            result.push_back(values.U8());
-            break;
-        case ftShort:
-            result.push_back(values.U16());
-            break;
-        case ftLong:
-            result.push_back(values.U32());
-            break;
-        default:
-            return {};
-        }
-    }
-    return result;
+    return Collect<double>(tag, NumberValue);
 }
 
 double TTIFFDirectory::Number(uint16_t tag, double defaultValue) const {

@@ -40,6 +40,10 @@ private:
     const TEntry* Find(uint16_t tag) const;
     // The entry's values as a range of their own, when the file holds them all.
     bool Values(const TEntry& entry, TByteCursor& values) const;
+    // Every value of the tag through READ(type, cursor), which gives nothing for a type it
+    // does not take; then the tag has no values.
+    template <class T, class Read>
+    std::vector<T> Collect(uint16_t tag, Read read) const;
 
     TByteCursor FFile;
     std::vector<TEntry> FEntries; // sorted by tag
