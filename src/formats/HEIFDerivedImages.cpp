@@ -77,13 +77,13 @@ struct TItemData {
     std::vector<TExtent> Extents;
 };
 
-// What the meta boxes say about the derived items; a box cut short leaves what was read
-// before it. Where boxes or entries repeat, a reader might take any of them: every one is
-// weighed.
+// What the meta box says about the derived items; a box cut short leaves what was read
+// before it. Where item boxes or entries repeat, a reader might take any of them: every one
+// is weighed. The data box is the first, as one meta box has one.
 struct TMetaItems {
     std::set<std::pair<uint32_t, uint32_t>> Derived; // item ID and type
     std::multimap<uint32_t, TItemData> Locations;
-    std::vector<TByteCursor> Idats;
+    std::optional<TByteCursor> Idat;
 };
 
 void ReadDerivedTypes(TByteCursor iinf, TMetaItems& items) {
@@ -164,20 +164,17 @@ bool AddCanvases(const TMetaItems& items, const TByteCursor& file,
             return false;
         for (auto location = first; location != last; ++location) {
             const TItemData& data = location->second;
-            const std::vector<TByteCursor> sources = data.Method == 0 ? std::vector{file}
-                                                     : data.Method == 1
-                                                         ? items.Idats
-                                                         : std::vector<TByteCursor>{};
-            if (sources.empty())
+            const TByteCursor* source = data.Method == 0                 ? &file
+                                        : data.Method == 1 && items.Idat ? &*items.Idat
+                                                                         : nullptr;
+            if (!source)
                 return false;
-            for (const TByteCursor& source : sources) {
-                try {
-                    const std::vector<uint8_t> head = ItemHead(data, source);
-                    canvases.push_back(DescriptorCanvas(
-                        type, TByteCursor(head, TByteOrder::boBigEndian, Overrun)));
-                } catch (const std::out_of_range&) {
-                    return false;
-                }
+            try {
+                const std::vector<uint8_t> head = ItemHead(data, *source);
+                canvases.push_back(
+                    DescriptorCanvas(type, TByteCursor(head, TByteOrder::boBigEndian, Overrun)));
+            } catch (const std::out_of_range&) {
+                return false;
             }
         }
     }
@@ -191,8 +188,8 @@ void ReadMetaChild(const TBox& box, TMetaItems& items) {
             ReadDerivedTypes(box.Body, items);
         else if (box.Type == FourCC("iloc"))
             ReadLocations(box.Body, items);
-        else if (box.Type == FourCC("idat"))
-            items.Idats.push_back(box.Body);
+        else if (box.Type == FourCC("idat") && !items.Idat)
+            items.Idat = box.Body;
     } catch (const std::out_of_range&) {
     }
 }
@@ -214,9 +211,12 @@ std::optional<std::vector<THEIFCanvas>> HEIFDerivedCanvases(std::span<const uint
     TByteCursor top = file;
     TMetaItems items;
     try {
+        // A file has one meta box; readers take the first.
         while (std::optional<TBox> box = NextBox(top))
-            if (box->Type == FourCC("meta"))
+            if (box->Type == FourCC("meta")) {
                 ReadMeta(box->Body, items);
+                break;
+            }
     } catch (const std::out_of_range&) {
         // a top-level box that does not fit ends the file
     }
