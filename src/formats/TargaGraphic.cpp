@@ -188,11 +188,13 @@ void TTargaGraphic::LoadFromStream(TStream& stream) {
 
     const int64_t rowSize = int64_t(header.Width) * header.BytesPerPixel();
     // The rows must fit in memory and, packed at the best possible rate (128 pixels per
-    // packet, or one byte per byte uncompressed), in what the file still holds.
+    // packet, or one byte per byte uncompressed), in what the file still holds. A type
+    // without rows is held to the best rate too: a few bytes cannot claim a huge blank picture.
     const int64_t pixels = int64_t(header.Width) * header.Height;
-    const int64_t minimumData = header.IsRunLength() ? pixels / 128 : rowSize * header.Height;
+    const bool packed = header.IsRunLength() || !header.HasRows();
+    const int64_t minimumData = packed ? pixels / 128 : rowSize * header.Height;
     if (!MayAllocatePicture(header.Width, header.Height) ||
-        (header.HasRows() && !StreamHolds(stream, uint64_t(minimumData))))
+        !StreamHolds(stream, uint64_t(minimumData)))
         GraphicErrorFmt(gesInvalidImage, gesFormatTarga);
     SizePicture(header.Width, header.Height);
     StartTransferring();
