@@ -39,17 +39,17 @@ TBytes ItemInfo(uint32_t id, const char* type, uint8_t version = 2) {
                    Big(id, version == 2 ? 2 : 4) + Big(0, 2) + TBytes(type, type + 4) + name);
 }
 
-struct TExtentSpec {
+struct TExtentPlace {
     uint32_t Offset;
     uint32_t Length;
 };
 
 // An iloc entry: version 1 (16-bit IDs) or 2 (32-bit), offsets of OFFSETBYTES, 32-bit lengths.
-TBytes LocationEntry(uint32_t id, uint8_t method, const std::vector<TExtentSpec>& extents,
+TBytes LocationEntry(uint32_t id, uint8_t method, const std::vector<TExtentPlace>& extents,
                      uint8_t version = 1, int offsetBytes = 4) {
     TBytes entry =
         Big(id, version == 2 ? 4 : 2) + Big(method, 2) + Big(0, 2) + Big(extents.size(), 2);
-    for (const TExtentSpec& extent : extents)
+    for (const TExtentPlace& extent : extents)
         entry = entry + Big(extent.Offset, offsetBytes) + Big(extent.Length, 4);
     return entry;
 }
@@ -62,7 +62,7 @@ TBytes Locations(const std::vector<TBytes>& entries, uint8_t version = 1, int of
     return FullBox("iloc", version, body);
 }
 
-TBytes ItemLocation(uint32_t id, uint8_t method, const std::vector<TExtentSpec>& extents,
+TBytes ItemLocation(uint32_t id, uint8_t method, const std::vector<TExtentPlace>& extents,
                     uint8_t version = 1) {
     return Locations({LocationEntry(id, method, extents, version)}, version);
 }
@@ -87,7 +87,7 @@ const TBytes GridInfo = FullBox("iinf", 0, Big(1, 2) + ItemInfo(1, "grid"));
 // A file whose one item, of TYPE, is described by DESCRIPTOR in idat (method 1) cut into
 // EXTENTS, or placed after the meta box (method 0) when EXTENTS is empty.
 TBytes OneItemFile(const char* type, const TBytes& descriptor,
-                   std::vector<TExtentSpec> extents = {{0, 0}}, uint8_t version = 2) {
+                   std::vector<TExtentPlace> extents = {{0, 0}}, uint8_t version = 2) {
     const TBytes info = FullBox("iinf", 0, Big(1, 2) + ItemInfo(1, type, version));
     if (!extents.empty())
         return MetaFile(info + ItemLocation(1, 1, extents, version == 3 ? 2 : 1) +
